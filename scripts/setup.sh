@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Installs everything the builds and tests need and cross-builds libjpeg for the
+# Windows targets. Safe to run again: finished steps are skipped.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+deps="$root/build/deps"
+
+packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev libjpeg-dev libssl-dev
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick
+          fonts-wqy-microhei python3 dpkg-dev clang)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: missing packages (run as root to install): ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "setup: installing ${missing[*]}"
+  # One failed index is common here; judge by whether the install works.
+  apt-get update -q || true
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# libjpeg for MinGW: no package exists, so build the distribution's own source.
+build_jpeg() {
+  local arch=$1 prefix="$deps/libjpeg-$1"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  local src
+  src=$(ls -d "$deps"/src/libjpeg-turbo-*/ 2>/dev/null | head -n 1 || true)
+  if [ -z "$src" ]; then
+    mkdir -p "$deps/src"
+    if ! grep -rqs '^Types: deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+      . /etc/os-release
+      cat > /etc/apt/sources.list.d/wizard-deb-src.sources <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+      apt-get update -q || true
+    fi
+    (cd "$deps/src" && apt-get source -q --download-only libjpeg-turbo \
+      && dpkg-source -x --no-check libjpeg-turbo_*.dsc >/dev/null)
+    src=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
+  fi
+  echo "setup: building libjpeg for $arch"
+  cmake -S "$src" -B "$deps/build-jpeg-$arch" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+    -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -Wno-dev >/dev/null
+  cmake --build "$deps/build-jpeg-$arch" --target jpeg-static >/dev/null
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$deps/build-jpeg-$arch/libjpeg.a" "$prefix/lib/"
+  cp "$src/jpeglib.h" "$src/jerror.h" "$src/jmorecfg.h" "$deps/build-jpeg-$arch/jconfig.h" "$prefix/include/"
+}
+build_jpeg i686
+build_jpeg x86_64
+echo "setup: done"

@@ -1,0 +1,28 @@
+#pragma once
+// One text type everywhere: UTF-16 code units, as the wizard counts characters.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using String = std::u16string;
+using StringView = std::u16string_view;
+using StringList = std::vector<String>;
+
+// Conversions at the edges (tests, file names on Linux, diagnostics).
+std::string ToUtf8(StringView text);
+String FromUtf8(std::string_view utf8);
+// ASCII-only widening of literals and numbers; no decoding.
+String FromAscii(std::string_view ascii);
+
+// Removes every character up to U+0020 (blanks and control characters) at both ends.
+String Trim(StringView text);
+String TrimLeft(StringView text);
+String TrimRight(StringView text);
+// Only the ASCII letters a-z change.
+String UpperCase(StringView text);
+String LowerCase(StringView text);
+bool SameText(StringView a, StringView b); // ASCII case-insensitive
+
+String IntToStr(std::int64_t value);
+bool StartsWith(StringView text, StringView prefix);

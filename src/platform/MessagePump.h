@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/Service.h"
+
+// Handles every window message that is pending, once. Other event handlers may run
+// inside; callers must expect re-entry.
+class IMessagePump {
+public:
+    virtual ~IMessagePump() = default;
+    virtual void ProcessMessages() = 0;
+};
+using MessagePump = Service<IMessagePump>;

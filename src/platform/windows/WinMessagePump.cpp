@@ -1,0 +1,53 @@
+#include "platform/windows/WinServices.h"
+
+namespace {
+
+MessageFilter g_filter = nullptr;
+bool g_quitSeen = false;
+int g_quitCode = 0;
+
+void Dispatch(MSG& msg) {
+    if (g_filter && g_filter(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+class WinMessagePump final : public IMessagePump {
+public:
+    void ProcessMessages() override {
+        MSG msg;
+        while (!g_quitSeen && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Remembered for the main loop, which ends on it.
+                g_quitSeen = true;
+                g_quitCode = static_cast<int>(msg.wParam);
+                break;
+            }
+            Dispatch(msg);
+        }
+    }
+};
+
+} // namespace
+
+void SetMessageFilter(MessageFilter filter) { g_filter = filter; }
+
+IMessagePump& WindowsMessagePump() {
+    static WinMessagePump instance;
+    return instance;
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (!g_quitSeen) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) {
+            g_quitSeen = true;
+            g_quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (r == -1) break;
+        Dispatch(msg);
+    }
+    return g_quitCode;
+}

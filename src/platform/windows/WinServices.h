@@ -1,0 +1,20 @@
+#pragma once
+// The single Windows implementation of each service (installed by InstallWindowsServices).
+#include <windows.h>
+
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/MessagePump.h"
+#include "platform/Processes.h"
+
+IProcesses& WindowsProcesses();
+IClock& WindowsClock();
+ICodePage& WindowsCodePage();
+
+// The pump hands every message to this filter first (keyboard navigation of the window
+// backend); a true result means the message was handled there.
+using MessageFilter = bool (*)(MSG& msg);
+void SetMessageFilter(MessageFilter filter);
+IMessagePump& WindowsMessagePump();
+// Runs the message loop until a quit request; returns the exit code it carries.
+int RunMessageLoop();

@@ -1,0 +1,10 @@
+#include "platform/windows/WindowsServices.h"
+
+#include "platform/windows/WinServices.h"
+
+void InstallWindowsServices() {
+    Processes::Install(&WindowsProcesses());
+    Clock::Install(&WindowsClock());
+    MessagePump::Install(&WindowsMessagePump());
+    CodePage::Install(&WindowsCodePage());
+}

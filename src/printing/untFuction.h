@@ -1,0 +1,25 @@
+#pragma once
+// Console commands, waiting with a live window, and small path helpers.
+#include <cstdint>
+#include <string_view>
+
+#include "base/Text.h"
+
+// Runs a console command hidden, waits until it has ended and returns what it printed,
+// each line followed by CR LF. Raises EOSError with the system's text when the pipe or the
+// process cannot be created. The command line reaches the system as UTF-16.
+String RunDOS(const String& CommandLine);
+
+// Raises EOSError with the system's text for the last error code when `b` is false.
+void CheckResult(bool b);
+
+// Waits at least `MSecs` milliseconds while window messages keep being handled; sleeps and
+// pumps at least once.
+void WaitTime(std::int32_t MSecs);
+
+// Everything up to and including the last '\', '/' or ':'; empty when there is none.
+String ExtractFilePath(StringView path);
+
+// Command output as text: the ANSI code page unless it starts with a UTF-8 or UTF-16
+// byte-order mark; lines split at CR, LF or CR LF and re-joined with CR LF.
+String DecodeCommandOutput(std::string_view bytes);
