@@ -1,0 +1,4 @@
+#include "shell/untLanguages.h"
+
+TOSLanguage OSLanguage = TOSLanguage::EN;
+String LCaption;
