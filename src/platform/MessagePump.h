@@ -7,5 +7,7 @@ class IMessagePump {
 public:
     virtual ~IMessagePump() = default;
     virtual void ProcessMessages() = 0;
+    // Asks the message loop to end with this exit code (PostQuitMessage).
+    virtual void PostQuit(int exitCode) = 0;
 };
 using MessagePump = Service<IMessagePump>;

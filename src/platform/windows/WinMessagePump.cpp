@@ -26,6 +26,7 @@ public:
             Dispatch(msg);
         }
     }
+    void PostQuit(int exitCode) override { PostQuitMessage(exitCode); }
 };
 
 } // namespace

@@ -31,10 +31,12 @@ class FakePump final : public IMessagePump {
 public:
     int count = 0;
     std::function<void()> onPump; // runs an event during a pump
+    std::vector<int> quits;       // exit codes posted
     void ProcessMessages() override {
         ++count;
         if (onPump) onPump();
     }
+    void PostQuit(int exitCode) override { quits.push_back(exitCode); }
 };
 
 class FakeProcesses final : public IProcesses {
