@@ -1,5 +1,6 @@
 #pragma once
 // The digest of a whole file.
+#include <string>
 #include <string_view>
 
 #include "base/Text.h"
@@ -15,6 +16,10 @@ public:
 private:
     TMD5 FHasher;
 };
+
+// The whole file, read with no sharing (so it fails while another process holds it open).
+// Raises EFOpenError "Cannot open file "<full path>". <system's reason>" when it cannot be read.
+std::string ReadFileExclusive(const String& fileName);
 
 // Reads the file with no sharing (so it fails while another process holds it open) and
 // returns its digest as 32 upper-case hexadecimal digits. Raises EFOpenError
