@@ -183,15 +183,33 @@ bool MaskEdit::IsLiteral(int pos) const {
     return pos >= 0 && pos < MaxLength() && template_[static_cast<size_t>(pos)] != u'9';
 }
 
+namespace {
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+} // namespace
+
 void MaskEdit::SetText(const String& text) {
+    // Each group takes the text up to the literal that ends it, so "192.168.1.100" lands
+    // as "192.168.1  .100": short groups are padded, long ones cut, other characters blank.
+    skipEnd_ = -1;
     String next;
-    for (size_t i = 0; i < template_.size(); ++i) {
-        if (template_[i] != u'9') {
-            next += template_[i];
-        } else {
-            const char16_t c = i < text.size() ? text[i] : u' ';
-            next += (c >= u'0' && c <= u'9') ? c : u' ';
+    size_t i = 0;
+    for (size_t t = 0; t < template_.size();) {
+        if (template_[t] != u'9') {
+            if (i < text.size() && text[i] == template_[t]) ++i;
+            next += template_[t++];
+            continue;
         }
+        size_t groupEnd = t;
+        while (groupEnd < template_.size() && template_[groupEnd] == u'9') ++groupEnd;
+        const bool closed = groupEnd < template_.size();
+        const char16_t literal = closed ? template_[groupEnd] : u'\0';
+        for (; t < groupEnd; ++t) {
+            const bool take = i < text.size() && !(closed && text[i] == literal);
+            const char16_t c = take ? text[i++] : u' ';
+            next += IsDigit(c) ? c : u' ';
+        }
+        if (closed)
+            while (i < text.size() && text[i] != literal) ++i;
     }
     if (next == text_) return;
     text_ = std::move(next);
@@ -201,22 +219,32 @@ void MaskEdit::SetText(const String& text) {
 int MaskEdit::TypeChar(int caret, char16_t ch) {
     const int len = MaxLength();
     caret = std::clamp(caret, 0, len);
-    if (ch < u'0' || ch > u'9') {
-        // Typing a literal jumps past the next occurrence of it, as a user expects with '.'.
+    if (!IsDigit(ch)) {
+        // A full group moved the caret past the point by itself; the point the user types
+        // next belongs to that same move and must not skip the following group.
+        if (caret == skipEnd_ && template_[static_cast<size_t>(caret - 1)] == ch) {
+            skipEnd_ = -1;
+            return caret;
+        }
+        skipEnd_ = -1;
         for (int p = caret; p < len; ++p)
             if (IsLiteral(p) && template_[static_cast<size_t>(p)] == ch) return p + 1;
         return caret;
     }
+    skipEnd_ = -1;
     while (caret < len && IsLiteral(caret)) ++caret;
     if (caret >= len) return caret;
     text_[static_cast<size_t>(caret)] = ch;
     Notify(Change::Text);
     ++caret;
+    const int typedEnd = caret;
     while (caret < len && IsLiteral(caret)) ++caret;
+    if (caret != typedEnd && caret < len) skipEnd_ = caret;
     return caret;
 }
 
 int MaskEdit::Backspace(int caret) {
+    skipEnd_ = -1;
     int pos = std::min(caret, MaxLength()) - 1;
     while (pos >= 0 && IsLiteral(pos)) --pos;
     if (pos < 0) return std::max(0, std::min(caret, MaxLength()));
@@ -226,7 +254,9 @@ int MaskEdit::Backspace(int caret) {
 }
 
 int MaskEdit::Delete(int caret) {
-    int pos = std::max(caret, 0);
+    skipEnd_ = -1;
+    caret = std::clamp(caret, 0, MaxLength());
+    int pos = caret;
     while (pos < MaxLength() && IsLiteral(pos)) ++pos;
     if (pos >= MaxLength()) return caret;
     text_[static_cast<size_t>(pos)] = u' ';
@@ -234,39 +264,45 @@ int MaskEdit::Delete(int caret) {
     return caret;
 }
 
+int MaskEdit::ClearRange(int start, int end) {
+    skipEnd_ = -1;
+    start = std::clamp(start, 0, MaxLength());
+    end = std::clamp(end, start, MaxLength());
+    bool changed = false;
+    for (int p = start; p < end; ++p) {
+        if (IsLiteral(p) || text_[static_cast<size_t>(p)] == u' ') continue;
+        text_[static_cast<size_t>(p)] = u' ';
+        changed = true;
+    }
+    if (changed) Notify(Change::Text);
+    return start;
+}
+
 int MaskEdit::Paste(int caret, const String& text) {
-    // A whole dotted address replaces every group, each left-aligned in its places.
-    std::vector<String> groups(1);
-    bool onlyAddress = true;
-    for (char16_t c : Trim(text)) {
+    // A whole dotted address replaces every group; anything else is typed key by key, so
+    // nothing is silently cut.
+    const String trimmed = Trim(text);
+    std::vector<int> groupLengths;
+    for (int p = 0; p < MaxLength(); ++p) {
+        if (IsLiteral(p)) continue;
+        if (p == 0 || IsLiteral(p - 1)) groupLengths.push_back(0);
+        ++groupLengths.back();
+    }
+    std::vector<int> pieces{0};
+    bool whole = true;
+    for (char16_t c : trimmed) {
         if (c == u'.')
-            groups.emplace_back();
-        else if (c >= u'0' && c <= u'9')
-            groups.back() += c;
+            pieces.push_back(0);
+        else if (IsDigit(c))
+            ++pieces.back();
         else
-            onlyAddress = false;
+            whole = false;
     }
-    std::vector<std::pair<int, int>> places; // start, length of each digit group
-    for (int p = 0; p < MaxLength();) {
-        if (IsLiteral(p)) {
-            ++p;
-            continue;
-        }
-        const int start = p;
-        while (p < MaxLength() && !IsLiteral(p)) ++p;
-        places.emplace_back(start, p - start);
-    }
-    bool fits = onlyAddress && groups.size() == places.size();
-    for (size_t g = 0; fits && g < groups.size(); ++g)
-        fits = !groups[g].empty() && static_cast<int>(groups[g].size()) <= places[g].second;
-    if (fits) {
-        String next = text_;
-        for (size_t g = 0; g < groups.size(); ++g)
-            for (int k = 0; k < places[g].second; ++k)
-                next[static_cast<size_t>(places[g].first + k)] =
-                    k < static_cast<int>(groups[g].size()) ? groups[g][static_cast<size_t>(k)] : u' ';
-        text_ = next;
-        Notify(Change::Text);
+    whole = whole && pieces.size() == groupLengths.size();
+    for (size_t g = 0; whole && g < pieces.size(); ++g)
+        whole = pieces[g] > 0 && pieces[g] <= groupLengths[g];
+    if (whole) {
+        SetText(trimmed);
         return MaxLength();
     }
     for (char16_t c : text) caret = TypeChar(caret, c);

@@ -152,6 +152,7 @@ public:
     void SetChecked(bool checked);
     // A user's click is the same as checking it.
     void Click() override { SetChecked(true); }
+    const RadioGroup& Group() const { return group_; }
 
 private:
     RadioGroup& group_;
@@ -208,6 +209,7 @@ private:
 
 // Text edit with an input mask of fixed literal characters and optional digit places.
 // Text() is the text with an unfilled place read as a blank and the literals in place.
+// SetText aligns each group of the given text to its literal ("1.2.3.4" fills four groups).
 class MaskEdit : public Control {
 public:
     // `mask` uses '9' for an optional digit and '\x' for the literal x.
@@ -219,10 +221,15 @@ public:
     char16_t blankChar = u'_';
 
     // Editing as a user types: each returns the caret position afterwards.
+    // Typing a literal jumps past its next occurrence, unless typing a digit has just moved
+    // the caret past that literal (so "192." stays at the start of the second group).
     int TypeChar(int caret, char16_t ch);
     int Backspace(int caret);
     int Delete(int caret);
-    // Pastes text at the caret; a dotted address fills the groups from the caret on.
+    // Blanks the places of a selection [start, end); the caret goes to its start.
+    int ClearRange(int start, int end);
+    // Pastes text at the caret; a whole dotted address fills every group, anything else is
+    // typed character by character.
     int Paste(int caret, const String& text);
     // The text as shown while editing: unfilled places as `blankChar`.
     String EditText() const;
@@ -230,6 +237,7 @@ public:
 private:
     String template_; // one char per position: '9' digit place, else the literal
     String text_;
+    int skipEnd_ = -1; // where the last typed digit's skip over a literal ended
 };
 
 class Memo : public Control {
