@@ -90,6 +90,7 @@ String TrimSpaces(StringView text) {
 
 struct ScanResult {
     bool sectionFound = false;
+    std::size_t sectionBegin = 0; // unit index where the header line begins
     // Where a missing key goes: after the line end of the section's last key line (or of its
     // header when it has none), and whether that line had a line end.
     std::size_t insertAt = 0;
@@ -125,6 +126,7 @@ ScanResult Scan(const Units& u, StringView section, StringView key) {
             while (close < end && u.At(close) != u']') ++close;
             if (!r.sectionFound && NameIs(u, first + 1, close, sectionName, u.Wide())) {
                 r.sectionFound = inSection = true;
+                r.sectionBegin = i;
                 r.insertAt = next;
                 r.insertLineEnded = ended;
             }
@@ -164,6 +166,23 @@ std::optional<ProfileKeyLocation> FindProfileKey(std::string_view fileBytes, Str
     loc.valueEnd = u.ByteOffset(r.valueEnd);
     loc.lineEnded = r.lineEnded;
     return loc;
+}
+
+std::optional<std::size_t> FindProfileSection(std::string_view fileBytes, StringView section) {
+    const Units u(fileBytes);
+    const ScanResult r = Scan(u, section, u"");
+    if (!r.sectionFound) return std::nullopt;
+    return u.ByteOffset(r.sectionBegin);
+}
+
+std::size_t ProfileLineNumber(std::string_view fileBytes, std::size_t offset) {
+    const Units u(fileBytes);
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < u.Count() && u.ByteOffset(i) < offset; ++i) {
+        const std::uint32_t c = u.At(i);
+        if (c == u'\n' || (c == u'\r' && (i + 1 >= u.Count() || u.At(i + 1) != u'\n'))) ++line;
+    }
+    return line;
 }
 
 std::optional<String> ReadProfileValue(std::string_view fileBytes, StringView section,

@@ -28,6 +28,13 @@ struct ProfileKeyLocation {
 std::optional<ProfileKeyLocation> FindProfileKey(std::string_view fileBytes, StringView section,
                                                  StringView key);
 
+// The byte offset where the header line of the section's first copy begins; nullopt when
+// the file has no such section.
+std::optional<std::size_t> FindProfileSection(std::string_view fileBytes, StringView section);
+
+// The number (from 1) of the line that holds the byte at `offset`; CR LF, LF and CR end lines.
+std::size_t ProfileLineNumber(std::string_view fileBytes, std::size_t offset);
+
 // The value as the profile functions read it: blanks at both ends and one pair of enclosing
 // quotes removed, decoded through the ANSI code page (CodePage service) or as UTF-16LE.
 // nullopt when the section or key is missing.

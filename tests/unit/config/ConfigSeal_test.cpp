@@ -234,3 +234,24 @@ TEST(ConfigSeal, ReadsValuesWithTheAnsiCodePage) {
     EXPECT_EQ(ReadProfileValue(file, u"config", u" OEMID "), String(u"阿 "));
     EXPECT_EQ(ReadProfileValue(file, u"CONFIG", u"Missing"), std::nullopt);
 }
+
+TEST(ConfigSeal, LocatesSectionsAndNumbersLines) {
+    FakeSystem sys;
+    const struct {
+        std::string file;
+        std::size_t sectionLine; // 0: no [CONFIG]
+        std::size_t keyLine;     // 0: no ConfigID
+    } cases[] = {
+        {"a=1\r\n\r\n [config]\r\nX=1\r\nConfigID=2\r\n", 3, 5},
+        {"\n\r\r\n[CONFIG]\rConfigID=\n", 4, 5}, // LF, CR and CR LF each end one line
+        {Utf16(u"\r\n[CONFIG]\r\nConfigID=1"), 2, 3},
+        {"[OEM]\r\nConfigID=1\r\n", 0, 0},
+        {"[CONFIG]\r\n[CONFIG]\r\nConfigID=1\r\n", 1, 0},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::size_t> section = FindProfileSection(c.file, u"CONFIG");
+        EXPECT_EQ(section ? ProfileLineNumber(c.file, *section) : 0u, c.sectionLine) << c.file;
+        const std::optional<ProfileKeyLocation> key = FindProfileKey(c.file, u"CONFIG", u"ConfigID");
+        EXPECT_EQ(key ? ProfileLineNumber(c.file, key->valueBegin) : 0u, c.keyLine) << c.file;
+    }
+}
