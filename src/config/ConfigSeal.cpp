@@ -222,9 +222,12 @@ std::string WriteProfileValue(std::string_view fileBytes, StringView section, St
         out.append(fileBytes.substr(at));
         return out;
     }
-    out.assign(fileBytes);
+    // At the end of the text: an odd last byte of a UTF-16LE file stays last.
+    const std::size_t end = u.ByteOffset(u.Count());
+    out.append(fileBytes.substr(0, end));
     if (!EndsWithLineEnd(u)) out += crlf;
     out += u.Encode(u"[" + TrimSpaces(section) + u"]\r\n" + line);
+    out.append(fileBytes.substr(end));
     return out;
 }
 
