@@ -1,0 +1,92 @@
+#pragma once
+// What both stand-ins share: recording their command line beside themselves and handing a
+// call on to the system's own program.
+#include <windows.h>
+
+#include <string>
+
+#include "PrintUiArgs.h"
+
+namespace standin {
+
+inline Text FromWide(const wchar_t* s) {
+    return Text(reinterpret_cast<const char16_t*>(s), wcslen(s));
+}
+inline std::wstring ToWide(TextView s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+inline std::string ToUtf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+inline std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+// Appends the full command line as one UTF-8 line to commands.log beside the program.
+// One write per line, so calls that overlap do not mix their lines.
+inline void RecordCommandLine() {
+    const std::string line = ToUtf8(GetCommandLineW()) + "\r\n";
+    const std::wstring log = OwnFolder() + L"commands.log";
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE f = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+            CloseHandle(f);
+            return;
+        }
+        if (GetLastError() != ERROR_SHARING_VIOLATION) return;
+        Sleep(20);
+    }
+}
+
+inline void Report(const std::wstring& text) {
+    const std::string line = ToUtf8(text) + "\r\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+}
+
+// Runs the system's own `program` (from the system folder, never the stand-in beside us)
+// with our arguments and our standard handles; returns its exit code.
+inline int RunSystemProgram(const wchar_t* program) {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring exe = std::wstring(system, n) + L"\\" + program;
+    const Text tail = ArgumentTail(FromWide(GetCommandLineW()));
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!tail.empty()) line += L" " + ToWide(tail);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        Report(L"cannot run " + exe);
+        return 255;
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 255;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+} // namespace standin

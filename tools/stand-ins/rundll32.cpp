@@ -1,0 +1,210 @@
+// rundll32.exe stand-in: records its command line in commands.log beside itself, then
+//   printui.dll,PrintUIEntry /if /b "<queue>" /f "<inf>" /r "<port>" /m "<model>"
+//     installs the model's driver (Wine's PostScript driver under the model's name) and the
+//     queue on the port, when the INF file exists and names the model; exit 0. Otherwise
+//     it creates nothing and exits non-zero, saying why on standard error.
+//   printui.dll,PrintUIEntry /dd /m "<model>" ...
+//     deletes the printers using that driver and the driver; exit 0.
+// Anything else goes to the system's rundll32.exe.
+#include "StandIn.h"
+
+#include <winspool.h>
+
+#include <vector>
+
+namespace {
+
+using standin::PrintUiCall;
+using standin::Report;
+using standin::Text;
+using standin::ToWide;
+
+enum Exit : int {
+    kDone = 0,
+    kBadArguments = 2,
+    kNoInf = 3,
+    kModelNotNamed = 4,
+    kDriverFailed = 5,
+    kPrinterFailed = 6,
+    kUnknownPort = 7
+};
+
+std::wstring SystemText(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r'))
+        result.pop_back();
+    return result;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    char buffer[64 * 1024];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(f, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(f);
+    return ok;
+}
+
+Text FromAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+    return Text(w.begin(), w.end());
+}
+
+// Windows refuses a printer on a port that does not exist; this Wine accepts any name, so
+// the stand-in checks as Windows would. A port exists when the spooler lists it, when the
+// Standard TCP/IP port monitor has its key (the monitor would load it at the spooler's
+// start), or when it is listed in ports.txt beside the stand-in (one name a line: ports a
+// test simulates, such as USB001).
+bool PortExists(const std::wstring& port) {
+    if (port.empty()) return false;
+    DWORD needed = 0, count = 0;
+    EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (EnumPortsW(nullptr, 1, buffer.data(), needed, &needed, &count)) {
+        const auto* info = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i)
+            if (info[i].pName && lstrcmpiW(info[i].pName, port.c_str()) == 0) return true;
+    }
+    const std::wstring key =
+        L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\" +
+        port;
+    HKEY h = nullptr;
+    if (port.find(L'\\') == std::wstring::npos &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
+        RegCloseKey(h);
+        return true;
+    }
+    std::string listed;
+    if (ReadWholeFile(standin::OwnFolder() + L"ports.txt", listed)) {
+        for (const Text& line : standin::Lines(standin::DecodeInf(listed, FromAnsi)))
+            if (ToWide(line) == port) return true;
+    }
+    return false;
+}
+
+int Install(const PrintUiCall& call) {
+    const std::wstring queue = ToWide(call.Value(u'b').value_or(Text()));
+    const std::wstring inf = ToWide(call.Value(u'f').value_or(Text()));
+    const std::wstring port = ToWide(call.Value(u'r').value_or(Text()));
+    const Text model = call.Value(u'm').value_or(Text());
+    if (!call.error.empty()) {
+        Report(L"printui: " + ToWide(call.error));
+        return kBadArguments;
+    }
+    if (queue.empty() || model.empty()) {
+        Report(L"printui: the queue (/b) and the model (/m) must not be empty");
+        return kBadArguments;
+    }
+    std::string bytes;
+    if (inf.empty() || !ReadWholeFile(inf, bytes)) {
+        Report(L"printui: cannot read the INF file \"" + inf + L"\"");
+        return kNoInf;
+    }
+    if (!standin::NamesModel(standin::DecodeInf(bytes, FromAnsi), model)) {
+        Report(L"printui: the INF file does not name the model \"" + ToWide(model) + L"\"");
+        return kModelNotNamed;
+    }
+
+    if (!PortExists(port)) {
+        Report(L"printui: the port \"" + port + L"\" does not exist");
+        return kUnknownPort;
+    }
+
+    std::wstring driverName = ToWide(model);
+    wchar_t wineps[] = L"wineps.drv";
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = driverName.data();
+    driver.pDriverPath = wineps;
+    driver.pDataFile = wineps;
+    driver.pConfigFile = wineps;
+    bool driverAdded = true;
+    if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
+            Report(L"printui: cannot add the driver: " + SystemText(error));
+            return kDriverFailed;
+        }
+        driverAdded = false;
+    }
+
+    std::wstring printerName = queue, portName = port;
+    wchar_t processor[] = L"WinPrint", datatype[] = L"RAW";
+    PRINTER_INFO_2W printer{};
+    printer.pPrinterName = printerName.data();
+    printer.pPortName = portName.data();
+    printer.pDriverName = driverName.data();
+    printer.pPrintProcessor = processor;
+    printer.pDatatype = datatype;
+    printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE h = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    if (!h) {
+        const DWORD error = GetLastError();
+        // Nothing stays behind from a failed installation.
+        if (driverAdded) DeletePrinterDriverW(nullptr, nullptr, driverName.data());
+        Report(L"printui: cannot add the printer \"" + queue + L"\" on port \"" + port + L"\": " +
+               SystemText(error));
+        return kPrinterFailed;
+    }
+    ClosePrinter(h);
+    return kDone;
+}
+
+int DeleteDriver(const PrintUiCall& call) {
+    std::wstring model = ToWide(call.Value(u'm').value_or(Text()));
+    if (model.empty()) {
+        Report(L"printui: /dd needs the model (/m)");
+        return kBadArguments;
+    }
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+        const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i) {
+            if (!info[i].pDriverName || lstrcmpiW(info[i].pDriverName, model.c_str()) != 0)
+                continue;
+            PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+            HANDLE h = nullptr;
+            if (OpenPrinterW(info[i].pPrinterName, &h, &access)) {
+                if (!DeletePrinter(h))
+                    Report(L"printui: cannot delete the printer \"" +
+                           std::wstring(info[i].pPrinterName) + L"\": " +
+                           SystemText(GetLastError()));
+                ClosePrinter(h);
+            }
+        }
+    }
+    if (!DeletePrinterDriverW(nullptr, nullptr, model.data())) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_UNKNOWN_PRINTER_DRIVER) {
+            Report(L"printui: cannot delete the driver \"" + model + L"\": " + SystemText(error));
+            return kDriverFailed;
+        }
+    }
+    return kDone;
+}
+
+} // namespace
+
+int wmain() {
+    standin::RecordCommandLine();
+    const auto call =
+        standin::ParsePrintUi(standin::ArgumentTail(standin::FromWide(GetCommandLineW())));
+    if (call && call->Has(u"if")) return Install(*call);
+    if (call && call->Has(u"dd")) return DeleteDriver(*call);
+    return standin::RunSystemProgram(L"rundll32.exe");
+}
