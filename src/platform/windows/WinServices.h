@@ -6,10 +6,12 @@
 #include "platform/CodePage.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/Registry.h"
 
 IProcesses& WindowsProcesses();
 IClock& WindowsClock();
 ICodePage& WindowsCodePage();
+IRegistry& WindowsRegistry();
 
 // The pump hands every message to this filter first (keyboard navigation of the window
 // backend); a true result means the message was handled there.

@@ -7,4 +7,5 @@ void InstallWindowsServices() {
     Clock::Install(&WindowsClock());
     MessagePump::Install(&WindowsMessagePump());
     CodePage::Install(&WindowsCodePage());
+    Registry::Install(&WindowsRegistry());
 }
