@@ -1,10 +1,21 @@
 #include "printing/untFuction.h"
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 #include "base/Errors.h"
+#include "config/ValueForms.h"
+#include "config/untIni.h"
+#include "dialogs/untWait.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/Registry.h"
+#include "shell/untLanguages.h"
+#include "ui/Controls.h"
 
 namespace {
 
@@ -91,4 +102,195 @@ String ExtractFilePath(StringView path) {
         if (c == u'\\' || c == u'/' || c == u':') return String(path.substr(0, i));
     }
     return {};
+}
+
+// ---- Standard TCP/IP ports ----
+
+namespace {
+
+// A failed value write of a port key; the port creation turns it into failure path A.
+class ERegistryException : public Exception {
+    using Exception::Exception;
+};
+
+const char16_t kControlSet001Ports[] =
+    u"SYSTEM\\ControlSet001\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\";
+const char16_t kCurrentControlSetPorts[] =
+    u"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\";
+
+struct PortValue {
+    String name;
+    std::uint32_t type;
+    String text;             // REG_SZ
+    std::uint32_t number;    // REG_DWORD
+
+    std::string Bytes() const {
+        return type == regtype::SZ ? RegSzBytes(text) : RegDwordBytes(number);
+    }
+    // The wait dialog's line after the write, with the full-width colon.
+    String MemoLine() const {
+        return name + u"\uFF1A" + (type == regtype::SZ ? text : IntToStr(number));
+    }
+};
+
+std::vector<PortValue> PortValues(const String& address) {
+    return {
+        {u"HostName", regtype::SZ, address, 0},
+        {u"IPAddress", regtype::SZ, u"", 0},
+        {u"HWAddress", regtype::SZ, u"", 0},
+        {u"SNMP Community", regtype::SZ, u"public", 0},
+        {u"Protocol", regtype::DWORD, u"", 1},
+        {u"Version", regtype::DWORD, u"", 2},
+        {u"PortNumber", regtype::DWORD, u"", 9100},
+        {u"SNMP Enabled", regtype::DWORD, u"", 0},
+        {u"SNMP Index", regtype::DWORD, u"", 1},
+        {u"PortMonMibPortIndex", regtype::DWORD, u"", 0},
+    };
+}
+
+// The registry side of one port creation. The access is taken when the first key is opened
+// and released once, by Release() or at the latest when the writer goes.
+class PortKeyWriter {
+public:
+    void Open(const String& path) {
+        if (!access_) access_ = Registry::Get().OpenLocalMachine();
+        key_.reset();
+        // An unopened key shows as a failure of the first write.
+        access_->CreateKey(path, key_);
+    }
+    void Write(const PortValue& v) {
+        if (!key_ || key_->SetValue(v.name, v.type, v.Bytes()) != 0)
+            throw ERegistryException(u"Failed to set data for '" + v.name + u"'");
+    }
+    void CloseKey() { key_.reset(); }
+    void Release() {
+        key_.reset();
+        access_.reset();
+    }
+
+private:
+    std::unique_ptr<IRegistryAccess> access_;
+    std::unique_ptr<IRegistryKey> key_; // declared last: closed before the access goes
+};
+
+StringList SplitAddress(const String& ip) {
+    StringList pieces;
+    const size_t n = ip.size();
+    size_t i = 0;
+    while (i <= n) {
+        while (i < n && ip[i] == u' ') ++i;
+        size_t end = ip.find(u'.', i);
+        if (end == String::npos) end = n;
+        if (end > i) pieces.push_back(ip.substr(i, end - i));
+        i = end + 1;
+    }
+    return pieces;
+}
+
+} // namespace
+
+bool IsValidIP(const String& ip) {
+    const StringList pieces = SplitAddress(ip);
+    if (pieces.size() != 4) return false;
+    // Pieces are converted only when a test reaches them, so a piece after a decisive one
+    // never raises.
+    std::optional<std::int32_t> values[4];
+    auto value = [&](size_t i) {
+        if (!values[i]) values[i] = StrToInt(pieces[i]);
+        return *values[i];
+    };
+    bool allZero = true;
+    for (size_t i = 0; i < 4 && allZero; ++i) allZero = value(i) == 0;
+    if (allZero) return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (value(i) > 255) return false;
+    return true;
+}
+
+bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
+    TfrmWait& wait = *frmWait;
+    ui::ProgressBar& bar = *wait.pbWait;
+    auto caption = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto log = [&](const String& line) { wait.mmoWait->Append(line); };
+    auto pump = [] { MessagePump::Get().ProcessMessages(); };
+    const std::vector<PortValue> values = PortValues(NewIP);
+
+    enum class Stage { Preparing, FirstKey, SecondKey, Finishing };
+    Stage stage = Stage::Preparing;
+    PortKeyWriter reg;
+    try {
+        try {
+            const String section = IniOptions->GetCaptionLanguage();
+            wait.SetCaption(IniOptions->GetIdentValue(section, u"Caption_48"));
+            wait.Label1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_50"));
+            wait.BitBtn1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_51"));
+            bar.SetMax(22);
+            bar.SetStep(1);
+            bar.SetMin(0);
+            bar.SetPosition(0);
+            wait.mmoWait->Clear();
+            wait.Show();
+            wait.BitBtn1->SetEnabled(false);
+
+            log(caption(u"CAPTION_56"));
+            pump();
+            WaitTime(2000);
+            pump();
+            bar.StepIt();
+            // The keys are written even when the spooler did not stop.
+            RunDOS(u"net stop spooler");
+            pump();
+            log(caption(u"CAPTION_57"));
+            bar.StepIt();
+
+            stage = Stage::FirstKey;
+            reg.Open(kControlSet001Ports + NewIP);
+            log(caption(u"CAPTION_58"));
+            bar.StepIt();
+            pump();
+            for (const PortValue& v : values) {
+                reg.Write(v);
+                log(v.MemoLine());
+                bar.StepIt();
+            }
+            reg.CloseKey();
+
+            stage = Stage::SecondKey;
+            reg.Open(kCurrentControlSetPorts + NewIP);
+            for (const PortValue& v : values) {
+                reg.Write(v);
+                log(v.MemoLine());
+            }
+            reg.CloseKey();
+
+            stage = Stage::Finishing;
+            reg.Release();
+            RunDOS(u"net start spooler");
+            log(caption(u"CAPTION_59") + NewIP + caption(u"CAPTION_60"));
+            bar.SetPosition(bar.Max());
+            WaitTime(2000);
+            pump();
+            wait.BitBtn1->SetEnabled(true);
+            Dialogs::Get().MessageBox(caption(u"CAPTION_59") + NewIP + u"," + caption(u"CAPTION_32"),
+                                      caption(u"CAPTION_8"), mb::OK | mb::ICONINFORMATION);
+            return true;
+        } catch (const ERegistryException&) {
+            // A: what was written stays; nothing is rolled back.
+            if (stage == Stage::SecondKey) wait.BitBtn1->SetEnabled(true);
+            RunDOS(u"net start spooler");
+            pump();
+            WaitTime(2000);
+            wait.BitBtn1->SetEnabled(true);
+            reg.Release();
+            return false;
+        }
+    } catch (const std::exception&) {
+        // B, also when the restart of path A or of the normal end could not be started: one
+        // more try; if that cannot be started either, the caller hears of it.
+        RunDOS(u"net start spooler");
+        WaitTime(2000);
+        pump();
+        reg.Release();
+        return false;
+    }
 }

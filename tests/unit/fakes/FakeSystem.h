@@ -50,19 +50,17 @@ public:
     std::map<String, Result> scripted; // by command line; others print nothing
     std::map<std::uint32_t, String> texts{{2, u"The system cannot find the file specified.\r\n"}};
     std::uint32_t lastError = 0;
+    std::function<void(const String&)> onRun; // what a command does to the world, if anything
 
     bool RunHidden(const String& commandLine, std::string& output) override {
         commands.push_back(commandLine);
         auto it = scripted.find(commandLine);
-        if (it == scripted.end()) {
-            output.clear();
-            return true;
-        }
-        if (!it->second.started) {
+        if (it != scripted.end() && !it->second.started) {
             lastError = it->second.error;
             return false;
         }
-        output = it->second.output;
+        if (onRun) onRun(commandLine);
+        output = it == scripted.end() ? std::string() : it->second.output;
         return true;
     }
     std::uint32_t LastError() override { return lastError; }

@@ -1,0 +1,290 @@
+// The installation run: the port, an optional removal of an installed driver, the printer-setup
+// command, the default printer and the end of the run.
+#include <exception>
+#include <initializer_list>
+
+#include "base/Errors.h"
+#include "config/ValueForms.h"
+#include "config/untIni.h"
+#include "dialogs/untWait.h"
+#include "install/PrintModel.h"
+#include "install/untInstall.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/MessagePump.h"
+#include "platform/Spooler.h"
+#include "printing/untFuction.h"
+#include "printing/untSystemPrinterInfo.h"
+#include "shell/untMain.h"
+
+const BuiltInCaption kCaptionNotInstalled = {
+    u"CAPTION_77", u"Installation failed, no printer of this name was created: ",
+    u"安装失败，未创建此名称的打印机："};
+const BuiltInCaption kCaptionNotInstalledHint = {
+    u"CAPTION_78",
+    u"Check that the driver file in the EN and CN folders names this model and that the port "
+    u"exists.",
+    u"请检查EN和CN文件夹中的驱动文件是否包含此型号，以及端口是否存在。"};
+const BuiltInCaption kCaptionDoubleQuote = {
+    u"CAPTION_79",
+    u"Installation refused: a double quote (\") cannot be passed to the printer setup command. "
+    u"It appears in: ",
+    u"拒绝安装：双引号（\"）无法传给打印机安装命令，以下名称中含有双引号："};
+
+String CaptionOrBuiltIn(const BuiltInCaption& caption) {
+    String text = IniOptions->GetIdentValue(LCaption, caption.key);
+    if (!text.empty()) return text;
+    return OSLanguage == TOSLanguage::CN ? caption.cn : caption.en;
+}
+
+String DeleteCommand(const String& name) {
+    return u"rundll32 printui.dll,PrintUIEntry /dd /c\\\\machine /m \"" + name +
+           u"\" /h \"x86\" /v \"Type 3 - User Mode\" ";
+}
+
+String InstallCommand(const String& name, const String& folder, const String& lang,
+                      const String& inf, const String& port) {
+    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + folder + lang +
+           u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+}
+
+namespace {
+
+String CaptionText(const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); }
+
+String Config(const char16_t* key) { return IniOptions->GetIdentValue(u"CONFIG", key); }
+
+void Pump() { MessagePump::Get().ProcessMessages(); }
+
+int Ask(const String& title, const String& text, std::uint32_t flags) {
+    return Dialogs::Get().MessageBox(text, title, flags);
+}
+
+// The first value that holds a double quote: the printer-setup command line has no way to
+// escape one, so such a value would end its argument and start new ones.
+const String* FirstQuoted(std::initializer_list<const String*> values) {
+    for (const String* v : values)
+        if (v->find(u'"') != String::npos) return v;
+    return nullptr;
+}
+
+String QuoteRefusal(const String& value) { return CaptionOrBuiltIn(kCaptionDoubleQuote) + value; }
+
+// The command lines are built only from values without a double quote; a value that changed
+// while messages were pumped is caught here, after the check at the start of the run.
+void RequireUnquoted(std::initializer_list<const String*> values) {
+    if (const String* quoted = FirstQuoted(values)) throw Exception(QuoteRefusal(*quoted));
+}
+
+String RemoveBlanks(const String& text) {
+    String out;
+    for (char16_t c : text)
+        if (c != u' ') out += c;
+    return out;
+}
+
+} // namespace
+
+void TfrmMain::btnStartInstallClick(ui::Control*) {
+    // A click that arrives while a run pumps messages would start a run inside the run.
+    if (installRunning_) return;
+    installRunning_ = true;
+    struct RunningFlag {
+        bool& flag;
+        ~RunningFlag() { flag = false; }
+    } running{installRunning_};
+
+    TfrmWait& wait = *frmWait;
+    auto report = [&](const String& text) {
+        StatusBar1->SetPanelText(1, text);
+        wait.mmoWait->Append(StatusBar1->PanelText(1));
+    };
+    TPrintModelInfo& setup = PrintSetupInfo;
+
+    // The values of the install command that are known now are checked before anything runs.
+    const bool labelClass = rbLabel->Checked();
+    const String inf = Config(labelClass ? u"LabelInfFileName" : u"POSInfFileName");
+    {
+        const String pagePort = pcPage->ActivePage() == tbsUSB     ? cbUSB->Text()
+                                : pcPage->ActivePage() == tbsRs232 ? cbRs232->Text()
+                                : pcPage->ActivePage() == tbsLpt   ? cbLpt->Text()
+                                                                   : String();
+        if (const String* quoted = FirstQuoted({&setup.PrintName, &inf, &pagePort})) {
+            Ask(CaptionText(u"CAPTION_8"), QuoteRefusal(*quoted), mb::OK | mb::ICONERROR);
+            return;
+        }
+    }
+
+    // When an error ends the run, the windows are left usable: the main window and the install
+    // button enabled, so the user can correct the cause and start again; the wait dialog kept
+    // on screen with the log up to the step that failed, and its button enabled so that it can
+    // be closed. The error still reaches the standard error box.
+    struct RestoreOnError {
+        TfrmMain& main;
+        TfrmWait& dialog;
+        int pending = std::uncaught_exceptions();
+        ~RestoreOnError() {
+            if (std::uncaught_exceptions() == pending) return;
+            main.btnStartInstall->SetEnabled(true);
+            main.SetEnabled(true);
+            dialog.BitBtn1->SetEnabled(true);
+        }
+    } restore{*this, wait};
+
+    // The wait dialog, titled for the run.
+    wait.Show();
+    wait.mmoWait->Clear();
+    StatusBar1->SetPanelText(1, CaptionText(u"Caption_47"));
+    wait.Label1->SetCaption(StatusBar1->PanelText(1));
+    wait.mmoWait->Append(StatusBar1->PanelText(1));
+    wait.SetCaption(StatusBar1->PanelText(1));
+    Pump();
+
+    // The port, from the page that is shown.
+    ui::TabSheet* page = pcPage->ActivePage();
+    if (page == tbsNet) {
+        String NewIp = RemoveBlanks(meText->Text());
+        if (!IsValidIP(NewIp)) {
+            Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"), mb::OK | mb::ICONINFORMATION);
+            meText->SetFocus();
+            wait.Close();
+            return;
+        }
+        bool IP_SFCZ = false;
+        const StringList ports = cbPortList->Items(); // a pump may refill the list
+        for (const String& port : ports) {
+            if (Trim(port) != NewIp) continue;
+            report(CaptionText(u"CAPTION_30"));
+            Pump();
+            if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
+                        mb::YESNO | mb::ICONWARNING) == mb::IDYES) {
+                meText->SetFocus();
+                NewIp.clear();
+                wait.Close();
+                    return;
+            }
+            IP_SFCZ = true;
+            break;
+        }
+        if (!IP_SFCZ) {
+            report(CaptionText(u"Caption_70"));
+            if (!CreateNewIpPort(this, NewIp)) {
+                report(CaptionText(u"CAPTION_71"));
+                wait.Close();
+                Ask(CaptionText(u"CAPTION_33"), CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
+                        mb::OK | mb::ICONERROR);
+                    return;
+            }
+            report(CaptionText(u"Caption_59") + NewIp + CaptionText(u"Caption_32"));
+        }
+        setup.PrintPort = NewIp;
+    } else if (page == tbsUSB) {
+        setup.PrintPort = cbUSB->Text();
+    } else if (page == tbsRs232) {
+        setup.PrintPort = cbRs232->Text();
+    } else if (page == tbsLpt) {
+        setup.PrintPort = cbLpt->Text();
+    }
+
+    // A printer of the same name may be removed first.
+    if (StrToBool(Config(u"CheckPrinterRepeatedly"))) {
+        const StringList printers = cbPrintList->Items();
+        for (const String& printer : printers) {
+            if (printer != setup.PrintName) continue;
+            if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
+                        mb::YESNO | mb::ICONWARNING) == mb::IDYES) {
+                RunDOS(u"net start spooler");
+                WaitTime(1000);
+                Pump();
+                RequireUnquoted({&setup.PrintName});
+                const String sCmd = DeleteCommand(setup.PrintName);
+                report(CaptionText(u"Caption_68"));
+                Pump();
+                RunDOS(sCmd);
+                WaitTime(1000);
+                report(setup.PrintName + CaptionText(u"Caption_69"));
+            }
+            break;
+        }
+    }
+
+    // From here to the end nothing on the main window may run.
+    btnStartInstall->SetEnabled(false);
+    SetEnabled(false);
+    wait.BitBtn1->SetEnabled(false);
+    Pump();
+
+    // The spooler and the printer-setup command.
+    report(CaptionText(u"Caption_49"));
+    Pump();
+    RunDOS(u"net start spooler");
+    report(CaptionText(u"Caption_52"));
+    Pump();
+    report(CaptionText(u"Caption_53"));
+    Pump();
+    const String folder = ExtractFilePath(Files::Get().ModuleFileName());
+    const String lang = OSLanguage == TOSLanguage::CN ? u"CN" : u"EN";
+    RequireUnquoted({&setup.PrintName, &inf, &setup.PrintPort});
+    const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
+    report(CaptionText(u"Caption_46"));
+    Pump();
+    RunDOS(sCmd);
+
+    // The printer-setup command reports nothing we can trust: the printer must exist now. An
+    // empty name would open the print server itself, so it never counts as installed.
+    if (setup.PrintName.empty() || !Spooler::Get().OpenPrinter(setup.PrintName)) {
+        const String failure = CaptionOrBuiltIn(kCaptionNotInstalled) + setup.PrintName;
+        report(failure);
+        Pump();
+        // The same state as after an error: the log stays on screen, everything usable.
+        btnStartInstall->SetEnabled(true);
+        SetEnabled(true);
+        wait.BitBtn1->SetEnabled(true);
+        Ask(CaptionText(u"CAPTION_8"),
+                failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint),
+                mb::OK | mb::ICONERROR);
+        return;
+    }
+    report(CaptionText(u"Caption_45"));
+    Pump();
+    report(setup.PrintName + u" " + CaptionText(u"Caption_15"));
+    Pump();
+
+    // The default printer.
+    switch (StrToInt(Config(u"MrPrintSet"))) {
+    case 1:
+        SysPrint->SetMRPrint(setup.PrintName);
+        break;
+    case 2: {
+        String question = CaptionText(u"Caption_55");
+        question += SysPrint->GetMRPrint();
+        question += u",";
+        question += CaptionText(u"Caption_54");
+        if (Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) == mb::IDYES)
+            SysPrint->SetMRPrint(setup.PrintName);
+        break;
+    }
+    default:
+        break;
+    }
+
+    // The end of the run.
+    report(CaptionText(u"Caption_44"));
+    Pump();
+    Ask(CaptionText(u"Caption_42"), StatusBar1->PanelText(1), mb::OK | mb::ICONINFORMATION);
+    if (Config(u"SetupAutoQuit") == u"0") {
+        if (Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"), mb::YESNO | mb::ICONQUESTION) ==
+            mb::IDYES)
+            btnQuitClick(nullptr);
+    } else {
+        Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),
+                mb::OK | mb::ICONINFORMATION);
+        btnQuitClick(nullptr);
+    }
+    Pump();
+    btnStartInstall->SetEnabled(true);
+    wait.Close();
+    SetEnabled(true);
+    wait.BitBtn1->SetEnabled(true);
+    StatusBar1->SetPanelText(1, CaptionText(u"Caption_18"));
+}

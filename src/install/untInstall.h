@@ -1,0 +1,25 @@
+#pragma once
+// The installation run (TfrmMain::btnStartInstallClick) and the pieces it is made of.
+#include "base/Text.h"
+
+// A caption key this run added to the kit's texts, with the text used when a kit lacks it.
+struct BuiltInCaption {
+    const char16_t* key;
+    const char16_t* en;
+    const char16_t* cn;
+};
+// The printer-setup command ended but no printer of the model's name exists; the name follows.
+extern const BuiltInCaption kCaptionNotInstalled;
+// The second line of that failure's message: what to check.
+extern const BuiltInCaption kCaptionNotInstalledHint;
+// A model, port or INF name holds a double quote; the value follows.
+extern const BuiltInCaption kCaptionDoubleQuote;
+
+// The text of the key in the current caption section, or the built-in text of the display
+// language when the kit has none.
+String CaptionOrBuiltIn(const BuiltInCaption& caption);
+
+// The printer-setup command lines, put together as they are run.
+String DeleteCommand(const String& name);
+String InstallCommand(const String& name, const String& folder, const String& lang,
+                      const String& inf, const String& port);

@@ -1,0 +1,494 @@
+#include <gtest/gtest.h>
+
+#include "base/Errors.h"
+#include "install/InstallWorld.h"
+#include "install/untInstall.h"
+#include "ui/Dispatch.h"
+
+namespace {
+
+const String kName = InstallWorld::kModel;
+
+String Install(const String& port, const String& inf = InstallWorld::kPosInf,
+               const String& name = kName) {
+    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + inf +
+           u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+}
+
+// What the wait dialog shows for a run without a port creation.
+StringList RunLog() {
+    return {En(47), En(49), En(52), En(53), En(46), En(45), kName + u" " + En(15), En(44)};
+}
+
+// The state of the windows when a run is over or stopped.
+void ExpectUsable(const InstallWorld& w) {
+    EXPECT_TRUE(w.main->Enabled());
+    EXPECT_TRUE(w.main->btnStartInstall->Enabled());
+    EXPECT_TRUE(w.wait->BitBtn1->Enabled());
+}
+
+} // namespace
+
+TEST(InstallRun, NetworkInstallCreatesThePortThenInstallsOnIt) {
+    InstallWorld w;
+    w.OnNetPage(u"192.168.1.100");
+    ASSERT_EQ(w.main->meText->Text(), u"192.168.1  .100");
+    bool lockedDuringInstall = false;
+    w.duringRun = [&](const String& cmd) {
+        if (StartsWith(cmd, u"rundll32"))
+            lockedDuringInstall = !w.main->Enabled() && !w.main->btnStartInstall->Enabled() &&
+                                  !w.wait->BitBtn1->Enabled() && w.wait->Visible();
+    };
+
+    w.RunInstall();
+
+    EXPECT_EQ(w.sys.processes.commands,
+              (StringList{u"net stop spooler", u"net start spooler", u"net start spooler",
+                          Install(u"192.168.1.100")}));
+    EXPECT_EQ(w.registry.writes.size(), 20u);
+    EXPECT_TRUE(lockedDuringInstall);
+    // The port creation clears the log: the run's first two lines are gone.
+    StringList log = w.Log();
+    ASSERT_GE(log.size(), 24u);
+    EXPECT_EQ(log[0], En(56));
+    log.erase(log.begin(), log.begin() + 24);
+    EXPECT_EQ(log, (StringList{En(59) + u"192.168.1.100" + En(32), En(49), En(52), En(53), En(46),
+                               En(45), kName + u" " + En(15), En(44)}));
+    EXPECT_EQ(w.Boxes(), (StringList{En(8) + u"|" + En(59) + u"192.168.1.100," + En(32),
+                                     En(42) + u"|" + En(44), En(8) + u"|" + En(43)}));
+    EXPECT_EQ(w.dialogs.boxes[1].flags, 0x40u);
+    EXPECT_EQ(w.dialogs.boxes[2].flags, 0x24u);
+    EXPECT_EQ(PrintSetupInfo.PrintPort, u"192.168.1.100");
+    EXPECT_EQ(PrintSetupInfo.PrintName, kName);
+    EXPECT_EQ(w.Status(), En(18));
+    EXPECT_FALSE(w.wait->Visible());
+    ExpectUsable(w);
+}
+
+TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
+    struct Case {
+        int page;
+        const char16_t* list;
+        StringList ports;
+        const char16_t* port;
+    } cases[] = {
+        {3, u"cbUSB", {u"USB001", u"USB002"}, u"USB001"},
+        {3, u"cbUSB", {}, u""}, // nothing selected: an empty port argument
+        {4, u"cbRs232", {u"COM1"}, u"COM1"},
+        {5, u"cbLpt", {u"LPT1", u"LPT2"}, u"LPT1"},
+        {0, u"cbLpt", {u"LPT1"}, u"COM7"}, // any other page: the port stays as it was
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.list) + " " + ToUtf8(c.port));
+        InstallWorld w;
+        PrintSetupInfo.PrintPort = u"COM7";
+        w.OnPortPage(c.page, static_cast<ui::ComboBox*>(w.main->FindControl(c.list)), c.ports);
+        w.RunInstall();
+        EXPECT_EQ(w.sys.processes.commands,
+                  (StringList{u"net start spooler", Install(c.port)}));
+        EXPECT_EQ(PrintSetupInfo.PrintPort, c.port);
+        EXPECT_EQ(w.Log(), RunLog());
+        EXPECT_EQ(w.Boxes(), (StringList{En(42) + u"|" + En(44), En(8) + u"|" + En(43)}));
+        EXPECT_TRUE(w.registry.writes.empty());
+        EXPECT_EQ(w.wait->Caption(), En(47));
+        EXPECT_EQ(w.wait->Label1->Caption(), En(47));
+    }
+}
+
+TEST(InstallRun, AnExistingPortIsOfferedYesEndsTheRunNoUsesIt) {
+    for (int answer : {mb::IDYES, mb::IDNO}) {
+        SCOPED_TRACE(answer);
+        InstallWorld w;
+        w.OnNetPage(u"192.168.1.100");
+        w.main->cbPortList->SetItems({u"COM1", u" 192.168.1.100\t", u"192.168.1.100"});
+        PrintSetupInfo.PrintPort = u"USB001";
+        w.dialogs.answers = {answer};
+        w.RunInstall();
+        ASSERT_GE(w.dialogs.boxes.size(), 1u);
+        EXPECT_EQ(w.dialogs.boxes[0].text, En(30));
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x34u);
+        EXPECT_TRUE(w.registry.writes.empty()); // never rewritten
+        if (answer == mb::IDYES) {
+            EXPECT_EQ(w.dialogs.boxes.size(), 1u);
+            EXPECT_TRUE(w.sys.processes.commands.empty());
+            EXPECT_EQ(PrintSetupInfo.PrintPort, u"USB001");
+            EXPECT_FALSE(w.wait->Visible());
+            EXPECT_EQ(w.main->FocusedControl(), w.main->meText);
+            EXPECT_EQ(w.Log(), (StringList{En(47), En(30)}));
+        } else {
+            EXPECT_EQ(w.sys.processes.commands,
+                      (StringList{u"net start spooler", Install(u"192.168.1.100")}));
+            StringList log = RunLog();
+            log.insert(log.begin() + 1, En(30));
+            EXPECT_EQ(w.Log(), log);
+        }
+    }
+}
+
+TEST(InstallRun, APortNamedWithPrefixIsAnotherPort) {
+    InstallWorld w;
+    w.OnNetPage(u"192.168.1.100");
+    w.main->cbPortList->SetItems({u"IP_192.168.1.100"});
+    w.RunInstall();
+    EXPECT_EQ(w.registry.writes.size(), 20u);
+    EXPECT_EQ(w.sys.processes.commands.back(), Install(u"192.168.1.100"));
+}
+
+TEST(InstallRun, AnInvalidAddressCreatesAndInstallsNothing) {
+    InstallWorld w;
+    w.OnNetPage(u"0.0.0.0");
+    w.RunInstall();
+    EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(29)});
+    EXPECT_EQ(w.dialogs.boxes[0].flags, 0x40u);
+    EXPECT_TRUE(w.sys.processes.commands.empty());
+    EXPECT_FALSE(w.wait->Visible());
+    EXPECT_EQ(w.main->FocusedControl(), w.main->meText);
+    ExpectUsable(w);
+}
+
+TEST(InstallRun, AFailedPortCreationIsReportedAndNothingIsInstalled) {
+    InstallWorld w;
+    w.OnNetPage(u"192.168.1.100");
+    w.registry.refuseWrite = 5;
+    w.RunInstall();
+    EXPECT_EQ(w.sys.processes.commands, (StringList{u"net stop spooler", u"net start spooler"}));
+    EXPECT_EQ(w.Log().back(), En(71));
+    EXPECT_EQ(w.Status(), En(71));
+    EXPECT_EQ(w.Boxes(), StringList{En(33) + u"|" + En(71) + En(72)});
+    EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
+    EXPECT_FALSE(w.wait->Visible());
+    EXPECT_TRUE(w.main->Enabled());
+    EXPECT_TRUE(w.main->btnStartInstall->Enabled());
+}
+
+TEST(InstallRun, AnInstalledPrinterOfTheSameNameIsOfferedForRemoval) {
+    const String remove = u"rundll32 printui.dll,PrintUIEntry /dd /c\\\\machine /m \"" + kName +
+                          u"\" /h \"x86\" /v \"Type 3 - User Mode\" ";
+    struct Case {
+        const char16_t* listed;
+        int answer;
+        bool asked, removed;
+    } cases[] = {
+        {u"Model-1", mb::IDYES, true, true},
+        {u"Model-1", mb::IDNO, true, false},
+        {u"odax-80 receipt", mb::IDYES, false, false}, // letter case counts
+        {u"Model-1 ", mb::IDYES, false, false}, // no trimming
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.listed) + " " + std::to_string(c.answer));
+        InstallWorld w;
+        w.Config(u"CheckPrinterRepeatedly", u"1");
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        w.main->cbPrintList->SetItems({u"Other", c.listed});
+        w.dialogs.answers = {c.answer};
+        w.RunInstall();
+        EXPECT_EQ(!w.dialogs.boxes.empty() && w.dialogs.boxes[0].text == En(34), c.asked);
+        StringList commands{u"net start spooler", Install(u"COM1")};
+        StringList log = RunLog();
+        if (c.removed) {
+            commands.insert(commands.begin(), {u"net start spooler", remove});
+            log.insert(log.begin() + 1, {En(68), kName + En(69)});
+        }
+        EXPECT_EQ(w.sys.processes.commands, commands);
+        EXPECT_EQ(w.Log(), log);
+    }
+}
+
+TEST(InstallRun, DefaultPrinterPolicy) {
+    struct Case {
+        const char16_t* setting;
+        int answer;
+        bool asked;
+        const char16_t* device; // [windows] device afterwards
+    } cases[] = {
+        {u"0", 0, false, u"Old,winspool,LPT1"},
+        {u"3", 0, false, u"Old,winspool,LPT1"},
+        {u"1", 0, false, u"Model-1,winspool,COM1"},
+        {u"$1", 0, false, u"Model-1,winspool,COM1"},
+        {u"2", mb::IDYES, true, u"Model-1,winspool,COM1"},
+        {u"2", mb::IDNO, true, u"Old,winspool,LPT1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.setting) + " " + std::to_string(c.answer));
+        InstallWorld w;
+        w.Config(u"MrPrintSet", c.setting);
+        w.profile.WriteProfileStringW(String(u"windows"), String(u"device"),
+                                      String(u"Old,winspool,LPT1"));
+        w.profile.WriteProfileStringW(String(u"Devices"), kName, String(u"winspool,COM1"));
+        w.spooler.printers.push_back(u"Old");
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        if (c.asked) w.dialogs.answers = {c.answer};
+        w.RunInstall();
+        EXPECT_EQ(w.WinIniDevice(), c.device);
+        const String question = En(8) + u"|" + En(55) + u"Old," + En(54);
+        EXPECT_EQ(w.Boxes().front() == question, c.asked);
+        EXPECT_EQ(w.Boxes().back(), En(8) + u"|" + En(43)); // the end follows in every case
+    }
+}
+
+TEST(InstallRun, TheDefaultPrinterQuestionWithoutAUsableDefault) {
+    InstallWorld w;
+    w.Config(u"MrPrintSet", u"2");
+    w.profile.WriteProfileStringW(String(u"windows"), String(u"device"),
+                                  String(u"Gone,winspool,LPT1"));
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.Boxes().front(), En(8) + u"|" + En(55) + u"," + En(54));
+    EXPECT_EQ(w.dialogs.boxes.front().flags, 0x24u);
+}
+
+TEST(InstallRun, TheEndAnnouncesAndOffersToQuit) {
+    struct Case {
+        const char16_t* autoQuit;
+        std::deque<int> answers;
+        StringList boxes;
+        bool closed;
+    } cases[] = {
+        {u"0", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(43)}, false},
+        {u"0", {mb::IDOK, mb::IDYES, mb::IDNO},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, false},
+        {u"0", {mb::IDOK, mb::IDYES, mb::IDYES},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, true},
+        {u"1", {mb::IDOK, mb::IDOK, mb::IDYES},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)}, true},
+        // Quoted in the file so that the blank survives the read.
+        {u"\" 0\"", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+         false},
+        {u"", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("'" + ToUtf8(c.autoQuit) + "' " + std::to_string(c.answers.size()));
+        InstallWorld w;
+        w.Config(u"SetupAutoQuit", c.autoQuit);
+        w.OnPortPage(5, w.main->cbLpt, {u"LPT1"});
+        w.dialogs.answers = c.answers;
+        bool lockedAtEnd = false;
+        w.dialogs.onBox = [&](const FakeDialogs::Box& b) {
+            if (b.title == En(42)) lockedAtEnd = !w.main->Enabled();
+        };
+        w.RunInstall();
+        EXPECT_EQ(w.Boxes(), c.boxes);
+        EXPECT_TRUE(lockedAtEnd);
+        EXPECT_EQ(!w.sys.pump.quits.empty(), c.closed); // closing the window ends the program
+        // The end of the run is reached also after the window was closed.
+        EXPECT_EQ(w.Status(), En(18));
+        EXPECT_FALSE(w.wait->Visible());
+        ExpectUsable(w);
+    }
+}
+
+TEST(InstallRun, TheInstallCommandTakesTheClassesFileFromTheLanguagesFolder) {
+    struct Case {
+        bool label;
+        TOSLanguage language;
+        const char16_t* inf;
+    } cases[] = {
+        {false, TOSLanguage::EN, u"C:\\Setup\\EN\\pos.inf"},
+        {true, TOSLanguage::EN, u"C:\\Setup\\EN\\label.inf"},
+        {false, TOSLanguage::CN, u"C:\\Setup\\CN\\pos.inf"},
+        {true, TOSLanguage::CN, u"C:\\Setup\\CN\\label.inf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.inf));
+        InstallWorld w;
+        w.Click(c.language == TOSLanguage::CN ? w.main->rbChinese : w.main->rbEnglish);
+        ASSERT_EQ(OSLanguage, c.language);
+        (c.label ? w.main->rbLabel : w.main->rbPOS)->SetChecked(true);
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        w.RunInstall();
+        EXPECT_EQ(w.sys.processes.commands.back(), Install(u"COM1", c.inf));
+        const String end = c.language == TOSLanguage::CN ? Cn(44) : En(44);
+        EXPECT_EQ(w.Log().back(), end);
+    }
+}
+
+TEST(InstallRun, AProgramBesideAnotherFolderTakesTheInfFromThere) {
+    InstallWorld w;
+    w.files.module = u"D:\\Vendor Kit\\v2\\ODAXPrintDrive.exe";
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.sys.processes.commands.back(),
+              Install(u"COM1", u"D:\\Vendor Kit\\v2\\EN\\pos.inf"));
+}
+
+TEST(InstallRun, APrinterThatWasNotCreatedIsReportedAsAFailure) {
+    for (bool kitHasKeys : {false, true}) {
+        SCOPED_TRACE(kitHasKeys);
+        InstallWorld w;
+        w.installCreatesPrinter = false;
+        w.Config(u"MrPrintSet", u"1");
+        if (!kitHasKeys) {
+            w.CaptionEN(77, u"");
+            w.CaptionEN(78, u"");
+        }
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        w.RunInstall();
+        const String failure =
+            (kitHasKeys ? En(77) : String(kCaptionNotInstalled.en)) + kName;
+        const String hint = kitHasKeys ? En(78) : String(kCaptionNotInstalledHint.en);
+        EXPECT_EQ(w.Log(), (StringList{En(47), En(49), En(52), En(53), En(46), failure}));
+        EXPECT_EQ(w.Status(), failure);
+        EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + failure + u"\r\n" + hint});
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
+        EXPECT_EQ(w.spooler.opened, StringList{kName});
+        EXPECT_EQ(w.WinIniDevice(), u""); // the default printer is left alone
+        EXPECT_TRUE(w.sys.pump.quits.empty());
+        EXPECT_TRUE(w.wait->Visible()); // the log stays for the user to read
+        ExpectUsable(w);
+    }
+}
+
+TEST(InstallRun, TheFailureTextsFollowTheDisplayLanguage) {
+    InstallWorld w;
+    w.Click(w.main->rbChinese);
+    w.installCreatesPrinter = false;
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.Status(), Cn(77) + kName);
+    IniOptions->SetIdentValue(u"CAPTION_CN", u"Caption_77", u"");
+    w.RunInstall();
+    EXPECT_EQ(w.Status(), String(kCaptionNotInstalled.cn) + kName);
+}
+
+TEST(InstallRun, AnEmptyModelNameIsInstalledAsGivenAndNeverCountsAsInstalled) {
+    InstallWorld w;
+    PrintSetupInfo.PrintName.clear();
+    w.OnPortPage(3, w.main->cbUSB, {u"USB001"});
+    w.RunInstall();
+    EXPECT_EQ(w.sys.processes.commands.back(), Install(u"USB001", InstallWorld::kPosInf, u""));
+    EXPECT_EQ(w.Status(), En(77));
+    EXPECT_TRUE(w.spooler.opened.empty()); // the print server itself is not asked
+}
+
+TEST(InstallRun, ADoubleQuoteInANameIsRefusedBeforeAnyCommand) {
+    struct Case {
+        const char16_t* name;
+        const char16_t* inf;
+        const char16_t* port;
+        const char16_t* quoted;
+    } cases[] = {
+        {u"Model \"1\"", u"pos.inf", u"COM1", u"Model \"1\""},
+        {u"Model-1", u"pos\" /x.inf", u"COM1", u"pos\" /x.inf"},
+        {u"Model-1", u"pos.inf", u"COM\"1", u"COM\"1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.quoted));
+        InstallWorld w;
+        PrintSetupInfo.PrintName = c.name;
+        w.Config(u"POSInfFileName", c.inf);
+        w.Config(u"CheckPrinterRepeatedly", u"1");
+        w.main->cbPrintList->SetItems({c.name});
+        w.dialogs.answers = {mb::IDOK, mb::IDYES};
+        w.OnPortPage(4, w.main->cbRs232, {c.port});
+        w.RunInstall();
+        EXPECT_TRUE(w.sys.processes.commands.empty());
+        EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(79) + c.quoted});
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
+        EXPECT_FALSE(w.wait->Visible());
+        ExpectUsable(w);
+    }
+}
+
+TEST(InstallRun, AQuoteInTheOtherClassesFileDoesNotMatter) {
+    InstallWorld w;
+    w.Config(u"LabelInfFileName", u"label\".inf");
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.sys.processes.commands.back(), Install(u"COM1"));
+}
+
+TEST(InstallRun, ASecondClickDuringARunDoesNothing) {
+    InstallWorld w;
+    w.Config(u"CheckPrinterRepeatedly", u"1");
+    w.main->cbPrintList->SetItems({kName});
+    w.dialogs.answers = {mb::IDYES};
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    int clicks = 0;
+    // The user clicks again whenever messages are handled while the button is enabled.
+    w.sys.pump.onPump = [&] {
+        if (w.main->btnStartInstall->Enabled()) {
+            ++clicks;
+            w.main->btnStartInstall->Click();
+        }
+    };
+    w.RunInstall();
+    EXPECT_GT(clicks, 0);
+    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /if").size(), 1u);
+    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /dd").size(), 1u);
+    // After the run a click starts the next one.
+    w.sys.pump.onPump = nullptr;
+    w.dialogs.answers = {mb::IDNO};
+    w.RunInstall();
+    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /if").size(), 2u);
+}
+
+TEST(InstallRun, AnUnconvertibleCheckSettingStopsBeforeAnythingIsLocked) {
+    InstallWorld w;
+    w.Config(u"CheckPrinterRepeatedly", u"");
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    try {
+        w.RunInstall();
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), u"'' is not a valid boolean value");
+    }
+    EXPECT_TRUE(w.sys.processes.commands.empty());
+    EXPECT_EQ(PrintSetupInfo.PrintPort, u"COM1");
+    EXPECT_TRUE(w.wait->Visible());
+    ExpectUsable(w);
+}
+
+TEST(InstallRun, AnErrorAfterTheLockLeavesTheWindowsUsableAndReachesTheErrorBox) {
+    struct Case {
+        const char* what;
+        const char16_t* mrPrintSet;
+        bool startFails, writeFails;
+        const char16_t* message;
+        size_t commands;
+    } cases[] = {
+        {"MrPrintSet", u"", false, false, u"'' is not a valid integer value", 2},
+        {"MrPrintSet", u"one", false, false, u"'one' is not a valid integer value", 2},
+        {"spooler", u"0", true, false, u"The system cannot find the file specified", 1},
+        {"win.ini", u"1", false, true, u"Unable to write to win.ini", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallWorld w;
+        w.Config(u"MrPrintSet", c.mrPrintSet);
+        if (c.startFails) w.sys.processes.scripted[u"net start spooler"] = {false, "", 2};
+        w.winIni.refuseWinIni = c.writeFails;
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        ui::DispatchEvent([&] { w.RunInstall(); });
+        EXPECT_EQ(w.sys.processes.commands.size(), c.commands);
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u); // the standard error box, no end message
+        EXPECT_EQ(w.dialogs.boxes[0].text, String(c.message) + u".");
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
+        EXPECT_TRUE(w.wait->Visible());
+        ExpectUsable(w);
+        // The next click runs again.
+        w.Config(u"MrPrintSet", u"0");
+        w.sys.processes.scripted.clear();
+        w.RunInstall();
+        EXPECT_EQ(w.Status(), En(18));
+    }
+}
+
+TEST(InstallRun, CommandLinesAreKeptAsUnicodeText) {
+    InstallWorld w;
+    PrintSetupInfo.PrintName = u"收据打印机 ✓";
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.sys.processes.commands.back(),
+              Install(u"COM1", InstallWorld::kPosInf, u"收据打印机 ✓"));
+    EXPECT_EQ(w.Log().back(), En(44));
+}
+
+TEST(InstallRun, TheQuoteRefusalHasABuiltInTextForKitsWithoutIt) {
+    InstallWorld w;
+    w.CaptionEN(79, u"");
+    PrintSetupInfo.PrintName = u"A\"B";
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + String(kCaptionDoubleQuote.en) + u"A\"B"});
+}
