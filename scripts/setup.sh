@@ -7,7 +7,7 @@ deps="$root/build/deps"
 
 packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev libjpeg-dev libssl-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick
-          fonts-wqy-microhei python3 dpkg-dev clang)
+          fonts-wqy-microhei fonts-wine python3 dpkg-dev clang)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

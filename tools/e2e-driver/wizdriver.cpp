@@ -1,8 +1,8 @@
 // wizdriver: acts on a Windows program as a user would, for tests that run it under Wine.
 // It reads one command per line on standard input and answers one line on standard
 // output, both JSON objects in UTF-8:
-//   {"cmd": "find_window", "title": "Test window", "timeout_ms": 5000}
-//   {"ok": true, "hwnd": 65580, ...}        or   {"ok": false, "error": "..."}
+//   {"cmd": "find_window", "title": "Test window", "timeout_ms": 5000, "seq": 3}
+//   {"seq": 3, "ok": true, "hwnd": 65580, ...}   or   {"seq": 3, "ok": false, "error": "..."}
 // Window handles and process ids travel as integers. tests/e2e/harness.py (class Driver)
 // documents every command.
 #include <windows.h>
@@ -558,7 +558,7 @@ std::string Answer(const std::string& line, bool& quit) {
     try {
         const Value req = json::Parse(line);
         if (!req.IsObject()) throw DriverError("a command is a JSON object");
-        if (const Value* id = req.Find("id")) answer.Set("id", *id);
+        if (const Value* seq = req.Find("seq")) answer.Set("seq", *seq);
         const std::string cmd = Need(req, "cmd").AsString();
         if (cmd == "quit") {
             quit = true;
