@@ -100,6 +100,20 @@ PREFIX_SETTINGS = r"""REGEDIT4
 """
 
 
+def wine_shutdown():
+    """Ends every Wine process of the prefix so that the server saves its registry, then
+    `wineserver -k` for whatever is left. A server killed outright loses the registry changes
+    since its last periodic save, and may keep some of a test's changes but not the rest."""
+    with contextlib.suppress(subprocess.TimeoutExpired):
+        subprocess.run(["wine", "wineboot", "--end-session", "--shutdown", "--force"],
+                       env=wine_env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+    with contextlib.suppress(subprocess.TimeoutExpired):
+        subprocess.run(["wineserver", "-w"], env=wine_env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+    wineserver_kill()
+
+
 def prepare():
     """Makes a fresh prefix for this test run."""
     if PREFIX.exists():
@@ -191,7 +205,7 @@ class Session:
                 d.shutdown()
             for p in reversed(self._processes):
                 _end_process(p)
-            wineserver_kill()
+            wine_shutdown()
         finally:
             self._stop_display()
 

@@ -1,0 +1,139 @@
+"""The net and rundll32 stand-ins beside a program: found before the system's own, they record
+each command line, and the rundll32 one really installs and removes printer queues."""
+import shutil
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+
+MODEL = "ODAX Model-1"
+INF = ('[Version]\r\nSignature="$Windows NT$"\r\nClass=Printer\r\n\r\n'
+       '[Manufacturer]\r\n"ODAX"=ODAX,NTamd64\r\n\r\n'
+       '[ODAX.NTamd64]\r\n"%s" = ODAX_M1, USBPRINT\\ODAXM1\r\n' % MODEL)
+OTHER_INF = INF.replace(MODEL, "ODAX Model-2")
+TCP_PORTS = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Standard TCP/IP Port\Ports"
+
+
+def install_command(queue, inf, port, model):
+    return (f'rundll32 printui.dll,PrintUIEntry /if /b "{queue}" /f "{inf}" /r "{port}" '
+            f'/m "{model}"')
+
+
+def delete_command(model):
+    return (f'rundll32 printui.dll,PrintUIEntry /dd /c\\\\machine /m "{model}" /h "x86" '
+            f'/v "Type 3 - User Mode" ')
+
+
+class StandInTest(h.WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # The program under test runs its commands through RunDOS: the probe stands in for
+        # it, with the stand-ins beside it.
+        cls.kit = h.scratch_dir("test_standins")
+        for name in ("net.exe", "rundll32.exe"):
+            shutil.copy(h.STAND_INS / name, cls.kit)
+        shutil.copy(h.WIN64_BIN / "rundos-probe.exe", cls.kit)
+        (cls.kit / "EN").mkdir()
+        (cls.kit / "EN" / "pos.inf").write_bytes(INF.encode("ascii"))
+        (cls.kit / "EN" / "other.inf").write_bytes(OTHER_INF.encode("ascii"))
+        (cls.kit / "EN" / "wide.inf").write_bytes(b"\xff\xfe" + INF.encode("utf-16-le"))
+        (cls.kit / "ports.txt").write_text("USB001\r\n", encoding="ascii")
+        cls.log = cls.kit / "commands.log"
+        # Nothing from an earlier run of these tests in the same prefix.
+        cls.session.run(cls.kit / "rundll32.exe", ["printui.dll,PrintUIEntry", "/dd", "/m", MODEL])
+        cls.session.run("reg", ["delete", f"{TCP_PORTS}\\192.168.1.100", "/f"])
+
+    def setUp(self):
+        self.log.unlink(missing_ok=True)
+
+    def inf(self, name):
+        return h.to_windows_path(self.kit / "EN" / name)
+
+    def run_dos(self, command):
+        """RunDOS(command) from a program in the kit folder; returns the text it printed."""
+        out = self.kit / "out.txt"
+        r = self.session.run(self.kit / "rundos-probe.exe", [h.to_windows_path(out), command],
+                             cwd=self.kit)
+        self.assertEqual(r.returncode, 0, out.read_bytes())
+        return out.read_bytes().decode("utf-8")
+
+    def rundll32(self, command):
+        """The stand-in started directly with the command's arguments, for its exit code."""
+        args = command.split(" ", 1)[1]
+        pid = self.driver.start(self.kit / "rundll32.exe", args=args, cwd=self.kit)
+        code = self.driver.wait_exit(pid, timeout=60)
+        self.assertIsNotNone(code, "the stand-in did not end")
+        return code
+
+    def logged(self):
+        return self.log.read_bytes().decode("utf-8").split("\r\n")[:-1]
+
+    def queues(self):
+        return {p["name"]: (p["port"], p["driver"]) for p in self.driver.printers()}
+
+    def test_install_then_delete(self):
+        d = self.driver
+        self.assertNotIn(MODEL, d.printer_drivers())
+        cases = (("Front Desk", "pos.inf", "LPT1:"), ("Wide Desk", "wide.inf", "USB001"))
+        for queue, inf, port in cases:
+            command = install_command(queue, self.inf(inf), port, MODEL)
+            self.run_dos(command)
+            self.assertEqual(self.logged()[-1], command)
+            self.assertEqual(self.queues().get(queue), (port, MODEL), inf)
+        self.assertIn(MODEL, d.printer_drivers())
+
+        self.run_dos(delete_command(MODEL))
+        self.assertEqual(self.logged()[-1], delete_command(MODEL))
+        for queue, _, _ in cases:
+            self.assertNotIn(queue, self.queues())
+        self.assertNotIn(MODEL, d.printer_drivers())
+
+    def test_port_of_the_tcp_monitor_is_accepted(self):
+        port = "192.168.1.100"  # removed before the tests
+        self.assertEqual(
+            self.rundll32(install_command("Net Desk", self.inf("pos.inf"), port, MODEL)), 7)
+        # The key the port creation writes makes the port known.
+        self.session.run("reg", ["add", f"{TCP_PORTS}\\{port}", "/v", "HostName", "/d", port,
+                                 "/f"])
+        self.assertEqual(
+            self.rundll32(install_command("Net Desk", self.inf("pos.inf"), port, MODEL)), 0)
+        self.assertEqual(self.queues().get("Net Desk"), (port, MODEL))
+        self.assertEqual(self.rundll32(delete_command(MODEL)), 0)
+        self.assertNotIn("Net Desk", self.queues())
+
+    def test_refusals_create_nothing(self):
+        d = self.driver
+        cases = (
+            ("the INF lacks the model", self.inf("other.inf"), "LPT1:", MODEL, 4),
+            ("the INF is missing", self.inf("missing.inf"), "LPT1:", MODEL, 3),
+            ("the port does not exist", self.inf("pos.inf"), "USB009", MODEL, 7),
+            ("the model is empty", self.inf("pos.inf"), "LPT1:", "", 2),
+            ("a longer model only", self.inf("pos.inf"), "LPT1:", "ODAX Model", 4),
+        )
+        for why, inf, port, model, exit_code in cases:
+            with self.subTest(why):
+                self.assertEqual(self.rundll32(install_command("Refused", inf, port, model)),
+                                 exit_code)
+                self.assertNotIn("Refused", self.queues())
+                self.assertNotIn(model, d.printer_drivers())
+        self.assertEqual(len(self.logged()), len(cases))
+
+    def test_net_records_and_runs_the_system_net(self):
+        self.run_dos("net start spooler")  # running, whatever it was before
+        stopped = self.run_dos("net stop spooler")
+        started = self.run_dos("net start spooler")
+        self.assertEqual(self.logged(), ["net start spooler", "net stop spooler",
+                                         "net start spooler"])
+        self.assertIn("stopped", stopped.lower())
+        self.assertIn("started", started.lower())
+        # A failing call ends as the system's net ends it.
+        system = self.session.run("net", ["start", "no-such-service"])
+        standin = self.session.run(self.kit / "net.exe", ["start", "no-such-service"])
+        self.assertNotEqual(system.returncode, 0)
+        self.assertEqual((standin.returncode, standin.stdout), (system.returncode, system.stdout))
+
+
+if __name__ == "__main__":
+    h.main()
