@@ -4,13 +4,17 @@
 
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/Profile.h"
 #include "platform/Registry.h"
 
 IProcesses& WindowsProcesses();
 IClock& WindowsClock();
 ICodePage& WindowsCodePage();
+IProfile& WindowsProfile();
+IFiles& WindowsFiles();
 IRegistry& WindowsRegistry();
 
 // The pump hands every message to this filter first (keyboard navigation of the window

@@ -7,5 +7,7 @@ void InstallWindowsServices() {
     Clock::Install(&WindowsClock());
     MessagePump::Install(&WindowsMessagePump());
     CodePage::Install(&WindowsCodePage());
+    Profile::Install(&WindowsProfile());
+    Files::Install(&WindowsFiles());
     Registry::Install(&WindowsRegistry());
 }

@@ -1,0 +1,84 @@
+#pragma once
+// Access to the settings file ".\install.dat" through the platform's profile functions.
+// Nothing of the file is kept between calls: every operation opens a file object, does its
+// one read or write, flushes the profile cache and lets the object go, so a change made by
+// anyone is seen by the next lookup.
+#include <utility>
+
+#include "base/Text.h"
+
+// One profile file by name, in the manner of a Delphi TIniFile: each call goes to the
+// profile functions.
+class TIniFile {
+  public:
+    explicit TIniFile(String fileName) : FFileName(std::move(fileName)) {}
+    const String& FileName() const { return FFileName; }
+
+    // One value (at most 2047 characters), or `Default` when the file, section or key is
+    // missing.
+    String ReadString(const String& Section, const String& Ident, const String& Default) const;
+    // The key names of a section, and the section names, in file order.
+    StringList ReadSection(const String& Section) const;
+    StringList ReadSections() const;
+    // "name=value" for each key of the section in file order, each value read as ReadString
+    // reads it.
+    StringList ReadSectionValues(const String& Section) const;
+    // Raises EIniFileException "Unable to write to <file name>" when the platform refuses.
+    void WriteString(const String& Section, const String& Ident, const String& Value) const;
+    // Flushes the platform's profile cache to the disk.
+    void UpdateFile() const;
+
+  private:
+    StringList ReadNames(const String* Section) const;
+    String FFileName;
+};
+
+class TIniOptions {
+  public:
+    TIniOptions() = default;
+
+    // The value of a key, empty when the file, section or key is missing. Sets FSection and
+    // FIdent to the arguments and FValue to the result.
+    String GetIdentValue(const String& tSection, const String& tIdent);
+    // FValue := the value of FIdent in FSection of `ini`; empty without a file object.
+    void LoadSettings(const TIniFile* ini);
+    // Writes tIdent=tValue, adding the key and the section when missing; an empty value keeps
+    // the key. Raises EIniFileException "Unable to write to .\install.dat" when refused.
+    void SetIdentValue(const String& tSection, const String& tIdent, const String& tValue);
+    // The section's non-empty values (trimmed of blanks and control characters) in file order.
+    StringList GetAllIdentValue(const String& tSection);
+    StringList GetIdentList(const String& tSection);
+    StringList GetSectionList();
+    String GetINIFileName();
+    // True when the settings file exists as a file (a directory does not count).
+    bool GetCheckIniFile();
+    String GetCaptionLanguage(); // "CAPTION_CN" or "CAPTION_EN" by OSLanguage
+    String GetMessageLanguage(); // "MESSAGE_CN" or "MESSAGE_EN"
+    String GetCompanyLOGO();     // the [OEM] key naming the logo: CompanyLogoCN or CompanyLogoEN
+    // The computed integrity value of the settings file (defined with the integrity check).
+    String GetCheckIniMD5ID();
+
+    // Properties.
+    const String& Section() const { return FSection; }
+    void SetSection(const String& value) { FSection = value; }
+    const String& Ident() const { return FIdent; }
+    void SetIdent(const String& value) { FIdent = value; }
+    String FileName() { return GetINIFileName(); }
+    StringList SectionList() { return GetSectionList(); }
+    String CheckID() { return GetCheckIniMD5ID(); }
+    String Logo() { return GetCompanyLOGO(); }
+    String OSCaption() { return GetCaptionLanguage(); }
+    String OSMessage() { return GetMessageLanguage(); }
+    bool CheckIniFile() { return GetCheckIniFile(); }
+
+  protected:
+    String FSection;
+    String FIdent;
+    String FValue;
+};
+
+// The one settings object, from start-up to shutdown.
+extern TIniOptions* IniOptions;
+// Start-up: creates IniOptions with Section "CONFIG" and Ident "OEMID". Shutdown: frees it.
+void CreateIniOptions();
+void FreeIniOptions();
