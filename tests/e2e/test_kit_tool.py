@@ -1,0 +1,126 @@
+"""odax-kit.exe under Wine: the vendor tool with the system's own profile functions. A kit
+sealed there must be accepted by the host build (our profile emulation) and the other way
+round, since both must compute the value the wizard computes."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+
+TOOL = harness.WIN64_BIN / "odax-kit.exe"
+
+
+def host_tool():
+    """The host build's odax-kit: WIZ_HOST_BIN, else the bin folder of the build that runs
+    this test (ctest runs it in <build>/tests/e2e)."""
+    candidates = []
+    if os.environ.get("WIZ_HOST_BIN"):
+        candidates.append(Path(os.environ["WIZ_HOST_BIN"]) / "odax-kit")
+    candidates.append(Path.cwd().parents[1] / "bin" / "odax-kit")
+    for c in candidates:
+        if c.is_file():
+            return c
+    return None
+
+
+def make_kit(name):
+    folder = harness.scratch_dir("kit-tool-" + name)
+    shutil.copytree(harness.KIT, folder, dirs_exist_ok=True)
+    return folder
+
+
+def without_value(settings):
+    return re.sub(rb"ConfigID=[^\r\n]*", b"ConfigID=", settings, count=1)
+
+
+def run_wine(*args, cwd=None):
+    done = harness.run_windows_program(TOOL, list(args), cwd=cwd)
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
+
+
+def run_host(*args):
+    done = subprocess.run([str(host_tool()), *args], capture_output=True, timeout=60)
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
+
+
+class KitToolUnderWine(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not TOOL.is_file():
+            raise unittest.SkipTest(f"{TOOL} is not built")
+        harness.ensure_prefix()
+
+    @classmethod
+    def tearDownClass(cls):
+        harness.wineserver_kill()
+
+    def test_seal_verify_and_refusal(self):
+        kit = make_kit("seal")
+        settings = kit / "install.dat"
+        before = settings.read_bytes()
+        code, out, err = run_wine("seal", harness.to_windows_path(kit))
+        self.assertEqual(code, 0, out + err)
+        after = settings.read_bytes()
+        value = re.search(rb"ConfigID=([0-9a-f]{32})\r\n", after)
+        self.assertIsNotNone(value, after[:200])
+        # Only the value changed.
+        self.assertEqual(without_value(after), without_value(before))
+        self.assertIn(value.group(1).decode(), out)
+
+        code, out, err = run_wine("verify", harness.to_windows_path(settings))
+        self.assertEqual(code, 0, out + err)
+        self.assertIn("accepted", out)
+
+        settings.write_bytes(after.replace(b"CAPTION_8=", b"Caption_8=", 1))
+        code, out, err = run_wine("verify", harness.to_windows_path(kit))
+        self.assertEqual(code, 1, out + err)
+        self.assertIn("does not match the content", out)
+
+    def test_host_and_windows_builds_agree(self):
+        host = host_tool()
+        if host is None:
+            self.skipTest("the host build's odax-kit was not found (set WIZ_HOST_BIN)")
+        kit = make_kit("agree")
+        code, out, err = run_wine("seal", harness.to_windows_path(kit))
+        self.assertEqual(code, 0, out + err)
+        code, out, err = run_host("verify", str(kit))
+        self.assertEqual(code, 0, out + err)
+
+        kit2 = make_kit("agree-host")
+        (kit2 / "install.dat").write_bytes(re.sub(rb"OEMID=[^\r\n]*", b"OEMID=ODAX-HOST",
+                                                  (kit2 / "install.dat").read_bytes(), count=1))
+        code, out, err = run_host("seal", str(kit2))
+        self.assertEqual(code, 0, out + err)
+        code, out, err = run_wine("verify", harness.to_windows_path(kit2))
+        self.assertEqual(code, 0, out + err)
+        # The same file sealed by either build holds the same value.
+        sealed_by_host = (kit2 / "install.dat").read_bytes()
+        code, out, err = run_wine("seal", harness.to_windows_path(kit2))
+        self.assertEqual(code, 0, out + err)
+        self.assertEqual((kit2 / "install.dat").read_bytes(), sealed_by_host)
+
+    def test_lint_and_exit_codes(self):
+        kit = make_kit("lint")
+        settings = kit / "install.dat"
+        settings.write_bytes(re.sub(rb"DefaultAbout=[^\r\n]*", b"DefaultAbout=yes", settings.read_bytes(), count=1))
+        code, out, err = run_wine("lint", harness.to_windows_path(kit))
+        self.assertEqual(code, 1, out + err)
+        line = next(l for l in out.splitlines() if "DefaultAbout" in l)
+        self.assertRegex(line, r"install\.dat:\d+: \[CONFIG\] DefaultAbout: 'yes' is not a valid boolean value")
+        number = int(re.search(r"install\.dat:(\d+):", line).group(1))
+        self.assertIn(b"DefaultAbout=yes", settings.read_bytes().splitlines()[number - 1])
+
+        self.assertEqual(run_wine("pack", harness.to_windows_path(kit))[0], 2)
+        self.assertEqual(run_wine("verify", harness.to_windows_path(kit / "missing"))[0], 2)
+        code, out, _ = run_wine("--help")
+        self.assertEqual(code, 0)
+        self.assertIn("usage: odax-kit", out)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,295 @@
+#include "kit-tool/KitTool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+#include "config/ConfigSeal.h"
+#include "platform/emulated/EmulatedCodePage.h"
+#include "platform/emulated/EmulatedProfile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+void Write(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) + std::string(20, '\0');
+std::string Bmp() {
+    std::string b = "BM";
+    b += std::string("\x3A\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00", 16);
+    b += std::string(40, '\0');
+    return b;
+}
+
+// A kit the wizard runs with: every caption in both languages, two models named by both INF
+// files in both language folders, pictures that decode by their headers.
+std::string GoodSettings() {
+    std::string s = "; demo\r\n[CONFIG]\r\nConfigID=\r\nOEMID=ODAX\r\nDefaultAbout=True\r\n"
+                    "DefaultPort=1\r\nDefaultPrintClass=pos\r\nUSBPortSelect=1\r\n"
+                    "USBPortAutoInstall=0\r\nPrintName= odax-80 \r\nCheckPrinterRepeatedly=0\r\n"
+                    "LabelInfFileName=label.inf\r\nPOSInfFileName=pos.inf\r\nMrPrintSet=$2\r\n"
+                    "[OEM]\r\nCompanyLogoCN=logo.jpg\r\nCompanyLogoEN=pics\\logo.bmp\r\n"
+                    "QRImageCN=qr.JPG\r\nQRImageEN=qr.jpg\r\n"
+                    "[model_POS]\r\nm1=ODAX-80,VID_1A2B,PID_3C4D\r\nm2=ODAX-58, VID_1A2B,PID_0001\r\n"
+                    "m3=\r\n";
+    for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
+        s += std::string("[") + section + "]\r\n";
+        for (int n = 1; n <= 79; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+    }
+    return s;
+}
+
+class KitFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        root_ = fs::temp_directory_path() /
+                ("odax-kit-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        fs::remove_all(root_);
+        settings_ = root_ / "install.dat";
+        Write(settings_, GoodSettings());
+        const std::string inf = "[Models]\r\n\"ODAX-80\"=Install,USBPRINT\\ODAX80\r\n"
+                                "%M58%=Install,USBPRINT\\ODAX58\r\n[Strings]\r\nM58=\"odax-58\"\r\n";
+        for (const char* lang : {"EN", "CN"})
+            for (const char* name : {"pos.inf", "label.inf"}) Write(root_ / lang / name, inf);
+        Write(root_ / "logo.jpg", kJpeg);
+        Write(root_ / "qr.JPG", kJpeg);
+        Write(root_ / "qr.jpg", kJpeg);
+        Write(root_ / "pics" / "logo.bmp", Bmp());
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    String Target() const { return kit::TextOf(root_); }
+    String Shown() const { return kit::TextOf(root_ / "install.dat"); }
+    void Replace(const std::string& from, const std::string& to) {
+        std::string s = Read(settings_);
+        const std::size_t at = s.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        s.replace(at, from.size(), to);
+        Write(settings_, s);
+    }
+    std::vector<String> Lint() {
+        std::vector<String> lines;
+        for (const auto& f : kit::LintKit(kit::LocateKit(Target()))) lines.push_back(kit::FormatFinding(f));
+        return lines;
+    }
+
+    EmulatedCodePage codePage_{936};
+    EmulatedProfile profile_{"/nonexistent/win.ini"};
+    ScopedService<ICodePage> cp_{codePage_};
+    ScopedService<IProfile> pr_{profile_};
+    fs::path root_;
+    fs::path settings_;
+};
+
+kit::Result RunArgs(const StringList& args) { return kit::Run(kit::ParseArguments(args)); }
+
+} // namespace
+
+TEST(KitArguments, ParsesCommandsAndRefusesWrongLines) {
+    const kit::Command lint = kit::ParseArguments({u"--codepage", u"1252", u"lint", u"kit"});
+    EXPECT_EQ(lint.verb, u"lint");
+    EXPECT_EQ(lint.target, u"kit");
+    EXPECT_EQ(lint.codePage, 1252u);
+    EXPECT_EQ(kit::ParseArguments({u"seal", u"--codepage=936", u"k"}).codePage, 936u);
+    EXPECT_EQ(kit::ParseArguments({u"verify", u"x"}).codePage, std::nullopt);
+    EXPECT_EQ(kit::ParseArguments({u"seal", u"--help"}).verb, u"help");
+    EXPECT_EQ(kit::ParseArguments({u"help"}).verb, u"help");
+
+    const StringList wrong[] = {
+        {}, {u"seal"}, {u"seal", u"a", u"b"}, {u"pack", u"a"}, {u"--codepage"},
+        {u"--codepage", u"x", u"seal", u"a"}, {u"--codepage=0", u"seal", u"a"}, {u"-q", u"seal", u"a"},
+    };
+    for (const StringList& args : wrong) EXPECT_THROW(kit::ParseArguments(args), kit::UsageError);
+}
+
+TEST_F(KitFixture, SealWritesOnlyTheValueAndVerifyAccepts) {
+    const std::string before = Read(settings_);
+    kit::Result refused = RunArgs({u"verify", Target()});
+    EXPECT_EQ(refused.exitCode, kit::kFindings);
+
+    kit::Result sealed = RunArgs({u"seal", Target()});
+    ASSERT_EQ(sealed.exitCode, kit::kOk) << (sealed.err.empty() ? "" : ToUtf8(sealed.err[0]));
+    const std::string after = Read(settings_);
+    const std::optional<String> value = StoredConfigID(after);
+    ASSERT_TRUE(value);
+    const std::size_t at = after.find("ConfigID=") + 9;
+    EXPECT_EQ(after.substr(0, at) + after.substr(at + 32), before);
+    EXPECT_EQ(sealed.out, StringList{u"sealed " + Shown() + u": ConfigID=" + *value});
+
+    const kit::Result accepted = RunArgs({u"verify", kit::TextOf(settings_)});
+    EXPECT_EQ(accepted.exitCode, kit::kOk);
+    // Sealing again leaves the file alone.
+    EXPECT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
+    EXPECT_EQ(Read(settings_), after);
+    EXPECT_FALSE(fs::exists(root_ / "install.dat.odax-kit.tmp"));
+}
+
+TEST_F(KitFixture, SealAddsAMissingKey) {
+    Replace("ConfigID=\r\n", "");
+    const kit::SealOutcome outcome = kit::SealKit(kit::LocateKit(Target()));
+    EXPECT_TRUE(outcome.changed);
+    EXPECT_TRUE(outcome.keyAdded);
+    EXPECT_NE(Read(settings_).find("MrPrintSet=$2\r\nConfigID=" + ToUtf8(outcome.value) + "\r\n[OEM]"),
+              std::string::npos);
+    EXPECT_TRUE(kit::VerifyKit(kit::LocateKit(Target())).accepted);
+}
+
+TEST_F(KitFixture, VerifySaysWhyTheWizardRefuses) {
+    kit::SealKit(kit::LocateKit(Target()));
+    const std::string sealed = Read(settings_);
+    const std::string value = ToUtf8(StoredConfigID(sealed).value());
+    std::string upper = value;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
+    const struct {
+        std::string from, to;
+        const char16_t* reason;
+    } cases[] = {
+        {value, upper, u"ConfigID is written in upper case; the wizard compares letter case"},
+        {"text 5\r\n", "text 5 \r\n",
+         u"ConfigID does not match the content: the file was changed after sealing, or sealed "
+         u"with another OEMID"},
+        {"ConfigID=" + value + "\r\n", "", u"[CONFIG] has no ConfigID key; the wizard refuses the file"},
+        {"[CONFIG]", "[CONFIGS]", u"the file has no [CONFIG] section; the wizard refuses it"},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, sealed);
+        Replace(c.from, c.to);
+        const kit::VerifyOutcome outcome = kit::VerifyKit(kit::LocateKit(Target()));
+        EXPECT_FALSE(outcome.accepted) << c.to;
+        ASSERT_FALSE(outcome.reasons.empty()) << c.to;
+        EXPECT_EQ(outcome.reasons[0], c.reason);
+        EXPECT_EQ(RunArgs({u"verify", Target()}).exitCode, kit::kFindings);
+    }
+    // Blanks around the stored value are no reason to refuse.
+    Write(settings_, sealed);
+    Replace("ConfigID=" + value, "ConfigID=  " + value + "\t");
+    EXPECT_TRUE(kit::VerifyKit(kit::LocateKit(Target())).accepted);
+}
+
+TEST_F(KitFixture, FileErrorsExitWithTwo) {
+    EXPECT_EQ(RunArgs({u"verify", kit::TextOf(root_ / "nothing")}).exitCode, kit::kFailure);
+    fs::remove(settings_);
+    const kit::Result noSettings = RunArgs({u"lint", Target()});
+    EXPECT_EQ(noSettings.exitCode, kit::kFailure);
+    EXPECT_EQ(noSettings.err, StringList{u"odax-kit: " + Shown() + u": no settings file in this kit folder"});
+
+    // A read-only settings file is not replaced.
+    Write(settings_, GoodSettings());
+    fs::permissions(settings_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const kit::Result readOnly = RunArgs({u"seal", Target()});
+    EXPECT_EQ(readOnly.exitCode, kit::kFailure);
+    EXPECT_EQ(Read(settings_), GoodSettings());
+}
+
+TEST_F(KitFixture, AGoodKitHasNoFindings) {
+    EXPECT_EQ(Lint(), std::vector<String>{});
+    const kit::Result result = RunArgs({u"lint", Target()});
+    EXPECT_EQ(result.exitCode, kit::kOk);
+    EXPECT_EQ(result.out, StringList{Shown() + u": no findings"});
+}
+
+TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
+    const std::string good = GoodSettings();
+    const struct {
+        std::string from, to;
+        const char16_t* finding; // after "<settings>:"
+    } cases[] = {
+        {"Caption_27=text 27\r\n", "",
+         u"24: [CAPTION_CN] CAPTION_27 is missing: the wizard shows an empty Chinese text"},
+        {"[CAPTION_EN]\r\nCaption_1=text 1\r\n", "[CAPTION_EN]\r\nCaption_1=  \r\n",
+         u"105: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
+        {"Caption_78=text 78\r\n", "Caption_78=\r\n",
+         u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text instead"},
+        {"DefaultAbout=True", "DefaultAbout=yes",
+         u"5: [CONFIG] DefaultAbout: 'yes' is not a valid boolean value; the wizard's start-up "
+         u"stops with this error"},
+        {"DefaultPort=1", "DefaultPort=4",
+         u"6: [CONFIG] DefaultPort: 4 is none of 0 to 3: no connection type is preselected"},
+        {"MrPrintSet=$2\r\n", "",
+         u"2: [CONFIG] MrPrintSet: '' is not a valid integer value; every installation ends with "
+         u"this error instead of its end message"},
+        {"USBPortSelect=1", "USBPortSelect=on",
+         u"8: [CONFIG] USBPortSelect: 'on' is not a valid boolean value; choosing a USB connection "
+         u"shows this error"},
+        {"m2=ODAX-58, VID_1A2B,PID_0001", "m2=ODAX-58,,PID_0001",
+         u"22: model line 'ODAX-58,,PID_0001' has 2 of the 3 pieces name,VID,PID: the wizard stops "
+         u"loading models here with \"List index out of bounds (2)\""},
+        {"m2=ODAX-58, VID_1A2B,PID_0001", "m2=ODAX-58,VID_1a2b,PID_0001",
+         u"22: 'VID_1a2b' is not of the form VID_xxxx (four upper-case hexadecimal digits, as the USB "
+         u"search reports them): USB printers of ODAX-58 are never recognised"},
+        {"m2=ODAX-58, VID_1A2B,PID_0001", "m2=ODAX-58,VID_1A2B,PID_0001 ,x",
+         u"22: 'PID_0001 ' is not of the form PID_xxxx (four upper-case hexadecimal digits, as the USB "
+         u"search reports them): USB printers of ODAX-58 are never recognised"},
+        {"m2=ODAX-58,", "m2=odax-80,",
+         u"22: model name odax-80 is listed before (line 21): the printer queues would share one name"},
+        {"m2=ODAX-58,", "m2=\"ODAX-58\",",
+         u"22: model name \"ODAX-58\" holds a double quote: the wizard refuses to install it"},
+        {"PrintName= odax-80 ", "PrintName=ODAX-81",
+         u"10: [CONFIG] PrintName 'ODAX-81' names no model of [model_POS]: the model page starts "
+         u"with nothing marked"},
+        {"POSInfFileName=pos.inf", "POSInfFileName=",
+         u"13: [CONFIG] POSInfFileName is empty: installing a receipt printer (the default class) fails"},
+        {"POSInfFileName=pos.inf", "POSInfFileName=other.inf",
+         u"13: [CONFIG] POSInfFileName: EN/other.inf is missing from the kit: installing in English fails"},
+        {"CompanyLogoCN=logo.jpg", "CompanyLogoCN=logo.png",
+         u"16: [OEM] CompanyLogoCN 'logo.png': the wizard decodes only bmp, ico, wmf, emf, tif, tiff, "
+         u"jpg and jpeg pictures; the picture is hidden"},
+        {"QRImageEN=qr.jpg", "QRImageEN=pics\\logo.jpg",
+         u"19: [OEM] QRImageEN 'pics\\logo.jpg' is missing from the kit: the picture is hidden"},
+        {"CompanyLogoEN=pics\\logo.bmp", "CompanyLogoEN=",
+         u"17: [OEM] CompanyLogoEN is empty: the picture is hidden"},
+        {"CompanyLogoEN=pics\\logo.bmp", "CompanyLogoEN=C:\\kit\\logo.bmp",
+         u"17: [OEM] CompanyLogoEN 'C:\\kit\\logo.bmp' is an absolute path: the picture must lie in "
+         u"the kit folder"},
+        {"; demo", "\xEF\xBB\xBF; demo",
+         u"1: starts with a UTF-8 byte-order mark, which the profile functions read as text: the "
+         u"first line's section or key is lost; save the file without it"},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, good);
+        Replace(c.from, c.to);
+        const std::vector<String> findings = Lint();
+        const String expected = Shown() + u":" + c.finding;
+        const bool found = std::find(findings.begin(), findings.end(), expected) != findings.end();
+        EXPECT_TRUE(found) << ToUtf8(expected) << "\n got:\n"
+                           << [&] {
+                                  std::string all;
+                                  for (const String& f : findings) all += ToUtf8(f) + "\n";
+                                  return all;
+                              }();
+    }
+}
+
+TEST_F(KitFixture, LintChecksPicturesAndInfFilesByContent) {
+    Write(root_ / "qr.jpg", Bmp());
+    Write(root_ / "pics" / "logo.bmp", kJpeg);
+    Write(root_ / "CN" / "label.inf", "[Models]\r\n\"Other\"=x\r\n");
+    Write(settings_, GoodSettings() + "[model_POS]\r\nm4=ODAX-99,VID_0000,PID_0000\r\n");
+    const std::vector<String> findings = Lint();
+    const String s = Shown();
+    const std::vector<String> expected = {
+        kit::TextOf(root_ / "CN" / "label.inf") + u": names none of the models of [model_POS]",
+        s + u":17: [OEM] CompanyLogoEN 'pics\\logo.bmp' is not a BMP file: the picture is hidden",
+        s + u":19: [OEM] QRImageEN 'qr.jpg' is not a JPEG file: both pictures of the About dialog are hidden",
+    };
+    for (const String& e : expected)
+        EXPECT_NE(std::find(findings.begin(), findings.end(), e), findings.end()) << ToUtf8(e);
+    // The second [model_POS] is never read, so its model raises nothing.
+    for (const String& f : findings) EXPECT_EQ(f.find(u"ODAX-99"), String::npos) << ToUtf8(f);
+    EXPECT_EQ(findings.size(), expected.size());
+}

@@ -1,0 +1,364 @@
+// What in a kit would make the wizard misbehave, found the way the wizard reads the kit:
+// values through the profile functions, model lines cut by the wizard's own rule.
+#include <cstdint>
+#include <map>
+#include <system_error>
+
+#include "config/ConfigSeal.h"
+#include "config/ValueForms.h"
+#include "config/untIni.h"
+#include "install/PrintModel.h"
+#include "kit-tool/KitTool.h"
+#include "platform/CodePage.h"
+
+namespace fs = std::filesystem;
+
+namespace kit {
+
+namespace {
+
+// Every caption number some part of the wizard reads (31, 67 and 73 to 75 are never read).
+std::vector<int> CaptionNumbers() {
+    std::vector<int> numbers;
+    for (int n = 1; n <= 72; ++n)
+        if (n != 31 && n != 67) numbers.push_back(n);
+    numbers.push_back(76);
+    return numbers;
+}
+// Captions of the failed-installation and refused-name messages: without them the wizard
+// falls back to its own bilingual text instead of the vendor's wording.
+const int kCaptionsWithFallback[] = {77, 78, 79};
+
+enum class Form { Boolean, Integer };
+struct Switch {
+    const char16_t* key;
+    Form form;
+    const char16_t* effect; // what the conversion error does in the wizard
+};
+const Switch kSwitches[] = {
+    {u"DefaultAbout", Form::Boolean, u"the wizard's start-up stops with this error"},
+    {u"DefaultPort", Form::Integer, u"the wizard's start-up stops with this error"},
+    {u"USBPortSelect", Form::Boolean, u"choosing a USB connection shows this error"},
+    {u"USBPortAutoInstall", Form::Integer, u"entering the USB page shows this error"},
+    {u"CheckPrinterRepeatedly", Form::Boolean, u"every installation stops with this error"},
+    {u"MrPrintSet", Form::Integer,
+     u"every installation ends with this error instead of its end message"},
+};
+
+const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
+                                        u"QRImageEN"};
+const char16_t* const kPictureExtensions[] = {u"bmp", u"ico", u"wmf", u"emf",
+                                              u"tif", u"tiff", u"jpg", u"jpeg"};
+
+bool IsUpperHex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
+
+// "VID_" or "PID_" and four upper-case hexadecimal digits, as the USB search reports them.
+bool IsUsbId(const String& text, StringView prefix) {
+    if (text.size() != 8 || !StartsWith(text, prefix)) return false;
+    for (std::size_t i = 4; i < 8; ++i)
+        if (!IsUpperHex(text[i])) return false;
+    return true;
+}
+
+std::uint32_t LoadLE32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + i])) << (8 * i);
+    return v;
+}
+
+bool LooksLikeJpeg(const std::string& b) {
+    return b.size() >= 4 && static_cast<unsigned char>(b[0]) == 0xFF &&
+           static_cast<unsigned char>(b[1]) == 0xD8 && static_cast<unsigned char>(b[2]) == 0xFF;
+}
+
+bool LooksLikeBmp(const std::string& b) {
+    if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
+    const std::uint32_t dataOffset = LoadLE32(b, 10);
+    const std::uint32_t infoSize = LoadLE32(b, 14);
+    const bool knownInfo = infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 ||
+                           infoSize == 64 || infoSize == 108 || infoSize == 124;
+    return knownInfo && dataOffset >= 14 + infoSize && dataOffset <= b.size();
+}
+
+// An INF file's text: UTF-16LE or UTF-8 by their marks, else the ANSI code page.
+String InfText(const std::string& b) {
+    if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF &&
+        static_cast<unsigned char>(b[1]) == 0xFE) {
+        String text;
+        for (std::size_t i = 2; i + 1 < b.size(); i += 2)
+            text += static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
+                                          static_cast<unsigned char>(b[i + 1]) << 8);
+        return text;
+    }
+    if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0) return FromUtf8(b.substr(3));
+    return CodePage::Get().FromAnsi(b);
+}
+
+// The INF names the model when the name appears in double quotes (a model line or a string
+// of its [Strings] section), without regard to letter case.
+bool InfNamesModel(const String& upperInf, const String& model) {
+    return upperInf.find(u"\"" + UpperCase(model) + u"\"") != String::npos;
+}
+
+class Linter {
+public:
+    explicit Linter(const KitLocation& kit)
+        : kit_(kit), bytes_(ReadBytes(kit.settings)), ini_(TextOf(kit.settings)) {}
+
+    std::vector<Finding> Run() {
+        Encoding();
+        Captions();
+        Switches();
+        Models();
+        InfFiles();
+        Pictures();
+        return std::move(findings_);
+    }
+
+private:
+    void Add(std::size_t line, String message) {
+        findings_.push_back({kit_.shownName, line, std::move(message)});
+    }
+    void AddFile(const String& file, String message) {
+        findings_.push_back({file, 0, std::move(message)});
+    }
+    std::size_t LineOf(const String& section, const String& key) const {
+        if (auto at = FindProfileKey(bytes_, section, key))
+            return ProfileLineNumber(bytes_, at->valueBegin);
+        if (auto at = FindProfileSection(bytes_, section)) return ProfileLineNumber(bytes_, *at);
+        return 0;
+    }
+    String Value(const String& section, const String& key) const {
+        return ini_.ReadString(section, key, u"");
+    }
+    String Shown(const fs::path& relative) const {
+        return TextOf(PathOf(kit_.shownName).parent_path() / relative);
+    }
+
+    void Encoding() {
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            Add(1, u"starts with a UTF-8 byte-order mark, which the profile functions read as "
+                   u"text: the first line's section or key is lost; save the file without it");
+    }
+
+    void Captions() {
+        const struct {
+            const char16_t* section;
+            const char16_t* language;
+        } languages[] = {{u"CAPTION_CN", u"Chinese"}, {u"CAPTION_EN", u"English"}};
+        for (const auto& lang : languages) {
+            if (!FindProfileSection(bytes_, lang.section)) {
+                Add(0, String(u"[") + lang.section + u"] is missing: every " + lang.language +
+                           u" text of the wizard is empty");
+                continue;
+            }
+            for (int n : CaptionNumbers()) {
+                const String key = u"CAPTION_" + IntToStr(n);
+                const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
+                if (present && !Trim(Value(lang.section, key)).empty()) continue;
+                Add(LineOf(lang.section, key),
+                    String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
+                        u": the wizard shows an empty " + lang.language + u" text");
+            }
+            for (int n : kCaptionsWithFallback) {
+                const String key = u"CAPTION_" + IntToStr(n);
+                const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
+                if (present && !Trim(Value(lang.section, key)).empty()) continue;
+                Add(LineOf(lang.section, key),
+                    String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
+                        u": the wizard uses its built-in " + lang.language + u" text instead");
+            }
+        }
+    }
+
+    void Switches() {
+        for (const Switch& s : kSwitches) {
+            const String value = Value(u"CONFIG", s.key);
+            const std::size_t line = LineOf(u"CONFIG", s.key);
+            bool flag = false;
+            std::int32_t number = 0;
+            if (s.form == Form::Boolean && !TryStrToBool(value, flag)) {
+                Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
+                              u"' is not a valid boolean value; " + s.effect);
+            } else if (s.form == Form::Integer && !TryStrToInt(value, number)) {
+                Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
+                              u"' is not a valid integer value; " + s.effect);
+            } else if (String(s.key) == u"DefaultPort" && (number < 0 || number > 3)) {
+                Add(line, u"[CONFIG] DefaultPort: " + value +
+                              u" is none of 0 to 3: no connection type is preselected");
+            }
+        }
+        const String printClass = UpperCase(Value(u"CONFIG", u"DefaultPrintClass"));
+        if (printClass != u"POS" && printClass != u"LABEL")
+            Add(LineOf(u"CONFIG", u"DefaultPrintClass"),
+                u"[CONFIG] DefaultPrintClass: '" + Value(u"CONFIG", u"DefaultPrintClass") +
+                    u"' is neither POS nor Label: the label printer class is used");
+    }
+
+    void Models() {
+        const StringList keys = ini_.ReadSection(u"model_POS");
+        std::map<String, std::size_t> seen; // upper-case name -> line
+        for (const String& key : keys) {
+            const String line = Trim(Value(u"model_POS", key));
+            if (line.empty()) continue;
+            const std::size_t at = LineOf(u"model_POS", key);
+            const StringList pieces = CutModelLine(line);
+            if (pieces.size() < 3) {
+                Add(at, u"model line '" + line + u"' has " + IntToStr(static_cast<std::int64_t>(pieces.size())) +
+                            u" of the 3 pieces name,VID,PID: the wizard stops loading models here with "
+                            u"\"List index out of bounds (" + IntToStr(static_cast<std::int64_t>(pieces.size())) + u")\"");
+                continue;
+            }
+            const String& name = pieces[0];
+            models_.push_back({name, at});
+            if (name.find(u'"') != String::npos)
+                Add(at, u"model name " + name + u" holds a double quote: the wizard refuses to install it");
+            if (name.find_first_of(u",\\") != String::npos)
+                Add(at, u"model name " + name +
+                            u" holds ',' or '\\', which printer names cannot hold: installing it fails");
+            if (!IsUsbId(pieces[1], u"VID_"))
+                Add(at, u"'" + pieces[1] + u"' is not of the form VID_xxxx (four upper-case hexadecimal "
+                        u"digits, as the USB search reports them): USB printers of " + name +
+                        u" are never recognised");
+            if (!IsUsbId(pieces[2], u"PID_"))
+                Add(at, u"'" + pieces[2] + u"' is not of the form PID_xxxx (four upper-case hexadecimal "
+                        u"digits, as the USB search reports them): USB printers of " + name +
+                        u" are never recognised");
+            const String upper = UpperCase(Trim(name));
+            auto first = seen.find(upper);
+            if (first != seen.end())
+                Add(at, u"model name " + name + u" is listed before (line " +
+                            IntToStr(static_cast<std::int64_t>(first->second)) +
+                            u"): the printer queues would share one name");
+            else
+                seen.emplace(upper, at);
+        }
+        if (models_.empty())
+            Add(LineOf(u"model_POS", u""), u"[model_POS] lists no model: there is nothing to install");
+
+        const String printName = Value(u"CONFIG", u"PrintName");
+        if (!Trim(printName).empty() && seen.count(UpperCase(Trim(printName))) == 0)
+            Add(LineOf(u"CONFIG", u"PrintName"),
+                u"[CONFIG] PrintName '" + printName +
+                    u"' names no model of [model_POS]: the model page starts with nothing marked");
+    }
+
+    void InfFiles() {
+        const bool posDefault = UpperCase(Value(u"CONFIG", u"DefaultPrintClass")) == u"POS";
+        const struct {
+            const char16_t* key;
+            const char16_t* printerClass;
+            bool isDefault;
+        } infs[] = {{u"POSInfFileName", u"receipt", posDefault},
+                    {u"LabelInfFileName", u"label", !posDefault}};
+        std::vector<bool> named(models_.size(), false);
+        bool anyInfRead = false;
+        for (const auto& inf : infs) {
+            const String name = Value(u"CONFIG", inf.key);
+            const std::size_t at = LineOf(u"CONFIG", inf.key);
+            if (Trim(name).empty()) {
+                if (inf.isDefault)
+                    Add(at, String(u"[CONFIG] ") + inf.key + u" is empty: installing a " +
+                                inf.printerClass + u" printer (the default class) fails");
+                continue;
+            }
+            if (name.find(u'"') != String::npos) {
+                Add(at, String(u"[CONFIG] ") + inf.key + u" '" + name +
+                            u"' holds a double quote: the wizard refuses to install with it");
+                continue;
+            }
+            for (const char16_t* lang : {u"EN", u"CN"}) {
+                const fs::path relative = PathOf(lang) / PathOf(name);
+                std::error_code ec;
+                if (!fs::is_regular_file(kit_.folder / relative, ec)) {
+                    Add(at, String(u"[CONFIG] ") + inf.key + u": " + TextOf(relative) +
+                                u" is missing from the kit: installing in " +
+                                (String(lang) == u"EN" ? u"English" : u"Chinese") + u" fails");
+                    continue;
+                }
+                anyInfRead = true;
+                const String upper = UpperCase(InfText(ReadBytes(kit_.folder / relative)));
+                bool namesAny = false;
+                for (std::size_t m = 0; m < models_.size(); ++m) {
+                    if (!InfNamesModel(upper, models_[m].name)) continue;
+                    named[m] = true;
+                    namesAny = true;
+                }
+                if (!namesAny && !models_.empty())
+                    AddFile(Shown(relative), u"names none of the models of [model_POS]");
+            }
+        }
+        if (!anyInfRead) return;
+        for (std::size_t m = 0; m < models_.size(); ++m)
+            if (!named[m])
+                Add(models_[m].line, u"model " + models_[m].name +
+                                         u" is named by no INF file of the kit: installing it fails");
+    }
+
+    void Pictures() {
+        for (const char16_t* key : kPictureKeys) {
+            const bool qr = StartsWith(key, u"QR");
+            const String value = Trim(Value(u"OEM", key));
+            const std::size_t at = LineOf(u"OEM", key);
+            const String where = String(u"[OEM] ") + key;
+            if (value.empty()) {
+                Add(at, where + u" is empty: the picture is hidden");
+                continue;
+            }
+            const bool absolute = value[0] == u'\\' || value[0] == u'/' ||
+                                  (value.size() >= 2 && value[1] == u':');
+            if (absolute) {
+                Add(at, where + u" '" + value +
+                            u"' is an absolute path: the picture must lie in the kit folder");
+                continue;
+            }
+            String portable = value;
+#ifndef _WIN32
+            for (char16_t& c : portable)
+                if (c == u'\\') c = u'/';
+#endif
+            const fs::path relative = PathOf(portable);
+            String extension = TextOf(relative.extension());
+            if (!extension.empty()) extension.erase(0, 1);
+            extension = LowerCase(extension);
+            bool known = false;
+            for (const char16_t* e : kPictureExtensions) known = known || extension == e;
+            const String hidden = qr ? u"both pictures of the About dialog are hidden"
+                                     : u"the picture is hidden";
+            if (!known) {
+                Add(at, where + u" '" + value +
+                            u"': the wizard decodes only bmp, ico, wmf, emf, tif, tiff, jpg and "
+                            u"jpeg pictures; " + hidden);
+                continue;
+            }
+            std::error_code ec;
+            if (!fs::is_regular_file(kit_.folder / relative, ec)) {
+                Add(at, where + u" '" + value + u"' is missing from the kit: the picture is hidden");
+                continue;
+            }
+            const std::string picture = ReadBytes(kit_.folder / relative);
+            if ((extension == u"jpg" || extension == u"jpeg") && !LooksLikeJpeg(picture))
+                Add(at, where + u" '" + value + u"' is not a JPEG file: " + hidden);
+            if (extension == u"bmp" && !LooksLikeBmp(picture))
+                Add(at, where + u" '" + value + u"' is not a BMP file: " + hidden);
+        }
+    }
+
+    struct Model {
+        String name;
+        std::size_t line;
+    };
+
+    const KitLocation& kit_;
+    std::string bytes_;
+    TIniFile ini_;
+    std::vector<Model> models_;
+    std::vector<Finding> findings_;
+};
+
+} // namespace
+
+std::vector<Finding> LintKit(const KitLocation& kit) { return Linter(kit).Run(); }
+
+} // namespace kit

@@ -1,0 +1,262 @@
+#include "kit-tool/KitTool.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "base/Errors.h"
+#include "config/ConfigSeal.h"
+#include "config/untIni.h"
+#include "platform/CodePage.h"
+
+namespace fs = std::filesystem;
+
+namespace kit {
+
+namespace {
+
+std::string Utf8(const fs::path& path) { return ToUtf8(TextOf(path)); }
+
+std::string SystemReason(int error) { return std::strerror(error); }
+
+bool IsAscii(StringView text) {
+    for (char16_t c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+} // namespace
+
+fs::path PathOf(const String& text) {
+#ifdef _WIN32
+    return fs::path(std::wstring(text.begin(), text.end()));
+#else
+    return fs::path(ToUtf8(text));
+#endif
+}
+
+String TextOf(const fs::path& path) {
+#ifdef _WIN32
+    const std::wstring wide = path.wstring();
+    return String(wide.begin(), wide.end());
+#else
+    return FromUtf8(path.string());
+#endif
+}
+
+KitLocation LocateKit(const String& argument) {
+    const fs::path given = PathOf(argument);
+    std::error_code ec;
+    KitLocation kit;
+    if (fs::is_directory(given, ec)) {
+        kit.folder = fs::absolute(given, ec);
+        kit.settings = kit.folder / "install.dat";
+        kit.shownName = TextOf(given / "install.dat");
+        if (!fs::is_regular_file(kit.settings, ec))
+            throw KitIOError(ToUtf8(kit.shownName) + ": no settings file in this kit folder");
+        return kit;
+    }
+    if (!fs::is_regular_file(given, ec))
+        throw KitIOError(ToUtf8(argument) + ": no such kit folder or settings file");
+    kit.settings = fs::absolute(given, ec);
+    kit.folder = kit.settings.parent_path();
+    kit.shownName = argument;
+    return kit;
+}
+
+std::string ReadBytes(const fs::path& file) {
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw KitIOError("cannot read " + Utf8(file) + ": " + SystemReason(errno));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw KitIOError("cannot read " + Utf8(file) + ": read error");
+    return bytes;
+}
+
+void ReplaceBytes(const fs::path& file, const std::string& bytes) {
+    std::error_code ec;
+    const fs::perms perms = fs::status(file, ec).permissions();
+    if (ec) throw KitIOError("cannot write " + Utf8(file) + ": " + ec.message());
+    if ((perms & fs::perms::owner_write) == fs::perms::none)
+        throw KitIOError("cannot write " + Utf8(file) + ": the file is read-only");
+
+    fs::path temporary = file;
+    temporary += ".odax-kit.tmp";
+    {
+        errno = 0;
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) throw KitIOError("cannot write " + Utf8(temporary) + ": " + SystemReason(errno));
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temporary, ec);
+            throw KitIOError("cannot write " + Utf8(temporary) + ": write error");
+        }
+    }
+    fs::permissions(temporary, perms, ec);
+    fs::rename(temporary, file, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw KitIOError("cannot replace " + Utf8(file) + ": " + ec.message());
+    }
+}
+
+VerifyOutcome VerifyKit(const KitLocation& kit) {
+    const std::string bytes = ReadBytes(kit.settings);
+    // The wizard's own reading: the stored value and the OEMID through the profile functions.
+    const TIniFile ini(TextOf(kit.settings));
+    VerifyOutcome outcome;
+    outcome.stored = ini.ReadString(u"CONFIG", u"ConfigID", u"");
+    const String oemid = ini.ReadString(u"CONFIG", u"OEMID", u"");
+    const std::optional<String> computed = ComputeConfigID(bytes, oemid);
+    if (!computed) {
+        outcome.reasons.push_back(FindProfileSection(bytes, u"CONFIG")
+                                      ? u"[CONFIG] has no ConfigID key; the wizard refuses the file"
+                                      : u"the file has no [CONFIG] section; the wizard refuses it");
+        return outcome;
+    }
+    outcome.computed = *computed;
+    outcome.accepted = outcome.stored == outcome.computed;
+    if (outcome.accepted) return outcome;
+    if (outcome.stored.empty()) {
+        outcome.reasons.push_back(u"ConfigID is empty: the file is not sealed");
+    } else if (SameText(outcome.stored, outcome.computed)) {
+        outcome.reasons.push_back(
+            u"ConfigID is written in upper case; the wizard compares letter case");
+    } else {
+        outcome.reasons.push_back(u"ConfigID does not match the content: the file was changed "
+                                  u"after sealing, or sealed with another OEMID");
+        if (!IsAscii(Trim(oemid)))
+            outcome.reasons.push_back(
+                u"the OEMID holds characters outside ASCII, so the value depends on the ANSI "
+                u"code page (here " + IntToStr(CodePage::Get().AnsiCodePage()) + u")");
+    }
+    return outcome;
+}
+
+SealOutcome SealKit(const KitLocation& kit) {
+    const std::string bytes = ReadBytes(kit.settings);
+    const String oemid = TIniFile(TextOf(kit.settings)).ReadString(u"CONFIG", u"OEMID", u"");
+    const std::string sealed = SealConfigID(bytes, oemid);
+    SealOutcome outcome;
+    outcome.value = StoredConfigID(sealed).value_or(String());
+    outcome.keyAdded = !FindProfileKey(bytes, u"CONFIG", u"ConfigID");
+    outcome.changed = sealed != bytes;
+    if (outcome.changed) ReplaceBytes(kit.settings, sealed);
+    // The wizard's reading of the sealed file must accept it.
+    const VerifyOutcome check = VerifyKit(kit);
+    if (!check.accepted)
+        throw KitIOError("the sealed file is not accepted: " +
+                         (check.reasons.empty() ? std::string() : ToUtf8(check.reasons.front())));
+    return outcome;
+}
+
+String FormatFinding(const Finding& finding) {
+    String text = finding.file;
+    if (finding.line != 0) text += u":" + IntToStr(static_cast<std::int64_t>(finding.line));
+    return text + u": " + finding.message;
+}
+
+String UsageText() {
+    return u"usage: odax-kit [--codepage N] seal|verify|lint <kit folder or install.dat>\n"
+           u"\n"
+           u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
+           u"          missing); every other byte of the file stays as it is\n"
+           u"  verify  say whether the wizard accepts the settings file, and why not\n"
+           u"  lint    list what would make the wizard misbehave, as file:line: message\n"
+           u"\n"
+           u"  --codepage N  the ANSI code page of the wizard's systems (default 936)\n"
+           u"\n"
+           u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
+}
+
+Command ParseArguments(const StringList& args) {
+    Command command;
+    StringList words;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const String& arg = args[i];
+        if (arg == u"--help" || arg == u"-h") {
+            command.verb = u"help";
+            return command;
+        }
+        String number;
+        if (arg == u"--codepage") {
+            if (i + 1 >= args.size()) throw UsageError("--codepage needs a number");
+            number = args[++i];
+        } else if (StartsWith(arg, u"--codepage=")) {
+            number = arg.substr(11);
+        } else if (StartsWith(arg, u"-") && arg.size() > 1) {
+            throw UsageError("unknown option " + ToUtf8(arg));
+        } else {
+            words.push_back(arg);
+            continue;
+        }
+        unsigned value = 0;
+        for (char16_t c : number) {
+            if (c < u'0' || c > u'9' || value > 99999) throw UsageError("--codepage needs a number");
+            value = value * 10 + (c - u'0');
+        }
+        if (number.empty() || value == 0) throw UsageError("--codepage needs a number");
+        command.codePage = value;
+    }
+    if (words.size() == 1 && words[0] == u"help") {
+        command.verb = u"help";
+        return command;
+    }
+    if (words.empty()) throw UsageError("no command given");
+    if (words[0] != u"seal" && words[0] != u"verify" && words[0] != u"lint")
+        throw UsageError("unknown command " + ToUtf8(words[0]));
+    if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
+    command.verb = words[0];
+    command.target = words[1];
+    return command;
+}
+
+Result Run(const Command& command) {
+    Result result;
+    if (command.verb == u"help") {
+        result.out.push_back(UsageText());
+        return result;
+    }
+    try {
+        const KitLocation kit = LocateKit(command.target);
+        if (command.verb == u"seal") {
+            const SealOutcome sealed = SealKit(kit);
+            result.out.push_back(
+                (sealed.changed ? u"sealed " + kit.shownName : kit.shownName + u" was already sealed") +
+                u": ConfigID=" + sealed.value + (sealed.keyAdded ? u" (key added)" : u""));
+        } else if (command.verb == u"verify") {
+            const VerifyOutcome verified = VerifyKit(kit);
+            if (verified.accepted) {
+                result.out.push_back(kit.shownName + u": accepted (ConfigID matches)");
+            } else {
+                result.exitCode = kFindings;
+                result.out.push_back(kit.shownName + u": refused");
+                for (const String& reason : verified.reasons) result.out.push_back(u"  " + reason);
+                if (!verified.computed.empty())
+                    result.out.push_back(u"  stored:   \"" + verified.stored + u"\"\n  computed: \"" +
+                                         verified.computed + u"\"");
+            }
+        } else {
+            const std::vector<Finding> findings = LintKit(kit);
+            for (const Finding& f : findings) result.out.push_back(FormatFinding(f));
+            if (findings.empty()) {
+                result.out.push_back(kit.shownName + u": no findings");
+            } else {
+                result.exitCode = kFindings;
+                result.err.push_back(IntToStr(static_cast<std::int64_t>(findings.size())) +
+                                     (findings.size() == 1 ? u" finding" : u" findings"));
+            }
+        }
+    } catch (const KitIOError& e) {
+        result = Result{kFailure, {}, {u"odax-kit: " + FromUtf8(e.what())}};
+    } catch (const Exception& e) {
+        result = Result{kFailure, {}, {u"odax-kit: " + e.Message()}};
+    }
+    return result;
+}
+
+} // namespace kit

@@ -1,0 +1,84 @@
+#pragma once
+// The vendor's kit tool: seal a kit's settings file, verify that the wizard would accept it,
+// and lint it for what would make the wizard misbehave. The logic reads settings values
+// through the installed profile service (the wizard's own reading), and bytes and other
+// files directly; the program entry installs the services and prints the result.
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/Text.h"
+
+namespace kit {
+
+// Exit codes of the tool.
+enum ExitCode : int { kOk = 0, kFindings = 1, kFailure = 2 };
+
+// A wrong command line (exit code 2, with the usage text).
+class UsageError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// A file that cannot be read or written (exit code 2).
+class KitIOError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::filesystem::path PathOf(const String& text);
+String TextOf(const std::filesystem::path& path);
+
+// The kit folder and its settings file, from a folder or from the settings file itself.
+struct KitLocation {
+    std::filesystem::path folder;
+    std::filesystem::path settings;
+    String shownName; // the settings file as the user named it, for messages
+};
+KitLocation LocateKit(const String& argument);
+
+std::string ReadBytes(const std::filesystem::path& file);
+// Replaces the file's content through a temporary file beside it, so an interrupted write
+// cannot leave a damaged file; a read-only file is refused.
+void ReplaceBytes(const std::filesystem::path& file, const std::string& bytes);
+
+struct SealOutcome {
+    String value;     // the ConfigID now stored
+    bool changed;     // false when the file was already sealed
+    bool keyAdded;    // the file had no ConfigID (or no [CONFIG])
+};
+SealOutcome SealKit(const KitLocation& kit);
+
+struct VerifyOutcome {
+    bool accepted = false;
+    String stored;   // as the wizard reads it
+    String computed; // empty when the file cannot be sealed as it is
+    StringList reasons;
+};
+VerifyOutcome VerifyKit(const KitLocation& kit);
+
+struct Finding {
+    String file;     // as shown to the user
+    std::size_t line; // 0: the file as a whole
+    String message;
+};
+String FormatFinding(const Finding& finding);
+std::vector<Finding> LintKit(const KitLocation& kit);
+
+struct Command {
+    String verb; // "seal", "verify", "lint" or "help"
+    String target;
+    std::optional<unsigned> codePage;
+};
+// Raises UsageError for a wrong command line.
+Command ParseArguments(const StringList& args);
+String UsageText();
+
+struct Result {
+    int exitCode = kOk;
+    StringList out;
+    StringList err;
+};
+// Runs a parsed command with the services already installed.
+Result Run(const Command& command);
+
+} // namespace kit
