@@ -157,7 +157,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             report(CaptionText(u"CAPTION_30"));
             Pump();
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
-                        mb::YESNO | mb::ICONWARNING) == mb::IDYES) {
+                        mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
                 meText->SetFocus();
                 NewIp.clear();
                 wait.Close();
@@ -192,7 +192,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         for (const String& printer : printers) {
             if (printer != setup.PrintName) continue;
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
-                        mb::YESNO | mb::ICONWARNING) == mb::IDYES) {
+                        mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
                 RunDOS(u"net start spooler");
                 WaitTime(1000);
                 Pump();
@@ -232,7 +232,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
 
     // The printer-setup command reports nothing we can trust: the printer must exist now. An
     // empty name would open the print server itself, so it never counts as installed.
-    if (setup.PrintName.empty() || !Spooler::Get().OpenPrinter(setup.PrintName)) {
+    if (setup.PrintName.empty() || !Spooler::Get().CanOpenPrinter(setup.PrintName)) {
         const String failure = CaptionOrBuiltIn(kCaptionNotInstalled) + setup.PrintName;
         report(failure);
         Pump();
@@ -260,7 +260,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         question += SysPrint->GetMRPrint();
         question += u",";
         question += CaptionText(u"Caption_54");
-        if (Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) == mb::IDYES)
+        if (Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
             SysPrint->SetMRPrint(setup.PrintName);
         break;
     }
@@ -274,7 +274,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     Ask(CaptionText(u"Caption_42"), StatusBar1->PanelText(1), mb::OK | mb::ICONINFORMATION);
     if (Config(u"SetupAutoQuit") == u"0") {
         if (Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"), mb::YESNO | mb::ICONQUESTION) ==
-            mb::IDYES)
+            mb::ID_YES)
             btnQuitClick(nullptr);
     } else {
         Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),

@@ -10,7 +10,7 @@ constexpr std::uint32_t OK = 0x0, YESNO = 0x4;
 constexpr std::uint32_t ICONHAND = 0x10, ICONERROR = 0x10, ICONQUESTION = 0x20,
                         ICONWARNING = 0x30, ICONINFORMATION = 0x40;
 constexpr std::uint32_t TOPMOST = 0x40000;
-constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7;
+constexpr int ID_OK = 1, ID_CANCEL = 2, ID_YES = 6, ID_NO = 7;
 } // namespace mb
 
 // Modal message boxes owned by the active window, and the shell's "open this".

@@ -19,16 +19,6 @@
 
 namespace {
 
-String SystemMessage(std::uint32_t code) {
-    String text = Processes::Get().SystemErrorText(code);
-    // The system's texts end in a full stop and a line break; the error box adds its own.
-    while (!text.empty() &&
-           (text.back() == u' ' || text.back() == u'\r' || text.back() == u'\n' ||
-            text.back() == u'.'))
-        text.pop_back();
-    return text;
-}
-
 String Utf16LeToString(std::string_view bytes) {
     String out;
     out.reserve(bytes.size() / 2);
@@ -40,10 +30,17 @@ String Utf16LeToString(std::string_view bytes) {
 
 } // namespace
 
+String SysErrorMessage(std::uint32_t code) {
+    String text = Processes::Get().SystemErrorText(code);
+    // The system's texts end in a full stop and a line break; the error box adds its own.
+    while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
+    return text;
+}
+
 void CheckResult(bool b) {
     if (b) return;
     const std::uint32_t code = Processes::Get().LastError();
-    throw EOSError(SystemMessage(code), code);
+    throw EOSError(SysErrorMessage(code), code);
 }
 
 String DecodeCommandOutput(std::string_view bytes) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Bitmap.h"
 #include "base/Text.h"
 
 namespace ui {
@@ -291,11 +292,7 @@ private:
     std::vector<PanelSpec> panels_;
 };
 
-// A decoded picture, 32-bit pixels 0xAARRGGBB, rows top to bottom.
-struct Bitmap {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> pixels;
-};
+using ::Bitmap;
 
 class Image : public Control {
 public:

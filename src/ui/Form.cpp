@@ -36,12 +36,20 @@ void Form::Realize() {
     if (realized_) return;
     realized_ = true;
     if (WindowBackend::Installed()) WindowBackend::Get().Realize(*this);
+    if (OnCreate) OnCreate(this);
 }
 
 void Form::Show() {
     if (Visible()) return;
+    closeRequested_ = false;
+    // The form appears even when its show handler fails; the error goes on to the caller.
+    struct Appear {
+        Form& f;
+        ~Appear() {
+            if (!f.closeRequested_ && !f.destroyed_) f.Control::SetVisible(true);
+        }
+    } appear{*this};
     if (OnShow) OnShow(this);
-    Control::SetVisible(true);
 }
 
 void Form::Hide() { Control::SetVisible(false); }
@@ -50,6 +58,7 @@ void Form::Close() {
     CloseAction action = CloseAction::Hide;
     if (OnClose) OnClose(this, action);
     if (action == CloseAction::None) return;
+    closeRequested_ = true;
     if (modal_ && modalResult_ == 0) modalResult_ = 2 /* cancel */;
     Hide();
     if (action == CloseAction::Free) Destroy();
@@ -79,6 +88,22 @@ void Form::Destroy() {
     destroyed_ = true;
     if (OnDestroy) OnDestroy(this);
     if (realized_ && WindowBackend::Installed()) WindowBackend::Get().Destroy(*this);
+}
+
+void Form::PressEscape() {
+    for (const auto& c : owned_)
+        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isCancel && b->Enabled() && b->Visible()) {
+            b->Click();
+            return;
+        }
+}
+
+void Form::PressEnter() {
+    for (const auto& c : owned_)
+        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isDefault && b->Enabled() && b->Visible()) {
+            b->Click();
+            return;
+        }
 }
 
 void Form::FocusChanged(Control* control) { focused_ = control; }

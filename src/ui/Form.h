@@ -32,11 +32,13 @@ public:
     FormPosition position = FormPosition::ScreenCenter;
     Form* owner = nullptr; // centred on it, kept above it
 
-    // Creates the native windows through the installed backend (nothing without one).
+    // Creates the native windows through the installed backend (nothing without one), then
+    // runs OnCreate while the form is still invisible.
     void Realize();
     bool Realized() const { return realized_; }
 
-    // Becomes visible; OnShow runs just before, on the change from hidden only.
+    // Becomes visible; OnShow runs just before, on the change from hidden only. A form the
+    // show handler closed stays hidden.
     void Show();
     void Hide();
     // Asks to close: OnClose chooses what happens (hide by default).
@@ -49,6 +51,11 @@ public:
 
     // Tells the backend to destroy the native windows; OnDestroy runs.
     void Destroy();
+
+    // The Esc key: presses the form's cancel button, only while it is visible and enabled.
+    void PressEscape();
+    // The Enter key: presses the form's default button, likewise.
+    void PressEnter();
 
     Control* FocusedControl() const { return focused_; }
     void FocusChanged(Control* control); // the backend reports the user's focus moves
@@ -65,6 +72,7 @@ private:
     bool realized_ = false;
     bool modal_ = false;
     bool destroyed_ = false;
+    bool closeRequested_ = false; // a close asked for while the show handler ran
     int modalResult_ = 0;
 };
 

@@ -137,9 +137,16 @@ void ProfileDocument::ParseLine(Line& line) const {
         line.kind = Kind::Key;
         line.equals = q;
         line.name = TrimBlanks(Decode(p, q));
-        line.value = Unquote(TrimBlanks(Decode(q + 1, line.end)));
         return;
     }
+}
+
+String ProfileDocument::ValueOf(const Line& line) const {
+    // Blanks are single units in every encoding here, so they can go before decoding.
+    std::size_t b = line.equals + 1, e = line.end;
+    while (b < e && IsBlank(units_[b])) ++b;
+    while (e > b && IsBlank(units_[e - 1])) --e;
+    return Unquote(Decode(b, e));
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(StringView name) const {
@@ -160,7 +167,7 @@ std::optional<String> ProfileDocument::Value(StringView section, StringView key)
     if (!s) return std::nullopt;
     const Line* line = FindKey(*s, key);
     if (!line) return std::nullopt;
-    return line->value;
+    return ValueOf(*line);
 }
 
 StringList ProfileDocument::SectionNames() const {

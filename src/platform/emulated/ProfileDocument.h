@@ -50,7 +50,6 @@ class ProfileDocument {
         std::size_t next = 0;   // first unit of the following line
         std::size_t equals = 0; // keys: the unit of the first '='
         String name;            // headers and keys
-        String value;           // keys
     };
     struct Section {
         std::size_t header = 0; // line index of the header
@@ -62,6 +61,8 @@ class ProfileDocument {
     String Decode(std::size_t begin, std::size_t end) const;
     std::string Encode(StringView text) const;
     void ParseLine(Line& line) const;
+    // Decoded when asked for: a lookup needs one value, not all of them.
+    String ValueOf(const Line& line) const;
     const Section* FindSection(StringView name) const;
     const Line* FindKey(const Section& section, StringView key) const;
     // The bytes with [from, to) replaced by `insert` (byte offsets).

@@ -33,6 +33,8 @@ public:
 
 void SetMessageFilter(MessageFilter filter) { g_filter = filter; }
 
+bool QuitRequested() { return g_quitSeen; }
+
 IMessagePump& WindowsMessagePump() {
     static WinMessagePump instance;
     return instance;

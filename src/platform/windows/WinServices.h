@@ -7,10 +7,18 @@
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/Libraries.h"
+#include "platform/Locale.h"
+#include "platform/Pictures.h"
+#include "platform/Spooler.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 
 IProcesses& WindowsProcesses();
+ISpooler& WindowsSpooler();
+ILibraries& WindowsLibraries();
+ILocale& WindowsLocale();
+IPictures& WindowsPictures();
 IClock& WindowsClock();
 ICodePage& WindowsCodePage();
 IProfile& WindowsProfile();
@@ -22,5 +30,7 @@ IRegistry& WindowsRegistry();
 using MessageFilter = bool (*)(MSG& msg);
 void SetMessageFilter(MessageFilter filter);
 IMessagePump& WindowsMessagePump();
+// A quit request has been taken from the queue (local loops, such as a modal form's, end).
+bool QuitRequested();
 // Runs the message loop until a quit request; returns the exit code it carries.
 int RunMessageLoop();

@@ -9,5 +9,9 @@ void InstallWindowsServices() {
     CodePage::Install(&WindowsCodePage());
     Profile::Install(&WindowsProfile());
     Files::Install(&WindowsFiles());
+    Spooler::Install(&WindowsSpooler());
+    Libraries::Install(&WindowsLibraries());
     Registry::Install(&WindowsRegistry());
+    Locale::Install(&WindowsLocale());
+    Pictures::Install(&WindowsPictures());
 }

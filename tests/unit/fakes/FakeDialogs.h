@@ -26,7 +26,7 @@ public:
             answers.pop_front();
             return a;
         }
-        return (flags & 0xF) == mb::YESNO ? mb::IDNO : mb::IDOK;
+        return (flags & 0xF) == mb::YESNO ? mb::ID_NO : mb::ID_OK;
     }
     void ShellOpen(const String& target) override { opened.push_back(target); }
 };

@@ -96,7 +96,7 @@ TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
 }
 
 TEST(InstallRun, AnExistingPortIsOfferedYesEndsTheRunNoUsesIt) {
-    for (int answer : {mb::IDYES, mb::IDNO}) {
+    for (int answer : {mb::ID_YES, mb::ID_NO}) {
         SCOPED_TRACE(answer);
         InstallWorld w;
         w.OnNetPage(u"192.168.1.100");
@@ -108,7 +108,7 @@ TEST(InstallRun, AnExistingPortIsOfferedYesEndsTheRunNoUsesIt) {
         EXPECT_EQ(w.dialogs.boxes[0].text, En(30));
         EXPECT_EQ(w.dialogs.boxes[0].flags, 0x34u);
         EXPECT_TRUE(w.registry.writes.empty()); // never rewritten
-        if (answer == mb::IDYES) {
+        if (answer == mb::ID_YES) {
             EXPECT_EQ(w.dialogs.boxes.size(), 1u);
             EXPECT_TRUE(w.sys.processes.commands.empty());
             EXPECT_EQ(PrintSetupInfo.PrintPort, u"USB001");
@@ -169,10 +169,10 @@ TEST(InstallRun, AnInstalledPrinterOfTheSameNameIsOfferedForRemoval) {
         int answer;
         bool asked, removed;
     } cases[] = {
-        {u"Model-1", mb::IDYES, true, true},
-        {u"Model-1", mb::IDNO, true, false},
-        {u"odax-80 receipt", mb::IDYES, false, false}, // letter case counts
-        {u"Model-1 ", mb::IDYES, false, false}, // no trimming
+        {u"Model-1", mb::ID_YES, true, true},
+        {u"Model-1", mb::ID_NO, true, false},
+        {u"odax-80 receipt", mb::ID_YES, false, false}, // letter case counts
+        {u"Model-1 ", mb::ID_YES, false, false}, // no trimming
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.listed) + " " + std::to_string(c.answer));
@@ -205,8 +205,8 @@ TEST(InstallRun, DefaultPrinterPolicy) {
         {u"3", 0, false, u"Old,winspool,LPT1"},
         {u"1", 0, false, u"Model-1,winspool,COM1"},
         {u"$1", 0, false, u"Model-1,winspool,COM1"},
-        {u"2", mb::IDYES, true, u"Model-1,winspool,COM1"},
-        {u"2", mb::IDNO, true, u"Old,winspool,LPT1"},
+        {u"2", mb::ID_YES, true, u"Model-1,winspool,COM1"},
+        {u"2", mb::ID_NO, true, u"Old,winspool,LPT1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.setting) + " " + std::to_string(c.answer));
@@ -245,11 +245,11 @@ TEST(InstallRun, TheEndAnnouncesAndOffersToQuit) {
         bool closed;
     } cases[] = {
         {u"0", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(43)}, false},
-        {u"0", {mb::IDOK, mb::IDYES, mb::IDNO},
+        {u"0", {mb::ID_OK, mb::ID_YES, mb::ID_NO},
          {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, false},
-        {u"0", {mb::IDOK, mb::IDYES, mb::IDYES},
+        {u"0", {mb::ID_OK, mb::ID_YES, mb::ID_YES},
          {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, true},
-        {u"1", {mb::IDOK, mb::IDOK, mb::IDYES},
+        {u"1", {mb::ID_OK, mb::ID_OK, mb::ID_YES},
          {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)}, true},
         // Quoted in the file so that the blank survives the read.
         {u"\" 0\"", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
@@ -379,7 +379,7 @@ TEST(InstallRun, ADoubleQuoteInANameIsRefusedBeforeAnyCommand) {
         w.Config(u"POSInfFileName", c.inf);
         w.Config(u"CheckPrinterRepeatedly", u"1");
         w.main->cbPrintList->SetItems({c.name});
-        w.dialogs.answers = {mb::IDOK, mb::IDYES};
+        w.dialogs.answers = {mb::ID_OK, mb::ID_YES};
         w.OnPortPage(4, w.main->cbRs232, {c.port});
         w.RunInstall();
         EXPECT_TRUE(w.sys.processes.commands.empty());
@@ -402,7 +402,7 @@ TEST(InstallRun, ASecondClickDuringARunDoesNothing) {
     InstallWorld w;
     w.Config(u"CheckPrinterRepeatedly", u"1");
     w.main->cbPrintList->SetItems({kName});
-    w.dialogs.answers = {mb::IDYES};
+    w.dialogs.answers = {mb::ID_YES};
     w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
     int clicks = 0;
     // The user clicks again whenever messages are handled while the button is enabled.
@@ -418,7 +418,7 @@ TEST(InstallRun, ASecondClickDuringARunDoesNothing) {
     EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /dd").size(), 1u);
     // After the run a click starts the next one.
     w.sys.pump.onPump = nullptr;
-    w.dialogs.answers = {mb::IDNO};
+    w.dialogs.answers = {mb::ID_NO};
     w.RunInstall();
     EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /if").size(), 2u);
 }

@@ -1,0 +1,118 @@
+#include "dialogs/untAbout.h"
+
+#include "base/Errors.h"
+#include "config/untIni.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "shell/untLanguages.h"
+#include "ui/PictureFile.h"
+
+TfrmAbout* frmAbout = nullptr;
+
+namespace {
+ui::Font PixelFont(int height) {
+    ui::Font f;
+    f.height = height;
+    return f;
+}
+} // namespace
+
+TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", 573, 338) {
+    position = ui::FormPosition::OwnerCenter;
+    Panel1 = Add<ui::Panel>(u"Panel1", this, ui::Rect{8, 8, 553, 281});
+    imgLogo = Add<ui::Image>(u"imgLogo", Panel1, ui::Rect{8, 8, 81, 73});
+    lblCompanyName = Add<ui::Label>(u"lblCompanyName", Panel1, ui::Rect{95, 19, 386, 25});
+    lblCompanyNameEN = Add<ui::Label>(u"lblCompanyNameEN", Panel1, ui::Rect{95, 50, 386, 25});
+    imgQR = Add<ui::Image>(u"imgQR", Panel1, ui::Rect{351, 88, 186, 183});
+    Memo1 = Add<ui::Memo>(u"Memo1", Panel1, ui::Rect{8, 96, 337, 183});
+    lblWeb = Add<ui::Label>(u"lblWeb", this, ui::Rect{16, 307, 329, 18});
+    OKButton = Add<ui::Button>(u"OKButton", this, ui::Rect{470, 306, 75, 25});
+
+    // Neutral design-time contents: showing the dialog replaces or hides every one of them.
+    lblCompanyName->SetCaption(u"Company");
+    lblCompanyNameEN->SetCaption(u"Company");
+    lblWeb->SetCaption(u"Web");
+    OKButton->SetCaption(u"OK");
+    imgLogo->stretch = true;
+    imgQR->transparent = true;
+    lblCompanyName->autoSize = false;
+    lblCompanyName->SetFont(PixelFont(19));
+    lblCompanyNameEN->SetFont(PixelFont(19));
+    Memo1->readOnly = true;
+    Memo1->border = false;
+    Memo1->SetFont(PixelFont(13));
+    lblWeb->autoSize = false;
+    lblWeb->SetFont(PixelFont(16));
+    OKButton->isDefault = true;
+    OKButton->SetTabStop(true);
+
+    OnCreate = [this](ui::Control* s) { FormCreate(s); };
+    OnShow = [this](ui::Control* s) { FormShow(s); };
+    OKButton->OnClick = [this](ui::Control*) { SetModalResult(1); };
+    lblWeb->OnClick = [this](ui::Control* s) { lblWebClick(s); };
+}
+
+void TfrmAbout::FormCreate(ui::Control*) {
+    lblWeb->SetCursor(ui::Cursor::HandPoint);
+    ui::Font f = lblWeb->GetFont();
+    f.underline = true;
+    f.color = 0x0000FF;
+    lblWeb->SetFont(f);
+}
+
+void TfrmAbout::FormShow(ui::Control*) {
+    Memo1->Clear();
+    const String tSection = IniOptions->OSCaption();
+    auto oem = [](const String& key) { return IniOptions->GetIdentValue(u"OEM", key); };
+    auto caption = [&](const char16_t* key) { return IniOptions->GetIdentValue(tSection, key); };
+
+    String tQR, tLogo, tIdentAddr;
+    if (OSLanguage == TOSLanguage::CN) {
+        tQR = u"QRImageCN";
+        tLogo = u"CompanyLogoCN";
+        tIdentAddr = u"AddrCN";
+        lblCompanyName->SetCaption(oem(u"CompanyNameCN"));
+        lblCompanyNameEN->SetCaption(oem(u"CompanyNameEN"));
+        lblCompanyNameEN->SetVisible(true);
+    } else {
+        tQR = u"QRImageEN";
+        tLogo = u"CompanyLogoEN";
+        tIdentAddr = u"AddrEN";
+        lblCompanyName->SetCaption(oem(u"CompanyNameEN"));
+        lblCompanyNameEN->SetVisible(false);
+    }
+
+    // Either picture failing hides both; nothing is reported.
+    try {
+        for (auto [image, key] : {std::pair{imgQR, tQR}, std::pair{imgLogo, tLogo}}) {
+            const String path = oem(key);
+            const bool present = !path.empty() && Files::Get().FileExists(path);
+            image->SetVisible(present);
+            if (present) image->SetPicture(ui::LoadPictureFile(path));
+        }
+    } catch (const Exception&) {
+        imgQR->SetVisible(false);
+        imgLogo->SetVisible(false);
+    }
+
+    Memo1->Append(u"");
+    Memo1->Append(caption(u"Caption_61") + oem(u"ServerTel"));
+    Memo1->Append(u"");
+    Memo1->Append(caption(u"Caption_62") + oem(u"QQ"));
+    Memo1->Append(u"");
+    Memo1->Append(caption(u"Caption_63") + oem(u"Web"));
+    Memo1->Append(u"");
+    Memo1->Append(caption(u"Caption_64") + oem(tIdentAddr));
+    Memo1->Append(u"");
+    Memo1->Append(caption(u"Caption_65") + oem(u"Tel") + u"    " + caption(u"Caption_66") +
+                  oem(u"FAX"));
+
+    OKButton->SetCaption(caption(u"Caption_16"));
+    const String web = oem(u"Web");
+    lblWeb->SetCaption(web);
+    lblWeb->SetVisible(!web.empty());
+    SetCaption(lblCompanyName->Caption());
+    OKButton->SetFocus();
+}
+
+void TfrmAbout::lblWebClick(ui::Control*) { Dialogs::Get().ShellOpen(lblWeb->Caption()); }

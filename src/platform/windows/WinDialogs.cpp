@@ -1,0 +1,37 @@
+// Before <windows.h>: its message box names (IDOK, MessageBox ...) are macros there.
+#include "platform/Dialogs.h"
+
+#include "platform/windows/WinDialogs.h"
+
+#include <shellapi.h>
+
+#undef MessageBox
+
+namespace {
+
+HWND g_applicationWindow = nullptr;
+
+const wchar_t* Wide(const String& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+class WinDialogs final : public IDialogs {
+public:
+    int MessageBox(const String& text, const String& title, std::uint32_t flags) override {
+        return MessageBoxW(GetActiveWindow(), Wide(text), Wide(title), flags);
+    }
+
+    void ShellOpen(const String& target) override {
+        // The outcome is not examined: an unusable address simply opens nothing.
+        ShellExecuteW(g_applicationWindow, nullptr, Wide(target), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+};
+
+} // namespace
+
+void InstallWindowsDialogs() {
+    static WinDialogs instance;
+    Dialogs::Install(&instance);
+}
+
+void SetApplicationWindow(HWND hwnd) { g_applicationWindow = hwnd; }
+
+HWND ApplicationWindow() { return g_applicationWindow; }

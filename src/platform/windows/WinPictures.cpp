@@ -1,0 +1,138 @@
+#include <windows.h>
+#include <wincodec.h>
+
+#include "base/Errors.h"
+#include "platform/Pictures.h"
+#include "platform/windows/Handles.h"
+
+namespace {
+
+template <class T> struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+[[noreturn]] void Fail(const String& path) { throw Exception(u"Cannot load picture " + path); }
+
+// bmp, ico and tiff through the Windows Imaging Component.
+Bitmap DecodeWithWic(const String& path) {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct Uninit {
+        HRESULT hr;
+        ~Uninit() {
+            if (SUCCEEDED(hr)) CoUninitialize();
+        }
+    } uninit{init};
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+        Fail(path);
+    const std::wstring w(path.begin(), path.end());
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromFilename(w.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)))
+        Fail(path);
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, &frame))) Fail(path);
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA,
+                                     WICBitmapDitherTypeNone, nullptr, 0,
+                                     WICBitmapPaletteTypeCustom)))
+        Fail(path);
+    UINT width = 0, height = 0;
+    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
+        width > 16384 || height > 16384)
+        Fail(path);
+    Bitmap bitmap;
+    bitmap.width = static_cast<int>(width);
+    bitmap.height = static_cast<int>(height);
+    bitmap.pixels.resize(static_cast<size_t>(width) * height);
+    if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
+                                     reinterpret_cast<BYTE*>(bitmap.pixels.data()))))
+        Fail(path);
+    return bitmap; // BGRA in memory is 0xAARRGGBB as a little-endian word
+}
+
+// wmf and emf: played into a white bitmap of the picture's own size.
+Bitmap DecodeMetafile(const String& path, bool enhanced) {
+    const std::wstring w(path.begin(), path.end());
+    HENHMETAFILE emf = nullptr;
+    if (enhanced) {
+        emf = GetEnhMetaFileW(w.c_str());
+    } else {
+        Handle file(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+        if (!file) Fail(path);
+        const DWORD size = GetFileSize(file.get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size < 22 || size > 64u * 1024 * 1024) Fail(path);
+        std::string bytes(size, '\0');
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data(), size, &got, nullptr) || got != size) Fail(path);
+        // A placeable metafile starts with a 22-byte header of its own.
+        size_t skip = (static_cast<unsigned char>(bytes[0]) == 0xD7 &&
+                       static_cast<unsigned char>(bytes[1]) == 0xCD) ? 22 : 0;
+        emf = SetWinMetaFileBits(size - static_cast<UINT>(skip),
+                                 reinterpret_cast<const BYTE*>(bytes.data() + skip), nullptr, nullptr);
+    }
+    if (!emf) Fail(path);
+    ENHMETAHEADER header{};
+    GetEnhMetaFileHeader(emf, sizeof header, &header);
+    int width = header.rclBounds.right - header.rclBounds.left + 1;
+    int height = header.rclBounds.bottom - header.rclBounds.top + 1;
+    if (width <= 1 || height <= 1 || width > 4096 || height > 4096) width = height = 256;
+
+    Bitmap bitmap;
+    bitmap.width = width;
+    bitmap.height = height;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = dib && bits;
+    if (ok) {
+        HGDIOBJ old = SelectObject(dc, dib);
+        RECT r{0, 0, width, height};
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ok = PlayEnhMetaFile(dc, emf, &r) != FALSE;
+        GdiFlush();
+        bitmap.pixels.assign(static_cast<const std::uint32_t*>(bits),
+                             static_cast<const std::uint32_t*>(bits) + width * height);
+        for (auto& px : bitmap.pixels) px |= 0xFF000000u;
+        SelectObject(dc, old);
+    }
+    if (dib) DeleteObject(dib);
+    DeleteDC(dc);
+    DeleteEnhMetaFile(emf);
+    if (!ok) Fail(path);
+    return bitmap;
+}
+
+class WinPictures final : public IPictures {
+public:
+    Bitmap Decode(const String& path, PictureKind kind) override {
+        switch (kind) {
+        case PictureKind::Wmf: return DecodeMetafile(path, false);
+        case PictureKind::Emf: return DecodeMetafile(path, true);
+        default: return DecodeWithWic(path);
+        }
+    }
+};
+
+} // namespace
+
+IPictures& WindowsPictures() {
+    static WinPictures instance;
+    return instance;
+}

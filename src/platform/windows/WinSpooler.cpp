@@ -1,0 +1,84 @@
+#include <windows.h>
+#include <winspool.h>
+
+#include <vector>
+
+#include "platform/Libraries.h"
+#include "platform/Spooler.h"
+#include "platform/windows/Handles.h"
+
+namespace {
+
+String FromWide(const wchar_t* s) { return s ? String(s, s + wcslen(s)) : String(); }
+
+class WinSpooler final : public ISpooler {
+public:
+    bool ListPorts(std::uint32_t bufferSize, std::uint32_t& bytesNeeded, StringList& names) override {
+        names.clear();
+        std::vector<BYTE> buffer(bufferSize);
+        DWORD needed = 0, returned = 0;
+        if (!::EnumPortsW(nullptr, 1, bufferSize ? buffer.data() : nullptr, bufferSize, &needed,
+                        &returned)) {
+            lastError_ = GetLastError();
+            bytesNeeded = needed;
+            return false;
+        }
+        const auto* ports = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
+        for (DWORD i = 0; i < returned; ++i) names.push_back(FromWide(ports[i].pName));
+        bytesNeeded = needed;
+        return true;
+    }
+
+    std::uint32_t LastError() override { return lastError_; }
+
+    StringList ListPrinters() override {
+        StringList names;
+        const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+        DWORD needed = 0, returned = 0;
+        ::EnumPrintersW(flags, nullptr, 4, nullptr, 0, &needed, &returned);
+        if (needed == 0) return names;
+        std::vector<BYTE> buffer(needed);
+        if (!::EnumPrintersW(flags, nullptr, 4, buffer.data(), needed, &needed, &returned))
+            return names;
+        const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+        for (DWORD i = 0; i < returned; ++i) names.push_back(FromWide(printers[i].pPrinterName));
+        return names;
+    }
+
+    bool CanOpenPrinter(const String& name) override {
+        std::wstring w(name.begin(), name.end());
+        HANDLE printer = nullptr;
+        if (!::OpenPrinterW(w.data(), &printer, nullptr)) return false;
+        ::ClosePrinter(printer);
+        return true;
+    }
+
+private:
+    std::uint32_t lastError_ = 0;
+};
+
+class WinLibraries final : public ILibraries {
+public:
+    void* Load(const String& path) override {
+        const std::wstring w(path.begin(), path.end());
+        HMODULE module = LoadLibraryW(w.c_str());
+        // A handle below 32 is a failure code of old Windows, not a module.
+        if (reinterpret_cast<UINT_PTR>(module) < 32) return nullptr;
+        return module;
+    }
+    void* Symbol(void* module, const char* name) override {
+        return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+    }
+};
+
+} // namespace
+
+ISpooler& WindowsSpooler() {
+    static WinSpooler instance;
+    return instance;
+}
+
+ILibraries& WindowsLibraries() {
+    static WinLibraries instance;
+    return instance;
+}

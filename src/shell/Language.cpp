@@ -1,0 +1,49 @@
+#include "base/Errors.h"
+#include "config/untIni.h"
+#include "shell/untMain.h"
+#include "ui/PictureFile.h"
+#include "usb/untUsbDLLinitalize.h"
+
+void TfrmMain::rbChineseClick(ui::Control* Sender) {
+    SetWindowsLanguage(Sender == rbChinese ? TOSLanguage::CN : TOSLanguage::EN);
+}
+
+void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
+    OSLanguage = tLanguage;
+    LCaption = IniOptions->GetCaptionLanguage();
+    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    lblLanguage->SetCaption(text(u"CAPTION_1"));
+    rbNet->SetCaption(text(u"CAPTION_2"));
+    rbUsb->SetCaption(text(u"CAPTION_3"));
+    rbRs232->SetCaption(text(u"CAPTION_4"));
+    rbLPT->SetCaption(text(u"CAPTION_5"));
+    lblNetIP->SetCaption(text(u"CAPTION_6"));
+    lblUSBTitle->SetCaption(text(u"CAPTION_7"));
+    gbUSBprompt->SetCaption(text(u"CAPTION_8"));
+    lblUSBPrompt->SetCaption(text(u"CAPTION_9"));
+    lblRs232->SetCaption(text(u"CAPTION_10"));
+    lblLpt->SetCaption(text(u"CAPTION_11"));
+    btnAbout->SetCaption(text(u"CAPTION_12"));
+    btnPrevious->SetCaption(text(u"CAPTION_13"));
+    btnNext->SetCaption(text(u"CAPTION_14"));
+    btnStartInstall->SetCaption(text(u"CAPTION_15"));
+    btnQuit->SetCaption(text(u"CAPTION_16"));
+    btnFindUSB->SetCaption(text(u"CAPTION_17"));
+    StatusBar1->SetPanelText(0, text(u"CAPTION_8"));
+    StatusBar1->SetPanelText(1, text(u"CAPTION_18"));
+    lblPrintModelSelect->SetCaption(text(u"CAPTION_19"));
+
+    SetCaption(text(u"CAPTION_20") + u" DLL Ver:" + IntToStr(UsbLibraryVersion()) +
+               u" Tool Ver: " + IniOptions->GetIdentValue(u"CONFIG", u"SoftVer"));
+
+    lblWelcome->SetCaption(text(u"CAPTION_21"));
+    lblWeb->SetCaption(text(u"CAPTION_22"));
+
+    // A logo that cannot be shown is hidden for the rest of the run; nothing is reported.
+    try {
+        ImgCompanyLogo->SetPicture(
+            ui::LoadPictureFile(IniOptions->GetIdentValue(u"OEM", IniOptions->GetCompanyLOGO())));
+    } catch (const Exception&) {
+        ImgCompanyLogo->SetVisible(false);
+    }
+}

@@ -1,0 +1,274 @@
+#include "ui/win32/Win32Backend.h"
+
+#include <algorithm>
+#include <climits>
+#include <unordered_map>
+
+#include "platform/MessagePump.h"
+#include "platform/windows/WinDialogs.h"
+#include "platform/windows/WinServices.h"
+#include "ui/Dispatch.h"
+#include "ui/win32/NativeWindows.h"
+
+namespace win32ui {
+
+const wchar_t kFormClass[] = L"WizForm";
+const wchar_t kContainerClass[] = L"WizContainer";
+const wchar_t kImageClass[] = L"WizImage";
+
+namespace {
+
+std::unordered_map<HWND, NativeControl*> g_controls;
+std::unordered_map<HWND, FormWindow*> g_forms;
+
+} // namespace
+
+NativeControl* ControlOf(HWND hwnd) {
+    auto found = g_controls.find(hwnd);
+    return found == g_controls.end() ? nullptr : found->second;
+}
+
+FormWindow* FormOf(HWND hwnd) {
+    auto found = g_forms.find(hwnd);
+    return found == g_forms.end() ? nullptr : found->second;
+}
+
+void Register(HWND hwnd, NativeControl* control) { g_controls[hwnd] = control; }
+void Register(HWND hwnd, FormWindow* form) { g_forms[hwnd] = form; }
+
+void Unregister(HWND hwnd) {
+    g_controls.erase(hwnd);
+    g_forms.erase(hwnd);
+}
+
+bool OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (NativeControl* child = ControlOf(reinterpret_cast<HWND>(lParam))) {
+            child->OnCommand(HIWORD(wParam));
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        NativeControl* child = ControlOf(item->hwndItem);
+        if (!child || child->kind != Kind::CheckList) return false;
+        child->DrawItem(*item);
+        result = TRUE;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (NativeControl* child = ControlOf(reinterpret_cast<HWND>(lParam))) {
+            result = reinterpret_cast<LRESULT>(child->OnColor(reinterpret_cast<HDC>(wParam)));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace win32ui
+
+namespace {
+
+using namespace win32ui;
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* form = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    LRESULT result = 0;
+    auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (form && form->OnMessage(msg, wParam, lParam, result)) return result;
+    return DefDlgProcW(hwnd, msg, wParam, lParam);
+}
+
+// Pages, panels and pictures: windows of our own classes.
+LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* control = static_cast<NativeControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        control->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    LRESULT result = 0;
+    auto* control = reinterpret_cast<NativeControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (control && control->OnMessage(msg, wParam, lParam, result)) return result;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void RegisterClasses() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = FormProc;
+    form.cbWndExtra = DLGWINDOWEXTRA;
+    form.hInstance = instance;
+    form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!form.hIcon) form.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = kFormClass;
+    RegisterClassExW(&form);
+
+    WNDCLASSEXW control = form;
+    control.lpfnWndProc = ControlWindowProc;
+    control.cbWndExtra = 0;
+    control.hIcon = nullptr;
+    control.lpszClassName = kContainerClass;
+    RegisterClassExW(&control);
+    control.style = CS_HREDRAW | CS_VREDRAW; // a stretched picture follows the window's size
+    control.lpszClassName = kImageClass;
+    RegisterClassExW(&control);
+}
+
+// Tab order first, then the order of creation; controls without a tab order come last.
+int TabKey(const ui::Control* c) { return c->TabOrder() >= 0 ? c->TabOrder() : INT_MAX; }
+
+void CreateControls(FormWindow& window, ui::Control& parent, HWND parentWindow, int& nextId) {
+    std::vector<ui::Control*> children = parent.Children();
+    std::stable_sort(children.begin(), children.end(),
+                     [](const ui::Control* a, const ui::Control* b) { return TabKey(a) < TabKey(b); });
+    for (ui::Control* child : children) {
+        if (child->GetPeer() || dynamic_cast<ui::Form*>(child)) continue;
+        auto native = std::make_unique<NativeControl>(window, *child, KindOf(*child));
+        NativeControl& created = *native;
+        created.Create(parentWindow, nextId++);
+        window.controls.push_back(&created);
+        child->AttachPeer(std::move(native));
+        CreateControls(window, *child, created.hwnd, nextId);
+    }
+}
+
+// Keys the focused control needs for itself: an open drop-down list closes on Enter and
+// Esc, an editable memo takes Enter as a new line.
+bool KeptByControl(HWND hwnd, WPARAM key) {
+    NativeControl* c = ControlOf(hwnd);
+    if (!c) return false;
+    if (c->kind == Kind::Combo) return SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    return c->kind == Kind::Memo && key == VK_RETURN && !static_cast<ui::Memo&>(c->control).readOnly;
+}
+
+// Dialog keyboard for every form: Tab order, arrows within groups and Alt+letter through
+// the dialog manager; Enter and Esc through the model, which knows the default and cancel
+// buttons and whether they are enabled.
+bool FilterMessage(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    FormWindow* window = root ? FormOf(root) : nullptr;
+    if (!window) return false;
+    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN)) {
+        if (KeptByControl(msg.hwnd, msg.wParam)) return false;
+        if (!IsWindowEnabled(root)) return true;
+        ui::Form& form = window->form;
+        if (msg.wParam == VK_ESCAPE) {
+            ui::DispatchEvent([&form] { form.PressEscape(); });
+        } else if (NativeControl* focused = ControlOf(GetFocus()); focused && focused->kind == Kind::Button) {
+            // Enter on a focused button presses that button, as in every dialog.
+            ui::Control& button = focused->control;
+            ui::DispatchEvent([&button] { button.Click(); });
+        } else {
+            ui::DispatchEvent([&form] { form.PressEnter(); });
+        }
+        return true;
+    }
+    return IsDialogMessageW(root, &msg) != FALSE;
+}
+
+struct ModalScope {
+    ui::Form& form;
+    HWND self;
+    std::vector<HWND> disabled;
+    ~ModalScope() {
+        // Enabled again before the form hides, so that the owner gets the activation back.
+        for (HWND h : disabled)
+            if (IsWindow(h)) EnableWindow(h, TRUE);
+        form.Hide();
+    }
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM scope) {
+    auto* modal = reinterpret_cast<ModalScope*>(scope);
+    if (hwnd != modal->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) modal->disabled.push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
+void Win32Backend::Realize(ui::Form& form) {
+    if (dynamic_cast<FormWindow*>(form.GetPeer())) return;
+    // A form without an owner of its own belongs to the program's main window (the first one),
+    // which keeps the taskbar button.
+    HWND owner = nullptr;
+    if (form.owner)
+        if (auto* o = dynamic_cast<FormWindow*>(form.owner->GetPeer())) owner = o->hwnd;
+    if (!owner) owner = ApplicationWindow();
+
+    auto created = std::make_unique<FormWindow>(form);
+    FormWindow& window = *created;
+    window.Create(owner);
+    form.AttachPeer(std::move(created));
+    if (!ApplicationWindow()) SetApplicationWindow(window.hwnd);
+
+    int nextId = 100;
+    CreateControls(window, form, window.hwnd, nextId);
+    for (ui::Control* c : form.AllControls()) // controls made without a parent sit on the form
+        if (!c->Parent() && !c->GetPeer()) {
+            auto native = std::make_unique<NativeControl>(window, *c, KindOf(*c));
+            NativeControl& n = *native;
+            n.Create(window.hwnd, nextId++);
+            window.controls.push_back(&n);
+            c->AttachPeer(std::move(native));
+            CreateControls(window, *c, n.hwnd, nextId);
+        }
+    for (NativeControl* c : window.controls)
+        if (c->kind == Kind::Button && static_cast<ui::Button&>(c->control).isDefault) {
+            SendMessageW(window.hwnd, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(c->hwnd)), 0);
+            break;
+        }
+    if (form.Visible()) window.Changed(ui::Change::Visible);
+}
+
+void Win32Backend::Destroy(ui::Form& form) {
+    auto* window = dynamic_cast<FormWindow*>(form.GetPeer());
+    if (!window) return;
+    for (ui::Control* c : form.AllControls())
+        if (dynamic_cast<NativeControl*>(c->GetPeer())) c->DetachPeer();
+    window->controls.clear();
+    if (ApplicationWindow() == window->hwnd) SetApplicationWindow(nullptr);
+    form.DetachPeer(); // destroys the window and every child
+}
+
+void Win32Backend::RunModal(ui::Form& form) {
+    auto* window = dynamic_cast<FormWindow*>(form.GetPeer());
+    if (!window || !window->hwnd) {
+        form.Show();
+        return;
+    }
+    // The program's other windows take no input meanwhile, as with the system's dialogs.
+    ModalScope modal{form, window->hwnd, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&modal));
+    for (HWND h : modal.disabled) EnableWindow(h, FALSE);
+    form.Show();
+    auto finished = [&form] { return form.ModalResult() != 0 || !form.Visible() || QuitRequested(); };
+    IMessagePump& pump = MessagePump::Get();
+    while (!finished()) {
+        pump.ProcessMessages();
+        if (finished()) break;
+        WaitMessage();
+    }
+}
+
+void InstallWin32Backend() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    RegisterClasses();
+    static Win32Backend backend;
+    WindowBackend::Install(&backend);
+    InstallWindowsDialogs();
+    SetMessageFilter(&FilterMessage);
+}

@@ -1,0 +1,358 @@
+"""Installation runs of the wizard under Wine, driven as a user would drive them.
+
+Each test copies the demo kit into a scratch folder together with the wizard, the USB
+library and the command-recording stand-ins (net.exe, rundll32.exe): the wizard finds them
+beside itself before the system's own, they write every command line into commands.log, the
+net stand-in really stops and starts Wine's spooler and the rundll32 stand-in creates the
+driver and the queue when the INF file names the model.
+
+Wine's spooler has no Standard TCP/IP port monitor, so it never lists a port from the keys the
+wizard writes. Where a test needs the spooler to list such a port (the question about an
+existing port), it lists the address as a port of Wine's local port monitor, as Windows'
+monitor would list it after the spooler's restart.
+"""
+import re
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+
+EXE = h.WIN64_BIN / "ODAXPrintDrive.exe"
+KIT_TOOL = h.WIN64_BIN / "odax-kit.exe"
+MODELS = ["ODAX-80 Receipt", "ODAX-58 Receipt", "ODAX-L4 Label"]
+IP = "192.168.1.100"
+PORT_KEYS = [rf"HKLM\SYSTEM\{cs}\Control\Print\Monitors\Standard TCP/IP Port\Ports\{IP}"
+             for cs in ("ControlSet001", "CurrentControlSet")]
+LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+PORT_VALUES = [  # name, type as reg.exe shows it, data as reg.exe shows it
+    ("HostName", "REG_SZ", IP), ("IPAddress", "REG_SZ", ""), ("HWAddress", "REG_SZ", ""),
+    ("SNMP Community", "REG_SZ", "public"), ("Protocol", "REG_DWORD", "0x1"),
+    ("Version", "REG_DWORD", "0x2"), ("PortNumber", "REG_DWORD", "0x238c"),
+    ("SNMP Enabled", "REG_DWORD", "0x0"), ("SNMP Index", "REG_DWORD", "0x1"),
+    ("PortMonMibPortIndex", "REG_DWORD", "0x0"),
+]
+# Pages of pcPage by index, and the connection buttons.
+NET_PAGE, RS232_PAGE, LPT_PAGE = "tbsNet", "tbsRs232", "tbsLpt"
+RUN_TIMEOUT = 120
+
+
+def read_profile(data, encoding="gbk"):
+    """Sections of an INI file: {SECTION: {KEY: value}}, names upper-cased, values as the
+    profile functions read them (blanks and one pair of enclosing quotes removed). A file
+    with a UTF-16LE byte-order mark is read as such."""
+    text = data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode(encoding)
+    sections, current = {}, None
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1].upper(), {})
+        elif current is not None and "=" in line and not line.startswith(";"):
+            key, value = line.split("=", 1)
+            value = value.strip()
+            if len(value) >= 2 and value[0] == value[-1] and value[0] in "'\"":
+                value = value[1:-1]
+            current[key.strip().upper()] = value
+    return sections
+
+
+CAPTIONS = read_profile((h.KIT / "install.dat").read_bytes())["CAPTION_EN"]
+
+
+def cap(n):
+    return CAPTIONS.get(f"CAPTION_{n}", "")
+
+
+def make_kit(name, config=None, drop=()):
+    """The demo kit with the wizard and the stand-ins in a scratch folder; `config` changes
+    [CONFIG] values, `drop` removes files of the kit. The copy is sealed with the vendor tool
+    under the same Wine, so that its integrity value is the one the wizard computes here."""
+    kit = h.scratch_dir("install-" + name)
+    for item in h.KIT.iterdir():
+        (shutil.copytree if item.is_dir() else shutil.copy)(item, kit / item.name)
+    for f in (EXE, h.WIN64_BIN / "USBPrinterlibary.dll", h.STAND_INS / "net.exe",
+              h.STAND_INS / "rundll32.exe"):
+        shutil.copy(f, kit)
+    for rel in drop:
+        (kit / rel).unlink()
+    data = (kit / "install.dat").read_bytes()
+    for key, value in (config or {}).items():
+        data, n = re.subn(rb"(?m)^" + key.encode() + rb"=.*?(\r?)$",
+                          key.encode() + b"=" + value.encode() + rb"\1", data)
+        assert n == 1, key
+    (kit / "install.dat").write_bytes(data)
+    sealed = h.run_windows_program(KIT_TOOL, ["seal", h.to_windows_path(kit)], cwd=kit)
+    assert sealed.returncode == 0, sealed.stdout + sealed.stderr
+    return kit
+
+
+def commands(kit):
+    log = kit / "commands.log"
+    return log.read_text("utf-8").splitlines() if log.exists() else []
+
+
+def install_command(kit, model, port, lang="EN", inf="ODAXPOS.inf"):
+    folder = h.to_windows_path(kit) + "\\"
+    return (f'rundll32 printui.dll,PrintUIEntry /if /b "{model}" /f "{folder}{lang}\\{inf}" '
+            f'/r "{port}" /m "{model}"')
+
+
+class InstallRuns(h.WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not EXE.exists():
+            raise FileNotFoundError(f"{EXE} is missing: build the win64 preset first")
+        super().setUpClass()
+
+    # ---- the world outside the wizard --------------------------------------------------
+
+    def reg(self, *args):
+        return subprocess.run(["wine", "reg", *args], env=self.session.env(),
+                              capture_output=True, timeout=60)
+
+    def port_values(self, key):
+        """{name: (type, data)} of a key as reg.exe lists it; None when the key is missing."""
+        done = self.reg("query", key)
+        if done.returncode != 0:
+            return None
+        values = {}
+        for line in done.stdout.decode("utf-8", "replace").splitlines():
+            m = re.match(r"^\s{4}(.+?)\s{4}(REG_\w+)\s{4}(.*)$", line)
+            if m:
+                values[m.group(1)] = (m.group(2), m.group(3).strip())
+            m = re.match(r"^\s{4}(.+?)\s{4}(REG_SZ)\s*$", line)  # an empty string
+            if m:
+                values[m.group(1)] = (m.group(2), "")
+        return values
+
+    def forget_port(self):
+        for key in PORT_KEYS:
+            self.reg("delete", key, "/f")
+        self.reg("delete", LOCAL_PORTS, "/v", IP, "/f")
+
+    def remove_queues(self, kit):
+        """Removes the kit's printers and drivers left by an earlier test (the stand-in's
+        delete command)."""
+        for model in MODELS:
+            h.run_windows_program(kit / "rundll32.exe",
+                                  ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
+        (kit / "commands.log").unlink(missing_ok=True)
+        self.assertFalse({p["name"] for p in self.driver.printers()} & set(MODELS))
+
+    def queue(self, name):
+        for p in self.driver.printers():
+            if p["name"] == name:
+                return p
+        return None
+
+    # ---- the wizard --------------------------------------------------------------------
+
+    def start(self, kit):
+        d = self.driver
+        self.pid = d.start(kit / EXE.name, cwd=kit)
+        self.addCleanup(self.end_wizard, self.pid)
+        self.main = d.find_window(pid=self.pid, name="frmMain", timeout=60)
+        d.wait_until(lambda: d.enabled(self.control("btnNext")), timeout=60,
+                     what="the welcome page")
+        return self.main
+
+    def end_wizard(self, pid):
+        if self.driver.wait_exit(pid, timeout=0) is None:
+            self.driver.kill(pid)
+
+    def control(self, name, parent=None):
+        return self.driver.find(parent or self.main, name, timeout=20)
+
+    def wait_window(self):
+        return self.driver.find_window(pid=self.pid, name="frmWait", visible=False, timeout=20)
+
+    def next(self):
+        self.driver.click(self.control("btnNext"))
+
+    def page_shown(self, page):
+        return self.driver.visible(self.control(page))
+
+    def walk_to(self, connection, page, model=0, refresh=False):
+        """From the welcome page to the port page of a connection, choosing a model. The
+        port lists are filled when a connection is chosen; `refresh` chooses another one
+        first, since a click on the chosen one changes nothing."""
+        d = self.driver
+        self.next()
+        d.wait_until(lambda: self.page_shown("tbsPort"), what="the connection page")
+        if refresh:
+            other = "rbRs232" if connection != "rbRs232" else "rbLPT"
+            d.click(self.control(other))
+            d.wait_until(lambda: d.checked(self.control(other)), what=other)
+        d.click(self.control(connection))
+        d.wait_until(lambda: d.checked(self.control(connection)), what=connection)
+        self.next()
+        d.wait_until(lambda: self.page_shown("tbsDriveNameSelect"), what="the model page")
+        models = self.control("chkPrintSelect")
+        if model:
+            d.click_item(models, model)
+            d.wait_until(lambda: d.items(models)["marks"][model], what="the model's mark")
+        self.assertEqual(d.items(models)["items"], MODELS)
+        self.next()
+        d.wait_until(lambda: self.page_shown(page), what=page)
+        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the install button")
+
+    def install(self):
+        self.driver.click(self.control("btnStartInstall"))
+
+    def press(self, box, answer):
+        self.driver.press(box["hwnd"], answer)
+        self.assertTrue(self.driver.wait_gone(box["hwnd"], timeout=RUN_TIMEOUT))
+
+    def box(self, title, text, answer):
+        """Waits for the next message box, checks it and answers it."""
+        seen = self.driver.answer(answer, pid=self.pid, timeout=RUN_TIMEOUT)
+        self.assertEqual((seen["title"], seen["text"]), (title, text))
+        return seen
+
+    def finish(self, name):
+        """The kit's default-printer question (answered No), end message and quit question
+        (answered No)."""
+        d = self.driver
+        question = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
+        self.assertEqual(question["title"], cap(8))
+        # The current default printer's name stands between the two texts.
+        self.assertTrue(question["text"].startswith(cap(55)), question["text"])
+        self.assertTrue(question["text"].endswith("," + cap(54)), question["text"])
+        self.press(question, h.IDNO)
+        self.box(cap(42), cap(44), h.IDOK)
+        self.session.screenshot(f"{name}-quit-question")
+        self.box(cap(8), cap(43), h.IDNO)
+
+    def wait_run_over(self):
+        d = self.driver
+        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), timeout=RUN_TIMEOUT,
+                     what="the end of the run")
+        d.wait_until(lambda: d.status(self.control("StatusBar1"))[1] == cap(18),
+                     what="the ready text")
+        self.assertFalse(d.visible(self.wait_window()))
+
+    # ---- tests -------------------------------------------------------------------------
+
+    def test_network_install_creates_the_port_and_the_queue(self):
+        kit = make_kit("network")
+        self.remove_queues(kit)
+        self.forget_port()
+        d = self.driver
+        self.start(kit)
+        self.walk_to("rbNet", NET_PAGE)
+        me = self.control("meText")
+        d.type(IP, hwnd=me)
+        self.install()
+
+        # The port creation announces its end while the wait dialog shows its log.
+        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
+        self.assertEqual((box["title"], box["text"]), (cap(8), cap(59) + IP + "," + cap(32)))
+        wait = self.wait_window()
+        self.assertTrue(d.visible(wait))
+        log = d.memo(self.control("mmoWait", wait))
+        self.assertEqual(log[:3], [cap(56), cap(57), cap(58)])
+        self.assertEqual(log[3], "HostName\uff1a" + IP)
+        self.assertEqual(log[-1], cap(59) + IP + cap(60))
+        self.assertEqual(d.progress(self.control("pbWait", wait)), (22, 0, 22))
+        self.session.screenshot("network-port-created")
+        self.press(box, h.IDOK)
+        self.finish("network")
+        self.wait_run_over()
+
+        for key in PORT_KEYS:
+            self.assertEqual(self.port_values(key),
+                             {name: (kind, data) for name, kind, data in PORT_VALUES}, key)
+        self.assertEqual(commands(kit), [
+            "net start spooler",  # the window's creation
+            "net stop spooler", "net start spooler",  # the port
+            "net start spooler", install_command(kit, MODELS[0], IP)])
+        queue = self.queue(MODELS[0])
+        self.assertIsNotNone(queue)
+        self.assertEqual((queue["port"], queue["driver"]), (IP, MODELS[0]))
+
+        # The spooler lists the port now: a second install to the address asks first, and
+        # Yes ends the run with the cursor back in the address.
+        self.reg("add", LOCAL_PORTS, "/v", IP, "/t", "REG_SZ", "/d", "", "/f")
+        self.assertIn(IP, d.ports())
+        for _ in range(3):
+            d.click(self.control("btnPrevious"))
+        d.wait_until(lambda: self.page_shown("tbsWelcome"), what="the welcome page")
+        self.walk_to("rbNet", NET_PAGE, refresh=True)
+        before = len(commands(kit))
+        self.install()
+        self.box(cap(8), cap(30), h.IDYES)
+        d.wait_until(lambda: d.focused(me), what="the cursor in the address")
+        self.assertEqual(len(commands(kit)), before)
+        self.assertFalse(d.visible(self.wait_window()))
+
+    def test_serial_and_parallel_installs(self):
+        for connection, page, model, port_list in (("rbRs232", RS232_PAGE, 1, "cbRs232"),
+                                                   ("rbLPT", LPT_PAGE, 2, "cbLpt")):
+            with self.subTest(connection):
+                kit = make_kit(connection)
+                self.remove_queues(kit)
+                d = self.driver
+                self.start(kit)
+                self.walk_to(connection, page, model)
+                ports = d.items(self.control(port_list))
+                port = ports["items"][ports["selected"]]
+                self.assertRegex(port, r"^(COM|LPT)1:?$")
+                self.install()
+                self.finish(connection)
+                self.wait_run_over()
+                self.assertEqual(commands(kit)[-1], install_command(kit, MODELS[model], port))
+                self.assertEqual(self.queue(MODELS[model])["port"], port)
+                self.end_wizard(self.pid)
+
+    def test_default_printer_is_set_and_the_wizard_quits(self):
+        kit = make_kit("default", config={"MrPrintSet": "1", "SetupAutoQuit": "1"})
+        self.remove_queues(kit)
+        self.start(kit)
+        self.walk_to("rbRs232", RS232_PAGE, 1)
+        self.install()
+        self.box(cap(42), cap(44), h.IDOK)
+        self.box(cap(8), cap(45) + cap(76), h.IDOK)
+        self.box(cap(8), cap(43), h.IDYES)
+        self.assertEqual(self.driver.wait_exit(self.pid, timeout=60), 0)
+        self.assertTrue(self.default_device().startswith(MODELS[1] + ","))
+
+    def default_device(self):
+        """[windows] "device" of win.ini; Wine keeps that section in the registry."""
+        done = self.reg("query", r"HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows",
+                        "/v", "Device")
+        m = re.search(r"Device\s+REG_SZ\s+(.*)", done.stdout.decode("utf-8", "replace"))
+        if m:
+            return m.group(1).strip()
+        win_ini = h.PREFIX / "drive_c" / "windows" / "win.ini"
+        return read_profile(win_ini.read_bytes(), "latin-1").get("WINDOWS", {}).get("DEVICE", "")
+
+    def test_a_missing_inf_file_ends_in_the_failure_message(self):
+        kit = make_kit("no-inf", drop=["EN/ODAXPOS.inf"])
+        self.remove_queues(kit)
+        d = self.driver
+        self.start(kit)
+        self.walk_to("rbLPT", LPT_PAGE)
+        self.install()
+        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
+        failure_line = box["text"].split("\n")[0].rstrip("\r")
+        self.assertEqual(box["title"], cap(8))
+        self.assertTrue(failure_line.endswith(MODELS[0]), box["text"])
+        wait = self.wait_window()
+        log = d.memo(self.control("mmoWait", wait))
+        self.assertEqual(log[-1], failure_line)
+        for success in (cap(45), MODELS[0] + " " + cap(15), cap(44)):
+            self.assertNotIn(success, log)
+        self.session.screenshot("missing-inf-failure")
+        self.press(box, h.IDOK)
+        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the button")
+        self.assertEqual(d.status(self.control("StatusBar1"))[1], failure_line)
+        self.assertTrue(d.enabled(self.control("BitBtn1", wait)))
+        self.assertEqual(d.message_boxes(self.pid), [])  # no end message, no quit question
+        self.assertTrue(commands(kit)[-1].startswith("rundll32 printui.dll,PrintUIEntry /if"))
+        self.assertIsNone(self.queue(MODELS[0]))
+
+
+if __name__ == "__main__":
+    h.main()

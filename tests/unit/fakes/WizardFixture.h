@@ -1,0 +1,169 @@
+#pragma once
+// A whole wizard on a temporary kit: the real units, the emulated profile functions on a
+// real install.dat, fake processes, spooler, message boxes and library, and the headless
+// window backend. Tests drive it as a user would and read what the user would see.
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "base/Errors.h"
+#include "config/ConfigSeal.h"
+#include "config/untIni.h"
+#include "dialogs/untAbout.h"
+#include "dialogs/untWait.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeSystem.h"
+#include "install/PrintModel.h"
+#include "platform/Libraries.h"
+#include "platform/Locale.h"
+#include "platform/Pictures.h"
+#include "platform/Spooler.h"
+#include "platform/emulated/EmulatedFiles.h"
+#include "platform/emulated/EmulatedProfile.h"
+#include "platform/TempFolder.h"
+#include "printing/untSystemPrinterInfo.h"
+#include "shell/untMain.h"
+#include "ui/Dispatch.h"
+#include "ui/headless/HeadlessBackend.h"
+#include "usb/untUsbDLLinitalize.h"
+
+class FakeSpooler final : public ISpooler {
+public:
+    StringList ports;
+    StringList printers;
+    std::uint32_t failWith = 0; // an error other than a small buffer
+    bool ListPorts(std::uint32_t bufferSize, std::uint32_t& bytesNeeded, StringList& names) override {
+        names.clear();
+        std::uint32_t needed = 0;
+        for (const auto& p : ports) needed += 16 + 2 * static_cast<std::uint32_t>(p.size() + 1);
+        bytesNeeded = needed;
+        if (failWith) {
+            error = failWith;
+            return false;
+        }
+        if (bufferSize < needed) {
+            error = kErrorInsufficientBuffer;
+            return false;
+        }
+        names = ports;
+        return true;
+    }
+    std::uint32_t error = 0;
+    std::uint32_t LastError() override { return error; }
+    StringList ListPrinters() override { return printers; }
+    std::vector<String> opened;
+    bool CanOpenPrinter(const String& name) override {
+        opened.push_back(name);
+        for (const auto& p : printers)
+            if (p == name) return true;
+        return false;
+    }
+};
+
+// The USB library as the wizard binds it: entry points by name, some may be missing.
+class FakeLibraries final : public ILibraries {
+public:
+    std::map<std::string, void*> symbols;
+    bool loadable = true;
+    int loads = 0;
+    void* Load(const String&) override {
+        ++loads;
+        return loadable ? this : nullptr;
+    }
+    void* Symbol(void*, const char* name) override {
+        auto it = symbols.find(name);
+        return it == symbols.end() ? nullptr : it->second;
+    }
+};
+
+class FakeLocale final : public ILocale {
+public:
+    std::optional<String> value = String(u"0409");
+    std::optional<String> LocaleValue(std::uint32_t) override { return value; }
+};
+
+// Platform pictures: a bmp decodes to a 2x2 bitmap unless its file says "broken".
+class FakePictures final : public IPictures {
+public:
+    Bitmap Decode(const String& path, PictureKind) override {
+        std::string bytes;
+        std::uint32_t error = 0;
+        if (!Files::Get().ReadExclusive(path, bytes, error) || bytes.find("broken") != std::string::npos)
+            throw Exception(u"bad picture");
+        Bitmap b;
+        b.width = b.height = 2;
+        b.pixels.assign(4, 0xFF00FF00u);
+        return b;
+    }
+};
+
+// The real Linux files, with the program living in C:\Setup.
+class KitFiles final : public IFiles {
+public:
+    EmulatedFiles real;
+    String module = u"C:\\Setup\\ODAXPrintDrive.exe";
+    bool FileExists(const String& p) override { return real.FileExists(p); }
+    bool ReadExclusive(const String& p, std::string& b, std::uint32_t& e) override {
+        return real.ReadExclusive(p, b, e);
+    }
+    String FullPath(const String& p) override { return real.FullPath(p); }
+    String ModuleFileName() override { return module; }
+};
+
+// Entry points of a scripted USB library.
+namespace fakeusb {
+inline std::string answer;     // bytes written into the caller's buffer
+inline std::int32_t count = 0; // the count reported
+inline std::int32_t version = 12;
+inline int calls = 0;
+inline bool USBLIB_CALL GetUSBPortNameList(char* buffer, std::int32_t* n) {
+    ++calls;
+    std::copy(answer.begin(), answer.end(), buffer);
+    *n = count;
+    return true;
+}
+inline std::int32_t USBLIB_CALL GetPrinterLibVersion(std::int32_t* v) {
+    *v = version;
+    return 1;
+}
+} // namespace fakeusb
+
+struct WizardFixture {
+    TempFolder kit;
+    FakeSystem sys;
+    FakeDialogs dialogs;
+    FakeSpooler spooler;
+    FakeLibraries libraries;
+    FakeLocale locale;
+    FakePictures pictures;
+    KitFiles files;
+    EmulatedProfile profile{kit / "win.ini"};
+    ui::HeadlessBackend backend;
+    ScopedService<IDialogs> s1{dialogs};
+    ScopedService<ISpooler> s2{spooler};
+    ScopedService<ILibraries> s3{libraries};
+    ScopedService<ILocale> s4{locale};
+    ScopedService<IPictures> s5{pictures};
+    ScopedService<IFiles> s6{files};
+    ScopedService<IProfile> s7{profile};
+    ScopedService<ui::IWindowBackend> s8{backend};
+    std::string previousDir;
+
+    // A complete, sealed settings file in code page 936 unless a test changes it.
+    static std::string DefaultSettings();
+
+    explicit WizardFixture(const std::string& settings = DefaultSettings(), bool seal = true);
+    ~WizardFixture();
+
+    // Writes install.dat (text in UTF-8, stored in code page 936), sealed if asked.
+    void WriteSettings(const std::string& utf8, bool seal = true);
+    // Creates the windows and runs the start-up as the program entry does.
+    void Start();
+    // A click as a user makes it: errors end in the standard error box.
+    void Click(ui::Control* control);
+    // Texts of every message box shown so far, in order.
+    std::vector<String> BoxTexts() const;
+};

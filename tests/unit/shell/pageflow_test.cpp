@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "fakes/WizardFixture.h"
+
+namespace {
+
+struct Step {
+    ui::TabSheet* page;
+    int progress;
+    bool previous, next, install;
+};
+
+void Expect(const Step& s, const std::string& where) {
+    EXPECT_EQ(frmMain->pcPage->ActivePage(), s.page) << where;
+    EXPECT_EQ(frmMain->pbSchedule->Position(), s.progress) << where;
+    EXPECT_EQ(pageNo, s.progress) << where;
+    EXPECT_EQ(frmMain->btnPrevious->Enabled(), s.previous) << where;
+    EXPECT_EQ(frmMain->btnNext->Enabled(), s.next) << where;
+    EXPECT_EQ(frmMain->btnStartInstall->Enabled(), s.install) << where;
+}
+
+} // namespace
+
+TEST(PageFlow, EveryConnectionTypeForwardAndBack) {
+    struct Case {
+        const char* name;
+        ui::TabSheet* TfrmMain::*button_page;
+    };
+    for (int type = 0; type < 4; ++type) {
+        WizardFixture w;
+        w.Start();
+        auto* f = frmMain;
+        ui::RadioButton* buttons[] = {f->rbNet, f->rbUsb, f->rbRs232, f->rbLPT};
+        ui::TabSheet* last[] = {f->tbsNet, f->tbsUSB, f->tbsRs232, f->tbsLpt};
+        std::vector<Step> steps = {{f->tbsWelcome, 0, false, true, false},
+                                   {f->tbsPort, 1, true, true, false}};
+        if (type != 1) steps.push_back({f->tbsDriveNameSelect, 2, true, true, false});
+        steps.push_back({last[type], 3, true, false, true});
+        const std::string name = "type " + std::to_string(type);
+
+        Expect(steps[0], name + " start");
+        w.Click(f->btnNext);
+        w.Click(buttons[type]);
+        Expect(steps[1], name + " connection page");
+        for (size_t i = 2; i < steps.size(); ++i) {
+            w.Click(f->btnNext);
+            Expect(steps[i], name + " forward " + std::to_string(i));
+        }
+        for (size_t i = steps.size() - 1; i-- > 0;) {
+            w.Click(f->btnPrevious);
+            Expect(steps[i], name + " back " + std::to_string(i));
+        }
+        EXPECT_TRUE(w.dialogs.boxes.empty()) << name;
+    }
+}
+
+TEST(PageFlow, TheAddressFieldHasTheFocusOnTheNetworkPage) {
+    WizardFixture w;
+    w.Start();
+    for (int i = 0; i < 3; ++i) w.Click(frmMain->btnNext);
+    EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsNet);
+    EXPECT_TRUE(frmMain->meText->Focused());
+}
+
+TEST(PageFlow, TheModelPageNeedsAMarkedModelAndTakesTheFirst) {
+    WizardFixture w(WizardFixture::DefaultSettings().replace(
+        WizardFixture::DefaultSettings().find("PrintName=Model-2"), 17, "PrintName="));
+    w.Start();
+    w.Click(frmMain->btnNext);
+    w.Click(frmMain->btnNext);
+    ASSERT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsDriveNameSelect);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        w.Click(frmMain->btnNext);
+        EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsDriveNameSelect);
+        EXPECT_EQ(frmMain->pbSchedule->Position(), 2);
+    }
+    ASSERT_EQ(w.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(w.dialogs.boxes[0].text, u"en26");
+    EXPECT_EQ(w.dialogs.boxes[0].title, u"en8");
+    EXPECT_EQ(w.dialogs.boxes[0].flags, mb::ICONINFORMATION);
+
+    frmMain->chkPrintSelect->SetChecked(1, true);
+    frmMain->chkPrintSelect->SetChecked(2, true);
+    w.Click(frmMain->btnNext);
+    EXPECT_EQ(PrintSetupInfo.PrintName, u"Model-2");
+    EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsNet);
+}
+
+TEST(PageFlow, ChangingTheConnectionOnItsPageChangesTheRoute) {
+    WizardFixture w;
+    w.Start();
+    w.Click(frmMain->btnNext);
+    w.Click(frmMain->rbUsb);
+    w.Click(frmMain->rbRs232);
+    w.Click(frmMain->btnNext);
+    EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsDriveNameSelect);
+}
+
+TEST(PageFlow, EnteringTheUsbPageSearchesOnlyWhenAskedTo) {
+    for (const char* autoInstall : {"1", "0", "2"}) {
+        std::string s = WizardFixture::DefaultSettings();
+        s.replace(s.find("USBPortAutoInstall=0"), 20, std::string("USBPortAutoInstall=") + autoInstall);
+        WizardFixture w(s);
+        w.Start();
+        w.Click(frmMain->btnNext);
+        w.Click(frmMain->rbUsb);
+        w.Click(frmMain->btnNext);
+        EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsUSB);
+        EXPECT_EQ(fakeusb::calls, autoInstall[0] == '1' ? 1 : 0) << autoInstall;
+        w.Click(frmMain->btnPrevious);
+        w.Click(frmMain->btnNext);
+        EXPECT_EQ(fakeusb::calls, autoInstall[0] == '1' ? 2 : 0) << autoInstall;
+    }
+}
+
+TEST(PageFlow, UnconvertibleSwitchesStopTheirStep) {
+    {
+        std::string s = WizardFixture::DefaultSettings();
+        s.replace(s.find("USBPortSelect=1"), 15, "USBPortSelect=");
+        WizardFixture w(s);
+        w.Start();
+        w.Click(frmMain->btnNext);
+        w.Click(frmMain->rbRs232);
+        w.Click(frmMain->rbUsb);
+        EXPECT_EQ(EnumPort, TEnumPort::RS232);
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+        EXPECT_EQ(w.dialogs.boxes[0].text, u"'' is not a valid boolean value.");
+    }
+    {
+        std::string s = WizardFixture::DefaultSettings();
+        s.replace(s.find("USBPortAutoInstall=0"), 20, "USBPortAutoInstall=on");
+        WizardFixture w(s);
+        w.Start();
+        w.Click(frmMain->btnNext);
+        w.Click(frmMain->rbUsb);
+        w.Click(frmMain->btnNext);
+        EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsUSB);
+        EXPECT_EQ(frmMain->pbSchedule->Position(), 1); // the bar keeps its place
+        EXPECT_EQ(fakeusb::calls, 0);
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+        EXPECT_EQ(w.dialogs.boxes[0].text, u"'on' is not a valid integer value.");
+    }
+}

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/WizardFixture.h"
+
+namespace {
+
+const String kMissingEN =
+    u"Missing system core files, driver installation wizard cannot run, installation failed\uFF01\uFF01";
+const String kIntegrityEN =
+    u"The validation of the configuration file failed. The file may have been illegally "
+    u"modified, and the installation tool will be forced to exit!";
+
+std::string With(std::string settings, const std::string& from, const std::string& to) {
+    const size_t at = settings.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return settings.replace(at, from.size(), to);
+}
+
+} // namespace
+
+TEST(StartUp, ReachesTheWelcomePageWithTheSettingsApplied) {
+    WizardFixture w;
+    w.spooler.printers = {u"Printer A", u"Printer B"};
+    w.Start();
+    EXPECT_TRUE(w.dialogs.boxes.empty());
+    EXPECT_TRUE(frmShow);
+    EXPECT_TRUE(frmMain->Visible());
+    EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsWelcome);
+    EXPECT_EQ(w.sys.processes.commands, std::vector<String>{u"net start spooler"});
+    EXPECT_TRUE(frmMain->btnAbout->Enabled());
+    EXPECT_FALSE(frmMain->btnStartInstall->Enabled());
+    EXPECT_FALSE(frmMain->btnPrevious->Enabled());
+    EXPECT_TRUE(frmMain->rbNet->Checked());
+    EXPECT_EQ(EnumPort, TEnumPort::NET);
+    EXPECT_TRUE(frmMain->rbPOS->Checked());
+    EXPECT_FALSE(frmMain->rbPOS->Visible());
+    ASSERT_EQ(frmMain->chkPrintSelect->Count(), 3);
+    EXPECT_EQ(frmMain->chkPrintSelect->Item(2), u"Label-3");
+    EXPECT_TRUE(frmMain->rbEnglish->Checked());
+    EXPECT_EQ(LCaption, u"CAPTION_EN");
+    EXPECT_EQ(frmMain->Caption(), u"en20 DLL Ver:12 Tool Ver: 2.5");
+    EXPECT_EQ(frmMain->cbPrintList->Items(), (StringList{u"Printer A", u"Printer B"}));
+    EXPECT_EQ(frmMain->cbPrintList->ItemIndex(), 0);
+    EXPECT_EQ(frmMain->cbRs232->Items(), (StringList{u"COM1:", u"COM2:"}));
+    EXPECT_EQ(frmMain->pbSchedule->Max(), 3);
+    EXPECT_EQ(frmMain->pbSchedule->Position(), 0);
+}
+
+TEST(StartUp, RefusesWithoutItsFilesAndEnds) {
+    struct Case {
+        const char* name;
+        bool settings, library;
+    } cases[] = {{"no settings", false, true}, {"no settings, no library", false, false},
+                 {"no library", true, false}};
+    for (const auto& c : cases) {
+        WizardFixture w;
+        if (!c.settings) std::filesystem::remove(w.kit / "install.dat");
+        if (!c.library) std::filesystem::remove(w.kit / "USBPrinterlibary.dll");
+        w.Start();
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(w.dialogs.boxes[0].text, kMissingEN) << c.name;
+        EXPECT_EQ(w.dialogs.boxes[0].title, u"Warning") << c.name;
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x40010u) << c.name;
+        EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0}) << c.name;
+        EXPECT_FALSE(frmMain->Visible()) << c.name;
+        EXPECT_FALSE(frmShow) << c.name;
+    }
+}
+
+TEST(StartUp, RefusalsSpeakChineseOnAChineseSystem) {
+    WizardFixture w;
+    w.locale.value = String(u"0804");
+    OSLanguage = GetWindowsLanguage(1);
+    std::filesystem::remove(w.kit / "install.dat");
+    w.Start();
+    ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.dialogs.boxes[0].title, u"警告");
+    EXPECT_EQ(w.dialogs.boxes[0].text, u"缺少系统核心文件，驱动安装向导无法运行，安装失败！！");
+}
+
+TEST(StartUp, RefusesAFileThatDoesNotMatchItsSealAndLeavesItAsItWas) {
+    const std::string kinds[] = {"letter case", "one caption changed", "no key", "empty",
+                                 "binary", "no sections"};
+    for (const auto& kind : kinds) {
+        WizardFixture w;
+        std::string bytes = w.kit.Read("install.dat");
+        if (kind == "letter case") {
+            const size_t at = bytes.find("ConfigID=") + 9;
+            for (size_t i = at; i < at + 32; ++i) bytes[i] = static_cast<char>(std::toupper(bytes[i]));
+        } else if (kind == "one caption changed") {
+            bytes = With(bytes, "en43", "en44");
+        } else if (kind == "no key") {
+            bytes = With(bytes, "ConfigID=", "Config=");
+        } else if (kind == "empty") {
+            bytes.clear();
+        } else if (kind == "binary") {
+            bytes = std::string("\x00\x01\xFF\xFE\x80[\x00]=", 10);
+        } else {
+            bytes = "just some words\r\nand more\r\n";
+        }
+        w.kit.Write("install.dat", bytes);
+        w.Start();
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u) << kind;
+        EXPECT_EQ(w.dialogs.boxes[0].text, kIntegrityEN) << kind;
+        EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0}) << kind;
+        EXPECT_EQ(w.kit.Read("install.dat"), bytes) << kind;
+    }
+}
+
+TEST(StartUp, ASettingsFolderInPlaceOfTheFileCountsAsMissing) {
+    WizardFixture w;
+    std::filesystem::remove(w.kit / "install.dat");
+    std::filesystem::create_directory(w.kit / "install.dat");
+    w.Start();
+    ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.dialogs.boxes[0].text, kMissingEN);
+}
+
+TEST(StartUp, AnUnconvertibleSwitchStopsTheSequenceWithTheWindowShown) {
+    struct Case {
+        const char* from;
+        const char* to;
+        const char16_t* message;
+    } cases[] = {
+        {"DefaultAbout=1", "DefaultAbout=yes", u"'yes' is not a valid boolean value."},
+        {"DefaultAbout=1", "DefaultAbout=", u"'' is not a valid boolean value."},
+        {"DefaultPort=0", "DefaultPort=1x", u"'1x' is not a valid integer value."},
+    };
+    for (const auto& c : cases) {
+        WizardFixture w(With(WizardFixture::DefaultSettings(), c.from, c.to));
+        w.Start();
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u) << c.to;
+        EXPECT_EQ(w.dialogs.boxes[0].text, c.message);
+        EXPECT_EQ(w.dialogs.boxes[0].title, u"Odaxprintdrive");
+        EXPECT_EQ(w.dialogs.boxes[0].flags, mb::OK | mb::ICONERROR);
+        EXPECT_TRUE(frmMain->Visible());
+        EXPECT_FALSE(frmShow);
+        EXPECT_EQ(frmMain->chkPrintSelect->Count(), 0); // later steps did not run
+        EXPECT_EQ(frmMain->Caption(), u"ODAX打印机驱动安装");
+        EXPECT_TRUE(w.sys.pump.quits.empty());
+    }
+}
+
+TEST(StartUp, DefaultConnectionTypes) {
+    {
+        WizardFixture w(With(WizardFixture::DefaultSettings(), "DefaultPort=0", "DefaultPort=4"));
+        w.Start();
+        for (auto* rb : {frmMain->rbNet, frmMain->rbUsb, frmMain->rbRs232, frmMain->rbLPT})
+            EXPECT_FALSE(rb->Checked()) << ToUtf8(rb->Name());
+        EXPECT_TRUE(frmMain->cbRs232->Items().empty()); // no connection chosen: no lists
+        w.Click(frmMain->btnNext);
+        w.Click(frmMain->btnNext);
+        EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsDriveNameSelect);
+    }
+    for (const char* select : {"1", "0"}) {
+        WizardFixture w(With(With(WizardFixture::DefaultSettings(), "DefaultPort=0", "DefaultPort=1"),
+                             "USBPortSelect=1", std::string("USBPortSelect=") + select));
+        w.Start();
+        EXPECT_TRUE(frmMain->rbUsb->Checked());
+        EXPECT_EQ(EnumPort, TEnumPort::USB);
+        EXPECT_EQ(frmMain->cbUSB->Enabled(), select[0] == '1');
+        EXPECT_EQ(frmMain->cbUSB->Items(), StringList{u"USB001"});
+    }
+}
+
+TEST(StartUp, PrinterClassFromTheUpperCasedSetting) {
+    struct Case {
+        const char* value;
+        bool pos;
+    } cases[] = {{"pos", true}, {"POS", true}, {"Label", false}, {"", false}, {"POS2", false}};
+    for (const auto& c : cases) {
+        WizardFixture w(With(WizardFixture::DefaultSettings(), "DefaultPrintClass=POS",
+                             std::string("DefaultPrintClass=") + c.value));
+        w.Start();
+        EXPECT_EQ(frmMain->rbPOS->Checked(), c.pos) << c.value;
+        EXPECT_EQ(frmMain->rbLabel->Checked(), !c.pos) << c.value;
+        w.Click(frmMain->rbChinese); // the language does not change the class
+        EXPECT_EQ(frmMain->rbPOS->Checked(), c.pos) << c.value;
+    }
+}
+
+TEST(StartUp, AnEmptyModelSectionStillCompletes) {
+    std::string s = WizardFixture::DefaultSettings();
+    const size_t from = s.find("m1=");
+    s.erase(from, s.find("[CAPTION_EN]") - from);
+    WizardFixture w(s);
+    w.Start();
+    EXPECT_TRUE(frmShow);
+    EXPECT_EQ(frmMain->chkPrintSelect->Count(), 0);
+}
+
+TEST(Quit, AsksAndOnlyYesCloses) {
+    WizardFixture w;
+    w.Start();
+    w.dialogs.answers = {mb::ID_NO};
+    w.Click(frmMain->btnQuit);
+    ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.dialogs.boxes[0].text, u"en43");
+    EXPECT_EQ(w.dialogs.boxes[0].title, u"en8");
+    EXPECT_EQ(w.dialogs.boxes[0].flags, 0x24u);
+    EXPECT_TRUE(frmMain->Visible());
+    EXPECT_TRUE(w.sys.pump.quits.empty());
+
+    w.dialogs.answers = {mb::ID_YES};
+    w.Click(frmMain->btnQuit);
+    EXPECT_FALSE(frmMain->Visible());
+    EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0});
+    EXPECT_FALSE(frmShow); // destroyed
+}
+
+TEST(Quit, TheCloseBoxEndsWithoutAsking) {
+    WizardFixture w;
+    w.Start();
+    ui::DispatchEvent([] { frmMain->Close(); });
+    EXPECT_TRUE(w.dialogs.boxes.empty());
+    EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0});
+}
+
+TEST(VendorLink, LogoAndLinkOpenTheWebAddress) {
+    WizardFixture w;
+    w.Start();
+    w.Click(frmMain->ImgCompanyLogo);
+    w.Click(frmMain->lblWeb);
+    EXPECT_EQ(w.dialogs.opened, (std::vector<String>{u"https://example.com/", u"https://example.com/"}));
+}

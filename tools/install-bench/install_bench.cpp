@@ -1,0 +1,149 @@
+// Times network installation runs of the wizard, without their fixed waits, against the time
+// its commands (spooler stop and starts, the printer-setup command) take in the same runs:
+// what is left is the wizard's own work (settings reads, registry writes, windows, checks).
+//
+//   install-bench.exe [runs] [address]
+//
+// It runs in a kit folder (install.dat, EN\, CN\) with the rundll32 and net stand-ins beside
+// it. The windows are headless; message boxes are answered as a user keeping everything as
+// it is would answer them (OK, No).
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/untIni.h"
+#include "dialogs/untWait.h"
+#include "install/PrintModel.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Processes.h"
+#include "printing/untFuction.h"
+#include "printing/untSystemPrinterInfo.h"
+#include "shell/untLanguages.h"
+#include "shell/untMain.h"
+#include "ui/headless/HeadlessBackend.h"
+
+// After the portable headers: <windows.h> turns names such as MessageBox and IDOK into macros.
+#include <windows.h>
+
+#include "platform/windows/WinServices.h"
+#include "platform/windows/WindowsServices.h"
+#undef MessageBox
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// The real command runner, timing each command.
+class TimedProcesses final : public IProcesses {
+public:
+    explicit TimedProcesses(IProcesses& inner) : inner_(inner) {}
+    double spentMs = 0;
+    int count = 0;
+    bool RunHidden(const String& commandLine, std::string& output) override {
+        const double start = NowMs();
+        const bool ok = inner_.RunHidden(commandLine, output);
+        spentMs += NowMs() - start;
+        ++count;
+        return ok;
+    }
+    std::uint32_t LastError() override { return inner_.LastError(); }
+    String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
+
+private:
+    IProcesses& inner_;
+};
+
+// Time that passes only when slept: the fixed waits cost their loop of pumps, not their
+// length.
+class ImpatientClock final : public IClock {
+public:
+    std::uint32_t GetTickCount() override { return now_; }
+    void Sleep(std::uint32_t milliseconds) override { now_ += milliseconds; }
+
+private:
+    std::uint32_t now_ = 1000;
+};
+
+class Answers final : public IDialogs {
+public:
+    int boxes = 0;
+    int MessageBox(const String&, const String&, std::uint32_t flags) override {
+        ++boxes;
+        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+    }
+    void ShellOpen(const String&) override {}
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int runs = std::max(1, argc > 1 ? _wtoi(argv[1]) : 5);
+    const String address = argc > 2 ? String(argv[2], argv[2] + wcslen(argv[2])) : u"192.168.1.100";
+
+    InstallWindowsServices();
+    TimedProcesses processes(WindowsProcesses());
+    ImpatientClock clock;
+    Answers answers;
+    ui::HeadlessBackend backend;
+    Processes::Install(&processes);
+    Clock::Install(&clock);
+    Dialogs::Install(&answers);
+    WindowBackend::Install(&backend);
+
+    CreateIniOptions();
+    CreateSysPrint();
+    LCaption = IniOptions->GetCaptionLanguage();
+    TfrmMain main;
+    TfrmWait wait;
+    frmMain = &main;
+    frmWait = &wait;
+    main.pcPage->SetActivePageIndex(2);
+    main.meText->SetText(address);
+    const StringList models = IniOptions->GetAllIdentValue(u"model_POS");
+    if (models.empty()) {
+        std::fprintf(stderr, "no models in .\\install.dat: run this in a kit folder\n");
+        return 2;
+    }
+    PrintSetupInfo.PrintName = CutModelLine(models.front()).at(0);
+    const String remove = u"rundll32 printui.dll,PrintUIEntry /dd /m \"" + PrintSetupInfo.PrintName + u"\"";
+
+    std::vector<double> totals, commands;
+    int commandCount = 0;
+    for (int i = 0; i < runs; ++i) {
+        // Every run starts without the printer, as a first installation does.
+        RunDOS(remove);
+        processes.spentMs = 0;
+        processes.count = 0;
+        const double start = NowMs();
+        main.btnStartInstall->Click();
+        totals.push_back(NowMs() - start);
+        commands.push_back(processes.spentMs);
+        commandCount = processes.count;
+        if (main.StatusBar1->PanelText(1) != IniOptions->GetIdentValue(LCaption, u"Caption_18")) {
+            std::fprintf(stderr, "run %d did not end as a success: %s\n", i + 1,
+                         ToUtf8(main.StatusBar1->PanelText(1)).c_str());
+            return 1;
+        }
+    }
+    const double total = Median(totals), own = Median(commands);
+    std::printf("network install of %s, median of %d runs: run without its fixed waits %.1f ms; "
+                "its %d commands %.1f ms; the wizard's own work %.1f ms (%.1f %% of the run)\n",
+                ToUtf8(address).c_str(), runs, total, commandCount, own, total - own,
+                total > 0 ? 100.0 * (total - own) / total : 0.0);
+    FreeSysPrint();
+    FreeIniOptions();
+    return 0;
+}
