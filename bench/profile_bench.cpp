@@ -57,19 +57,22 @@ Kit& TheKit() {
 void Lookup(benchmark::State& state) {
     TheKit();
     TIniOptions ini;
-    for (auto _ : state) benchmark::DoNotOptimize(ini.GetIdentValue(u"CAPTION_CN", u"Caption_75"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ini.GetIdentValue(u"CAPTION_CN", u"Caption_75"));
 }
 
 void ListSection(benchmark::State& state) {
     TheKit();
     TIniOptions ini;
-    for (auto _ : state) benchmark::DoNotOptimize(ini.GetAllIdentValue(u"model_POS"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ini.GetAllIdentValue(u"model_POS"));
 }
 
 void Write(benchmark::State& state) {
     TheKit();
     TIniOptions ini;
-    for (auto _ : state) ini.SetIdentValue(u"CONFIG", u"OEMID", u"ODAX");
+    for (auto _ : state)
+        ini.SetIdentValue(u"CONFIG", u"OEMID", u"ODAX");
 }
 
 } // namespace

@@ -144,8 +144,10 @@ void ProfileDocument::ParseLine(Line& line) const {
 String ProfileDocument::ValueOf(const Line& line) const {
     // Blanks are single units in every encoding here, so they can go before decoding.
     std::size_t b = line.equals + 1, e = line.end;
-    while (b < e && IsBlank(units_[b])) ++b;
-    while (e > b && IsBlank(units_[e - 1])) --e;
+    while (b < e && IsBlank(units_[b]))
+        ++b;
+    while (e > b && IsBlank(units_[e - 1]))
+        --e;
     return Unquote(Decode(b, e));
 }
 
