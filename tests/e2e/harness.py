@@ -355,6 +355,10 @@ class Driver:
     def _ms(seconds):
         return int(seconds * 1000)
 
+    def configure(self, answer_timeout):
+        """How long (seconds) a window may take to answer before a read reports it busy."""
+        self.call("configure", answer_timeout_ms=self._ms(answer_timeout))
+
     # ---- processes -------------------------------------------------------------------
 
     def start(self, exe, args="", cwd=None):

@@ -7,12 +7,14 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness as h  # noqa: E402
 
-MODEL = "ODAX Model-1"
+MODEL = "Stand-in Model-1"  # a name no other test installs
 INF = ('[Version]\r\nSignature="$Windows NT$"\r\nClass=Printer\r\n\r\n'
        '[Manufacturer]\r\n"ODAX"=ODAX,NTamd64\r\n\r\n'
        '[ODAX.NTamd64]\r\n"%s" = ODAX_M1, USBPRINT\\ODAXM1\r\n' % MODEL)
-OTHER_INF = INF.replace(MODEL, "ODAX Model-2")
+OTHER_INF = INF.replace(MODEL, "Stand-in Model-2")
 TCP_PORTS = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Standard TCP/IP Port\Ports"
+LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+TCP_PORT = "10.20.30.40"
 
 
 def install_command(queue, inf, port, model):
@@ -43,7 +45,8 @@ class StandInTest(h.WineTestCase):
         cls.log = cls.kit / "commands.log"
         # Nothing from an earlier run of these tests in the same prefix.
         cls.session.run(cls.kit / "rundll32.exe", ["printui.dll,PrintUIEntry", "/dd", "/m", MODEL])
-        cls.session.run("reg", ["delete", f"{TCP_PORTS}\\192.168.1.100", "/f"])
+        cls.session.run("reg", ["delete", f"{TCP_PORTS}\\{TCP_PORT}", "/f"])
+        cls.session.run("reg", ["delete", LOCAL_PORTS, "/v", TCP_PORT, "/f"])
 
     def setUp(self):
         self.log.unlink(missing_ok=True)
@@ -91,17 +94,16 @@ class StandInTest(h.WineTestCase):
         self.assertNotIn(MODEL, d.printer_drivers())
 
     def test_port_of_the_tcp_monitor_is_accepted(self):
-        port = "192.168.1.100"  # removed before the tests
+        port = TCP_PORT  # unknown at the start: removed before the tests
         self.assertEqual(
             self.rundll32(install_command("Net Desk", self.inf("pos.inf"), port, MODEL)), 7)
         # The key the port creation writes makes the port known.
         self.session.run("reg", ["add", f"{TCP_PORTS}\\{port}", "/v", "HostName", "/d", port,
                                  "/f"])
+        self.addCleanup(self.rundll32, delete_command(MODEL))
         self.assertEqual(
             self.rundll32(install_command("Net Desk", self.inf("pos.inf"), port, MODEL)), 0)
         self.assertEqual(self.queues().get("Net Desk"), (port, MODEL))
-        self.assertEqual(self.rundll32(delete_command(MODEL)), 0)
-        self.assertNotIn("Net Desk", self.queues())
 
     def test_refusals_create_nothing(self):
         d = self.driver
@@ -110,7 +112,7 @@ class StandInTest(h.WineTestCase):
             ("the INF is missing", self.inf("missing.inf"), "LPT1:", MODEL, 3),
             ("the port does not exist", self.inf("pos.inf"), "USB009", MODEL, 7),
             ("the model is empty", self.inf("pos.inf"), "LPT1:", "", 2),
-            ("a longer model only", self.inf("pos.inf"), "LPT1:", "ODAX Model", 4),
+            ("a longer model only", self.inf("pos.inf"), "LPT1:", "Stand-in Model", 4),
         )
         for why, inf, port, model, exit_code in cases:
             with self.subTest(why):

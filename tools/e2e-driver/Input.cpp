@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr DWORD kPointerSettleMs = 40;
+
 struct LastClick {
     HWND hwnd = nullptr;
     POINT pt{};
@@ -78,6 +80,9 @@ POINT AvoidDoubleClick(HWND hwnd, POINT pt, const RECT& bounds) {
 void MouseClick(HWND hwnd, POINT pt, bool doubleClick) {
     if (!SetCursorPos(pt.x, pt.y))
         throw DriverError("cannot move the mouse: " + ToUtf8(SystemText(GetLastError())));
+    // Wine moves the X pointer after the system's cursor; a button pressed before the X
+    // server has reported that move can be lost. A hand on a mouse pauses about as long.
+    Sleep(kPointerSettleMs);
     std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
     if (doubleClick) {
         inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
@@ -85,6 +90,18 @@ void MouseClick(HWND hwnd, POINT pt, bool doubleClick) {
     }
     Send(inputs);
     g_lastClick = {hwnd, pt, GetTickCount64()};
+}
+
+// A window just created or busy with a command is not ready for a click yet: wait (briefly)
+// until its thread takes messages and its window is enabled, as a user waits for it.
+void Settle(HWND hwnd) {
+    const HWND top = TopOf(hwnd);
+    try {
+        Ask(top, WM_NULL);
+    } catch (const DriverError&) {
+        return; // busy: the click is queued like a user's
+    }
+    WaitFor([&] { return IsWindowEnabled(top) || GetLastActivePopup(top) != top; }, 1000);
 }
 
 bool IsButton(HWND hwnd) {
@@ -159,6 +176,7 @@ std::string Click(HWND hwnd, const POINT* point, ClickVia via, bool doubleClick)
     if (via == ClickVia::Message) return MessageClick(hwnd, pt, doubleClick);
 
     BringToFront(hwnd);
+    Settle(hwnd);
     if (!doubleClick) pt = AvoidDoubleClick(hwnd, pt, r);
     const HWND hit = WindowFromPoint(pt);
     // A disabled control lets the click fall through to its parent, as it does for a user.
