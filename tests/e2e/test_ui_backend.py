@@ -190,7 +190,6 @@ class HighDpiTest(GalleryCase):
     """At 144 DPI every 96-DPI position and size is half as large again."""
 
     log_pixels = 144
-    screen = "1280x1024x24"
 
     item_height = 28  # 19 at 96 DPI
 

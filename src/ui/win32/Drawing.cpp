@@ -1,6 +1,7 @@
 // Drawing the backend does itself: check list boxes, pictures, the cancel glyph.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "ui/win32/NativeWindows.h"
 
@@ -67,6 +68,18 @@ std::vector<std::vector<Tap>> Taps(int from, int to) {
     return taps;
 }
 
+// How opaque a pixel stays when the key colour is transparent: the key and colours close to
+// it (a compressed picture's noise around its background) go, others stay, with a soft edge
+// between.
+float KeyedAlpha(std::uint32_t pixel, std::uint32_t key) {
+    int distance = 0;
+    for (int shift : {16, 8, 0})
+        distance = std::max(distance, std::abs(static_cast<int>((pixel >> shift) & 0xFF) -
+                                               static_cast<int>((key >> shift) & 0xFF)));
+    constexpr float kGone = 24, kKept = 72;
+    return std::clamp((static_cast<float>(distance) - kGone) / (kKept - kGone), 0.0f, 1.0f);
+}
+
 struct Premultiplied {
     float r = 0, g = 0, b = 0, a = 0;
 };
@@ -97,7 +110,7 @@ std::vector<std::uint32_t> ComposePicture(const ui::Bitmap& picture, int width, 
     for (size_t i = 0; i < source.size(); ++i) {
         const std::uint32_t p = picture.pixels[i];
         float a = static_cast<float>(p >> 24) / 255.0f;
-        if (!hasAlpha && keyBottomLeft && (p & 0xFFFFFFu) == key) a = 0;
+        if (!hasAlpha && keyBottomLeft) a = KeyedAlpha(p, key);
         source[i] = {static_cast<float>((p >> 16) & 0xFF) * a, static_cast<float>((p >> 8) & 0xFF) * a,
                      static_cast<float>(p & 0xFF) * a, a};
     }

@@ -165,7 +165,8 @@ void NativeControl::Create(HWND parent, int id) {
     case Kind::Memo: {
         const auto& memo = static_cast<ui::Memo&>(control);
         windowClass = WC_EDITW;
-        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_GROUP | (memo.readOnly ? ES_READONLY : WS_TABSTOP);
+        // Read-only too, it takes the focus: its lines can be selected and copied.
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_GROUP | WS_TABSTOP | (memo.readOnly ? ES_READONLY : 0);
         if (memo.border) exStyle |= WS_EX_CLIENTEDGE;
         break;
     }

@@ -153,8 +153,8 @@ int WindowDpi(HWND hwnd);
 // Drawing helpers (Drawing.cpp).
 void DrawCheckBox(HWND hwnd, HDC dc, const RECT& box, bool checked, bool enabled);
 // The picture scaled to `width` x `height` (area average) and laid over `background`
-// (0x00RRGGBB); a picture without any alpha counts its bottom-left colour as transparent
-// when `keyBottomLeft`.
+// (0x00RRGGBB); a picture without any alpha counts its bottom-left colour (and colours very
+// near it) as transparent when `keyBottomLeft`.
 std::vector<std::uint32_t> ComposePicture(const ui::Bitmap& picture, int width, int height,
                                           std::uint32_t background, bool keyBottomLeft);
 Icon MakeCancelGlyph(int size);
