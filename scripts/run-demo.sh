@@ -14,14 +14,20 @@ export WINEPREFIX="$demo/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="
 mkdir -p "$demo"
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 
-# The kit folder: settings, pictures, driver folders, the program and its USB library.
+# The kit folder: settings, pictures, driver folders, the program and its USB library,
+# sealed by the vendor tool. Wine's own printui.dll cannot install drivers, so the
+# command-recording stand-ins (net.exe, rundll32.exe) go beside the program: they create the
+# queue through the spooler and log every command to commands.log.
 rm -rf "$demo/kit"
 cp -r kit "$demo/kit"
-cp build/win64/bin/*.exe build/win64/bin/*.dll "$demo/kit/" 2>/dev/null || true
+cp build/win64/bin/ODAXPrintDrive.exe build/win64/bin/USBPrinterlibary.dll "$demo/kit/"
+cp build/win64/bin/stand-ins/*.exe "$demo/kit/"
+wine build/win64/bin/odax-kit.exe seal "$(winepath -w "$demo/kit" 2>/dev/null)"
+# Local ports named like the simulated USB printers' ports, so that the spooler lists them.
+for port in USB001 USB002; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' /v "$port" /t REG_SZ /d "" /f >/dev/null 2>&1 || true
+done
 program=ODAXPrintDrive.exe
-if [ ! -f "$demo/kit/$program" ]; then
-  program=test-window.exe # until the wizard's main window exists, a small smoke program
-fi
 
 cd "$demo/kit"
 if [ -z "${DISPLAY:-}" ]; then

@@ -23,6 +23,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# Wine takes the user locale from LANG; the Chinese one must exist on the system
+# (zh_CN.UTF-8 gives locale 0804 and code page 936 inside Wine).
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' || ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+  if [ "$(id -u)" = 0 ]; then
+    sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8|en_US\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+fi
+
 # libjpeg for MinGW: no package exists, so build the distribution's own source.
 build_jpeg() {
   local arch=$1 prefix="$deps/libjpeg-$1"

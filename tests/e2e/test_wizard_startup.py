@@ -1,0 +1,92 @@
+"""Starting the wizard under Wine: the refusals, the welcome page, quitting."""
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+import wizkit  # noqa: E402
+
+
+class StartUp(unittest.TestCase):
+    def refused(self, name, lang, drop, title, text):
+        kit = wizkit.make_kit(name, drop=drop)
+        with h.Session(f"startup-{name}") as s:
+            d = s.driver()
+            p = wizkit.start(s, kit, lang)
+            box = d.message_box(timeout=60)
+            s.screenshot("refusal")
+            self.assertEqual(box["title"], title)
+            self.assertEqual(box["text"], text)
+            self.assertEqual([b["id"] for b in box["buttons"]], [h.IDOK])
+            d.press(box["hwnd"], h.IDOK)
+            self.assertEqual(p.wait(timeout=30), 0)
+
+    def test_missing_settings_in_english(self):
+        self.refused("no-settings-en", "en_US.UTF-8", ["install.dat"], "Warning", wizkit.MISSING_EN)
+
+    def test_missing_settings_in_chinese(self):
+        self.refused("no-settings-cn", "zh_CN.UTF-8", ["install.dat"], "警告", wizkit.MISSING_CN)
+
+    def test_missing_library(self):
+        self.refused("no-library", "en_US.UTF-8", ["USBPrinterlibary.dll"], "Warning",
+                     wizkit.MISSING_EN)
+
+    def test_welcome_page_then_quit(self):
+        kit = wizkit.make_kit("welcome")
+        cap = wizkit.captions("EN")
+        with h.Session("startup-welcome") as s:
+            d = s.driver()
+            p = wizkit.start(s, kit, "en_US.UTF-8")
+            main = d.find_window(name="frmMain", timeout=60)
+            h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+            self.assertEqual(d.text(d.find(main, "lblWelcome")), cap["CAPTION_21"])
+            self.assertTrue(d.text(main).startswith(cap["CAPTION_20"] + " DLL Ver:"))
+            self.assertTrue(d.checked(d.find(main, "rbEnglish")))
+            self.assertFalse(d.enabled(d.find(main, "btnPrevious")))
+            self.assertFalse(d.enabled(d.find(main, "btnStartInstall")))
+            self.assertEqual([t.strip() for t in d.status(d.find(main, "StatusBar1"))[:2]],
+                             [cap["CAPTION_8"], cap["CAPTION_18"]])
+            s.screenshot("welcome-en")
+            self.assertIn("net start spooler", (kit / "commands.log").read_text("utf-8"))
+
+            # Quit asks; No keeps the wizard, Yes ends it.
+            d.click(d.find(main, "btnQuit"))
+            box = d.answer(h.IDNO)
+            self.assertEqual(box["text"], cap["CAPTION_43"])
+            self.assertTrue(d.visible(main))
+            d.click(d.find(main, "btnQuit"))
+            d.answer(h.IDYES)
+            self.assertEqual(p.wait(timeout=30), 0)
+
+    def test_close_box_ends_without_asking(self):
+        kit = wizkit.make_kit("closebox")
+        with h.Session("startup-closebox") as s:
+            d = s.driver()
+            p = wizkit.start(s, kit)
+            main = d.find_window(name="frmMain", timeout=60)
+            d.close(main)
+            self.assertEqual(p.wait(timeout=30), 0)
+            self.assertEqual(d.message_boxes(), [])
+
+    def test_changed_settings_are_refused_and_left_untouched(self):
+        for lang, title, text in (("en_US.UTF-8", "Warning", wizkit.INTEGRITY_EN),
+                                  ("zh_CN.UTF-8", "警告", wizkit.INTEGRITY_CN)):
+            with self.subTest(lang=lang):
+                kit = wizkit.make_kit("tampered-" + lang[:2])
+                data = (kit / "install.dat").read_bytes()
+                tampered = data.replace(b"Welcome to the ODAX", b"Welcome to the XDAO")
+                (kit / "install.dat").write_bytes(tampered)
+                stamp = (kit / "install.dat").stat().st_mtime_ns
+                with h.Session("startup-tampered-" + lang[:2]) as s:
+                    d = s.driver()
+                    p = wizkit.start(s, kit, lang)
+                    box = d.message_box(timeout=60)
+                    self.assertEqual((box["title"], box["text"]), (title, text))
+                    d.press(box["hwnd"], h.IDOK)
+                    self.assertEqual(p.wait(timeout=30), 0)
+                self.assertEqual((kit / "install.dat").read_bytes(), tampered)
+                self.assertEqual((kit / "install.dat").stat().st_mtime_ns, stamp)
+
+if __name__ == "__main__":
+    h.main()

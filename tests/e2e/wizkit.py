@@ -1,0 +1,69 @@
+"""The wizard's kit for end-to-end tests: a copy of the demo kit with the program, its USB
+library and the command-recording stand-ins, sealed by the vendor tool under the same Wine."""
+import re
+import shutil
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+
+EXE = h.WIN64_BIN / "ODAXPrintDrive.exe"
+KIT_TOOL = h.WIN64_BIN / "odax-kit.exe"
+
+MISSING_EN = ("Missing system core files, driver installation wizard cannot run, "
+              "installation failed\uff01\uff01")
+MISSING_CN = "缺少系统核心文件，驱动安装向导无法运行，安装失败！！"
+INTEGRITY_EN = ("The validation of the configuration file failed. The file may have been "
+                "illegally modified, and the installation tool will be forced to exit!")
+INTEGRITY_CN = "配制文件效验失败，文件可能被非法修改，安装工具将强制退出！"
+
+
+def read_profile(data, encoding="gbk"):
+    """Sections of an INI file: {SECTION: {KEY: value}}, names upper-cased, values as the
+    profile functions read them (blanks and one pair of enclosing quotes removed)."""
+    text = data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode(encoding)
+    sections, current = {}, None
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1].upper(), {})
+        elif current is not None and "=" in line and not line.startswith(";"):
+            key, value = line.split("=", 1)
+            value = value.strip()
+            if len(value) >= 2 and value[0] == value[-1] and value[0] in "'\"":
+                value = value[1:-1]
+            current.setdefault(key.strip().upper(), value)
+    return sections
+
+
+def captions(lang="EN"):
+    return read_profile((h.KIT / "install.dat").read_bytes())["CAPTION_" + lang]
+
+
+def make_kit(name, config=None, drop=(), seal=True):
+    """The kit in a scratch folder; `config` changes [CONFIG] values, `drop` removes files."""
+    kit = h.scratch_dir(name)
+    for item in h.KIT.iterdir():
+        (shutil.copytree if item.is_dir() else shutil.copy)(item, kit / item.name)
+    for f in (EXE, h.WIN64_BIN / "USBPrinterlibary.dll", h.STAND_INS / "net.exe",
+              h.STAND_INS / "rundll32.exe"):
+        shutil.copy(f, kit)
+    data = (kit / "install.dat").read_bytes()
+    for key, value in (config or {}).items():
+        data, n = re.subn(rb"(?m)^" + key.encode() + rb"=.*?(\r?)$",
+                          key.encode() + b"=" + value.encode() + rb"\1", data)
+        assert n == 1, key
+    (kit / "install.dat").write_bytes(data)
+    if seal:
+        sealed = h.run_windows_program(KIT_TOOL, ["seal", h.to_windows_path(kit)], cwd=kit)
+        assert sealed.returncode == 0, sealed.stdout + sealed.stderr
+    for rel in drop:
+        (kit / rel).unlink()
+    return kit
+
+
+def start(session, kit, lang=None):
+    """Starts the wizard from its kit folder as a user would; returns the process."""
+    env = {"LANG": lang} if lang else None
+    return session.popen(["wine", EXE.name], cwd=kit, env=session.env(env))
