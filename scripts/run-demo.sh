@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the 64-bit wizard and starts it under Wine on the demo kit, the way a user starts
-# it from the kit folder. Without a display it runs on a private Xvfb display and saves a
-# screenshot to build/demo/screenshot.png after a few seconds.
+# it from the kit folder. Without a display it runs on a private Xvfb display inside a Wine
+# desktop window and saves a screenshot to build/demo/screenshot.png after a few seconds.
+# LANG=zh_CN.UTF-8 starts it in Chinese.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,7 +13,21 @@ cmake --build --preset win64
 demo="$root/build/demo"
 export WINEPREFIX="$demo/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$demo"
+
+headless=
+if [ -z "${DISPLAY:-}" ]; then
+  # Every Wine process must see the same display: start it before the first one.
+  headless=1
+  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$demo/display" 2>/dev/null &
+  xvfb=$!
+  trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do [ -s "$demo/display" ] && break; sleep 0.2; done
+  export DISPLAY=":$(head -n 1 "$demo/display")"
+fi
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+# "中文" and Chinese captions in an English session: let Tahoma fall back to WenQuanYi.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+  /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
 
 # The kit folder: settings, pictures, driver folders, the program and its USB library,
 # sealed by the vendor tool. Wine's own printui.dll cannot install drivers, so the
@@ -22,26 +37,17 @@ rm -rf "$demo/kit"
 cp -r kit "$demo/kit"
 cp build/win64/bin/ODAXPrintDrive.exe build/win64/bin/USBPrinterlibary.dll "$demo/kit/"
 cp build/win64/bin/stand-ins/*.exe "$demo/kit/"
-wine build/win64/bin/odax-kit.exe seal "$(winepath -w "$demo/kit" 2>/dev/null)"
+wine build/win64/bin/odax-kit.exe seal "$(winepath -w "$demo/kit")"
 # Local ports named like the simulated USB printers' ports, so that the spooler lists them.
 for port in USB001 USB002; do
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' /v "$port" /t REG_SZ /d "" /f >/dev/null 2>&1 || true
 done
-program=ODAXPrintDrive.exe
 
 cd "$demo/kit"
-if [ -z "${DISPLAY:-}" ]; then
-  export DISPLAY=:97
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null || true' EXIT
-  sleep 1
-  wine "$program" &
-  app=$!
-  sleep "${DEMO_SECONDS:-8}"
+if [ -n "$headless" ]; then
+  wine explorer /desktop=ODAX,1024x768 ODAXPrintDrive.exe &
+  sleep "${DEMO_SECONDS:-12}"
   import -window root "$demo/screenshot.png" && echo "screenshot: $demo/screenshot.png"
-  kill "$app" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
 else
-  exec wine "$program"
+  exec wine ODAXPrintDrive.exe
 fi
