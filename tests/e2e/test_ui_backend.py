@@ -147,7 +147,9 @@ class GalleryTest(GalleryCase):
         self.d.keys("Enter")
         wait_until(lambda: self.d.progress(self.find("pbGallery"))[0] != before, what="Enter")
         self.assertEqual(self.state()["pick"], "Gamma")
-        self.assertTrue(self.d.status(self.find("sbGallery"))[1].startswith("Applied "))
+        panels = self.d.status(self.find("sbGallery"))
+        self.assertEqual(panels[0], "\tReady")  # the status bar's own mark for centred text
+        self.assertTrue(panels[1].startswith("Applied "))
 
     def test_pages_switch_and_pictures_and_labels_take_clicks(self):
         first, second = self.find("tbsFirst"), self.find("tbsSecond")
