@@ -2,8 +2,6 @@
 // the message loop.
 #include <windows.h>
 
-#include "dialogs/untAbout.h"
-#include "dialogs/untWait.h"
 #include "platform/windows/WinServices.h"
 #include "platform/windows/WindowsServices.h"
 #include "shell/Startup.h"
@@ -17,14 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     InitializeUnits();
 
     // The first window made is the main window; it owns the taskbar button.
-    frmMain = new TfrmMain();
-    frmAbout = new TfrmAbout();
-    frmWait = new TfrmWait();
-    frmAbout->owner = frmMain;
-    frmWait->owner = frmMain;
-    ui::DispatchEvent([] { frmMain->Realize(); });
-    ui::DispatchEvent([] { frmAbout->Realize(); });
-    ui::DispatchEvent([] { frmWait->Realize(); });
+    CreateWindows();
+    RealizeWindows();
 
     ui::DispatchEvent([] { frmMain->Show(); });
     RunMessageLoop();

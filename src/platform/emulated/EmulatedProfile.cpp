@@ -7,29 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/emulated/Fd.h"
+
 #include "platform/CodePage.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/ProfileDocument.h"
 
 namespace {
-
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-  private:
-    int fd_;
-};
 
 // Section and key arguments lose their spaces at both ends (only U+0020, not tabs).
 String TrimSpaces(StringView text) {

@@ -69,20 +69,11 @@ WizardFixture::WizardFixture(const std::string& settings, bool seal) {
     listCheckNum = 0;
     ResetUsbDLL();
     InitializeUnits();
-    frmMain = new TfrmMain();
-    frmAbout = new TfrmAbout();
-    frmWait = new TfrmWait();
-    frmAbout->owner = frmMain;
-    frmWait->owner = frmMain;
+    CreateWindows();
 }
 
 WizardFixture::~WizardFixture() {
-    delete frmWait;
-    delete frmAbout;
-    delete frmMain;
-    frmWait = nullptr;
-    frmAbout = nullptr;
-    frmMain = nullptr;
+    FreeWindows();
     FinalizeUnits();
     ResetUsbDLL();
     OSLanguage = TOSLanguage::EN;
@@ -101,9 +92,7 @@ void WizardFixture::WriteSettings(const std::string& utf8, bool seal) {
 }
 
 void WizardFixture::Start() {
-    ui::DispatchEvent([] { frmMain->Realize(); });
-    ui::DispatchEvent([] { frmAbout->Realize(); });
-    ui::DispatchEvent([] { frmWait->Realize(); });
+    RealizeWindows();
     ui::DispatchEvent([] { frmMain->Show(); });
 }
 
