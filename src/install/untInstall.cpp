@@ -146,8 +146,9 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         String NewIp = RemoveBlanks(meText->Text());
         if (!IsValidIP(NewIp)) {
             Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"), mb::OK | mb::ICONINFORMATION);
-            meText->SetFocus();
+            // Closed first, so that the main window is active again when it takes the focus.
             wait.Close();
+            meText->SetFocus();
             return;
         }
         bool IP_SFCZ = false;
@@ -158,10 +159,10 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             Pump();
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
                         mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+                wait.Close();
                 meText->SetFocus();
                 NewIp.clear();
-                wait.Close();
-                    return;
+                return;
             }
             IP_SFCZ = true;
             break;
