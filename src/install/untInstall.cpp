@@ -50,11 +50,17 @@ String InstallCommand(const String& name, const String& folder, const String& la
 
 namespace {
 
-String CaptionText(const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); }
+String CaptionText(const char16_t* key) {
+    return IniOptions->GetIdentValue(LCaption, key);
+}
 
-String Config(const char16_t* key) { return IniOptions->GetIdentValue(u"CONFIG", key); }
+String Config(const char16_t* key) {
+    return IniOptions->GetIdentValue(u"CONFIG", key);
+}
 
-void Pump() { MessagePump::Get().ProcessMessages(); }
+void Pump() {
+    MessagePump::Get().ProcessMessages();
+}
 
 int Ask(const String& title, const String& text, std::uint32_t flags) {
     return Dialogs::Get().MessageBox(text, title, flags);
@@ -68,7 +74,9 @@ const String* FirstQuoted(std::initializer_list<const String*> values) {
     return nullptr;
 }
 
-String QuoteRefusal(const String& value) { return CaptionOrBuiltIn(kCaptionDoubleQuote) + value; }
+String QuoteRefusal(const String& value) {
+    return CaptionOrBuiltIn(kCaptionDoubleQuote) + value;
+}
 
 // The command lines are built only from values without a double quote; a value that changed
 // while messages were pumped is caught here, after the check at the start of the run.
@@ -145,7 +153,8 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     if (page == tbsNet) {
         String NewIp = RemoveBlanks(meText->Text());
         if (!IsValidIP(NewIp)) {
-            Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"), mb::OK | mb::ICONINFORMATION);
+            Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"),
+                mb::OK | mb::ICONINFORMATION);
             // Closed first, so that the main window is active again when it takes the focus.
             wait.Close();
             meText->SetFocus();
@@ -158,7 +167,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             report(CaptionText(u"CAPTION_30"));
             Pump();
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
-                        mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
                 wait.Close();
                 meText->SetFocus();
                 NewIp.clear();
@@ -172,9 +181,10 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             if (!CreateNewIpPort(this, NewIp)) {
                 report(CaptionText(u"CAPTION_71"));
                 wait.Close();
-                Ask(CaptionText(u"CAPTION_33"), CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
-                        mb::OK | mb::ICONERROR);
-                    return;
+                Ask(CaptionText(u"CAPTION_33"),
+                    CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
+                    mb::OK | mb::ICONERROR);
+                return;
             }
             report(CaptionText(u"Caption_59") + NewIp + CaptionText(u"Caption_32"));
         }
@@ -193,7 +203,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         for (const String& printer : printers) {
             if (printer != setup.PrintName) continue;
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
-                        mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
                 RunDOS(u"net start spooler");
                 WaitTime(1000);
                 Pump();
@@ -242,8 +252,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         SetEnabled(true);
         wait.BitBtn1->SetEnabled(true);
         Ask(CaptionText(u"CAPTION_8"),
-                failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint),
-                mb::OK | mb::ICONERROR);
+            failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint), mb::OK | mb::ICONERROR);
         return;
     }
     report(CaptionText(u"Caption_45"));
@@ -274,12 +283,12 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     Pump();
     Ask(CaptionText(u"Caption_42"), StatusBar1->PanelText(1), mb::OK | mb::ICONINFORMATION);
     if (Config(u"SetupAutoQuit") == u"0") {
-        if (Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"), mb::YESNO | mb::ICONQUESTION) ==
-            mb::ID_YES)
+        if (Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
+                mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
             btnQuitClick(nullptr);
     } else {
         Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),
-                mb::OK | mb::ICONINFORMATION);
+            mb::OK | mb::ICONINFORMATION);
         btnQuitClick(nullptr);
     }
     Pump();

@@ -22,15 +22,16 @@ std::string RegDwordBytes(std::uint32_t value);
 
 // One open key; destroying it closes it (RegCloseKey).
 class IRegistryKey {
-public:
+  public:
     virtual ~IRegistryKey() = default;
     // RegSetValueExW with exactly `data`. 0 on success, else the system's error code.
-    virtual std::uint32_t SetValue(const String& name, std::uint32_t type, std::string_view data) = 0;
+    virtual std::uint32_t SetValue(const String& name, std::uint32_t type,
+                                   std::string_view data) = 0;
 };
 
 // The program's access to the local machine's registry; destroying it releases it.
 class IRegistryAccess {
-public:
+  public:
     virtual ~IRegistryAccess() = default;
     // Opens HKEY_LOCAL_MACHINE\`path` with create semantics (RegCreateKeyExW, non-volatile,
     // full access): missing keys on the path are created, an existing key is reused. 0 with
@@ -39,7 +40,7 @@ public:
 };
 
 class IRegistry {
-public:
+  public:
     virtual ~IRegistry() = default;
     virtual std::unique_ptr<IRegistryAccess> OpenLocalMachine() = 0;
 };

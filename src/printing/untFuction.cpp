@@ -118,8 +118,8 @@ const char16_t kCurrentControlSetPorts[] =
 struct PortValue {
     String name;
     std::uint32_t type;
-    String text;             // REG_SZ
-    std::uint32_t number;    // REG_DWORD
+    String text;          // REG_SZ
+    std::uint32_t number; // REG_DWORD
 
     std::string Bytes() const {
         return type == regtype::SZ ? RegSzBytes(text) : RegDwordBytes(number);
@@ -148,7 +148,7 @@ std::vector<PortValue> PortValues(const String& address) {
 // The registry side of one port creation. The access is taken when the first key is opened
 // and released once, by Release() or at the latest when the writer goes.
 class PortKeyWriter {
-public:
+  public:
     void Open(const String& path) {
         if (!access_) access_ = Registry::Get().OpenLocalMachine();
         key_.reset();
@@ -165,7 +165,7 @@ public:
         access_.reset();
     }
 
-private:
+  private:
     std::unique_ptr<IRegistryAccess> access_;
     std::unique_ptr<IRegistryKey> key_; // declared last: closed before the access goes
 };
@@ -175,7 +175,8 @@ StringList SplitAddress(const String& ip) {
     const size_t n = ip.size();
     size_t i = 0;
     while (i <= n) {
-        while (i < n && ip[i] == u' ') ++i;
+        while (i < n && ip[i] == u' ')
+            ++i;
         size_t end = ip.find(u'.', i);
         if (end == String::npos) end = n;
         if (end > i) pieces.push_back(ip.substr(i, end - i));
@@ -197,7 +198,8 @@ bool IsValidIP(const String& ip) {
         return *values[i];
     };
     bool allZero = true;
-    for (size_t i = 0; i < 4 && allZero; ++i) allZero = value(i) == 0;
+    for (size_t i = 0; i < 4 && allZero; ++i)
+        allZero = value(i) == 0;
     if (allZero) return false;
     for (size_t i = 0; i < 4; ++i)
         if (value(i) > 255) return false;
@@ -268,7 +270,8 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
             WaitTime(2000);
             pump();
             wait.BitBtn1->SetEnabled(true);
-            Dialogs::Get().MessageBox(caption(u"CAPTION_59") + NewIP + u"," + caption(u"CAPTION_32"),
+            Dialogs::Get().MessageBox(caption(u"CAPTION_59") + NewIP + u"," +
+                                          caption(u"CAPTION_32"),
                                       caption(u"CAPTION_8"), mb::OK | mb::ICONINFORMATION);
             return true;
         } catch (const ERegistryException&) {

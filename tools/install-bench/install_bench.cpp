@@ -44,7 +44,7 @@ double NowMs() {
 
 // The real command runner, timing each command.
 class TimedProcesses final : public IProcesses {
-public:
+  public:
     explicit TimedProcesses(IProcesses& inner) : inner_(inner) {}
     double spentMs = 0;
     int count = 0;
@@ -58,13 +58,13 @@ public:
     std::uint32_t LastError() override { return inner_.LastError(); }
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
 
-private:
+  private:
     IProcesses& inner_;
 };
 
 // The real message pump, timing each round.
 class TimedPump final : public IMessagePump {
-public:
+  public:
     explicit TimedPump(IMessagePump& inner) : inner_(inner) {}
     double spentMs = 0;
     int count = 0;
@@ -76,13 +76,13 @@ public:
     }
     void PostQuit(int exitCode) override { inner_.PostQuit(exitCode); }
 
-private:
+  private:
     IMessagePump& inner_;
 };
 
 // The real profile functions, timing each call (settings reads and their cache flushes).
 class TimedProfile final : public IProfile {
-public:
+  public:
     explicit TimedProfile(IProfile& inner) : inner_(inner) {}
     double spentMs = 0;
     int count = 0;
@@ -104,23 +104,23 @@ public:
         return ok;
     }
 
-private:
+  private:
     IProfile& inner_;
 };
 
 // Time that passes only when slept: the fixed waits cost their loop of pumps, not their
 // length.
 class ImpatientClock final : public IClock {
-public:
+  public:
     std::uint32_t GetTickCount() override { return now_; }
     void Sleep(std::uint32_t milliseconds) override { now_ += milliseconds; }
 
-private:
+  private:
     std::uint32_t now_ = 1000;
 };
 
 class Answers final : public IDialogs {
-public:
+  public:
     int boxes = 0;
     int MessageBox(const String&, const String&, std::uint32_t flags) override {
         ++boxes;
@@ -164,7 +164,8 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     PrintSetupInfo.PrintName = CutModelLine(models.front()).at(0);
-    const String remove = u"rundll32 printui.dll,PrintUIEntry /dd /m \"" + PrintSetupInfo.PrintName + u"\"";
+    const String remove =
+        u"rundll32 printui.dll,PrintUIEntry /dd /m \"" + PrintSetupInfo.PrintName + u"\"";
 
     struct Run {
         double total, commands, pumps, settings;
@@ -187,7 +188,8 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     // The run of median length, with what its time went to.
-    std::sort(done.begin(), done.end(), [](const Run& a, const Run& b) { return a.total < b.total; });
+    std::sort(done.begin(), done.end(),
+              [](const Run& a, const Run& b) { return a.total < b.total; });
     const Run& r = done[done.size() / 2];
     const double own = r.total - r.commands;
     std::printf("network install of %s, median of %d runs: %.1f ms without its fixed waits, of "

@@ -7,22 +7,21 @@
 namespace {
 
 class WinRegistryKey final : public IRegistryKey {
-public:
+  public:
     explicit WinRegistryKey(RegKey key) : key_(std::move(key)) {}
     std::uint32_t SetValue(const String& name, std::uint32_t type, std::string_view data) override {
-        return static_cast<std::uint32_t>(
-            RegSetValueExW(key_.get(), reinterpret_cast<const wchar_t*>(name.c_str()), 0, type,
-                           reinterpret_cast<const BYTE*>(data.data()),
-                           static_cast<DWORD>(data.size())));
+        return static_cast<std::uint32_t>(RegSetValueExW(
+            key_.get(), reinterpret_cast<const wchar_t*>(name.c_str()), 0, type,
+            reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
     }
 
-private:
+  private:
     RegKey key_;
 };
 
 // A handle of our own for HKEY_LOCAL_MACHINE, so that releasing the access is a real close.
 class WinRegistryAccess final : public IRegistryAccess {
-public:
+  public:
     WinRegistryAccess() {
         connectError_ = static_cast<std::uint32_t>(
             RegConnectRegistryW(nullptr, HKEY_LOCAL_MACHINE, root_.put()));
@@ -40,13 +39,13 @@ public:
         return 0;
     }
 
-private:
+  private:
     RegKey root_;
     std::uint32_t connectError_ = 0;
 };
 
 class WinRegistry final : public IRegistry {
-public:
+  public:
     std::unique_ptr<IRegistryAccess> OpenLocalMachine() override {
         return std::make_unique<WinRegistryAccess>();
     }

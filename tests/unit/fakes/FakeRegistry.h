@@ -12,7 +12,7 @@
 #include "platform/Registry.h"
 
 class FakeRegistry final : public IRegistry {
-public:
+  public:
     struct Value {
         std::uint32_t type = 0;
         std::string data;
@@ -26,9 +26,9 @@ public:
 
     std::map<String, std::map<String, Value>> keys; // by full path below HKEY_LOCAL_MACHINE
     std::vector<Write> writes;                      // accepted writes, in order
-    std::uint32_t refuseWrite = 0;                  // 1-based number of the write to refuse; 0: none
-    std::set<String> refuseOpen;                    // paths that cannot be opened
-    std::uint32_t refusalCode = 5;                  // ERROR_ACCESS_DENIED
+    std::uint32_t refuseWrite = 0; // 1-based number of the write to refuse; 0: none
+    std::set<String> refuseOpen;   // paths that cannot be opened
+    std::uint32_t refusalCode = 5; // ERROR_ACCESS_DENIED
     int writeAttempts = 0;
     int accessesOpened = 0;
     int accessesReleased = 0;
@@ -48,9 +48,9 @@ public:
         return v == k->second.end() ? nullptr : &v->second;
     }
 
-private:
+  private:
     class Key final : public IRegistryKey {
-    public:
+      public:
         Key(FakeRegistry& r, String path) : r_(r), path_(std::move(path)) { ++r_.keysOpened; }
         ~Key() override { ++r_.keysClosed; }
         std::uint32_t SetValue(const String& name, std::uint32_t type,
@@ -62,13 +62,13 @@ private:
             return 0;
         }
 
-    private:
+      private:
         FakeRegistry& r_;
         String path_;
     };
 
     class Access final : public IRegistryAccess {
-    public:
+      public:
         explicit Access(FakeRegistry& r) : r_(r) {}
         ~Access() override {
             ++r_.accessesReleased;
@@ -82,7 +82,7 @@ private:
             return 0;
         }
 
-    private:
+      private:
         FakeRegistry& r_;
     };
 };

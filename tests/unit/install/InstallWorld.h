@@ -9,17 +9,21 @@
 #include "fakes/WizardFixture.h"
 
 // The kit's caption texts: "en<N>" and "中<N>" for CAPTION_<N>.
-inline String En(int n) { return u"en" + IntToStr(n); }
-inline String Cn(int n) { return u"中" + IntToStr(n); }
+inline String En(int n) {
+    return u"en" + IntToStr(n);
+}
+inline String Cn(int n) {
+    return u"中" + IntToStr(n);
+}
 
 // The profile functions of the fixture, refusing writes to win.ini when asked.
 class WinIniGuard final : public IProfile {
-public:
+  public:
     explicit WinIniGuard(IProfile& inner) : inner_(inner) {}
     bool refuseWinIni = false;
     std::uint32_t GetPrivateProfileStringW(const ProfileArg& a, const ProfileArg& k,
-                                           const ProfileArg& d, char16_t* out,
-                                           std::uint32_t size, const String& file) override {
+                                           const ProfileArg& d, char16_t* out, std::uint32_t size,
+                                           const String& file) override {
         return inner_.GetPrivateProfileStringW(a, k, d, out, size, file);
     }
     bool WritePrivateProfileStringW(const ProfileArg& a, const ProfileArg& k, const ProfileArg& v,
@@ -28,7 +32,7 @@ public:
         return inner_.WritePrivateProfileStringW(a, k, v, file);
     }
 
-private:
+  private:
     IProfile& inner_;
 };
 
@@ -78,8 +82,8 @@ struct InstallWorld : WizardFixture {
     }
     String WinIniDevice() {
         char16_t buffer[300] = {};
-        const auto n = profile.GetProfileStringW(String(u"windows"), String(u"device"), String(),
-                                                 buffer, 300);
+        const auto n =
+            profile.GetProfileStringW(String(u"windows"), String(u"device"), String(), buffer, 300);
         return String(buffer, n);
     }
 
@@ -102,7 +106,8 @@ struct InstallWorld : WizardFixture {
     const String& Status() const { return main->StatusBar1->PanelText(1); }
     StringList Boxes() const {
         StringList out;
-        for (const auto& b : dialogs.boxes) out.push_back(b.title + u"|" + b.text);
+        for (const auto& b : dialogs.boxes)
+            out.push_back(b.title + u"|" + b.text);
         return out;
     }
     StringList CommandsStarting(const String& prefix) const {

@@ -24,7 +24,8 @@ std::string ReadBytes(const std::filesystem::path& path) {
 // The bytes one to one: enough for the ASCII keys and names looked at here.
 String Latin1(const std::string& bytes) {
     String out;
-    for (char c : bytes) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    for (char c : bytes)
+        out += static_cast<char16_t>(static_cast<unsigned char>(c));
     return out;
 }
 
@@ -50,7 +51,8 @@ std::map<String, StringList> Sections(const String& text) {
         if (end == String::npos) end = text.size();
         String line = text.substr(start, end - start);
         start = end + 1;
-        if (const size_t semicolon = line.find(u';'); semicolon != String::npos) line.resize(semicolon);
+        if (const size_t semicolon = line.find(u';'); semicolon != String::npos)
+            line.resize(semicolon);
         line = Trim(line);
         if (line.empty()) continue;
         if (line.front() == u'[' && line.back() == u']') {
@@ -101,12 +103,14 @@ TEST(KitInf, EveryInfNamedByTheSettingsListsEveryModelInEachModelSection) {
             const String manufacturer = inf.at(u"MANUFACTURER").at(0);
             StringList parts;
             String rest = Trim(manufacturer.substr(manufacturer.find(u'=') + 1));
-            for (size_t comma; (comma = rest.find(u',')) != String::npos; rest = rest.substr(comma + 1))
+            for (size_t comma; (comma = rest.find(u',')) != String::npos;
+                 rest = rest.substr(comma + 1))
                 parts.push_back(Trim(rest.substr(0, comma)));
             parts.push_back(Trim(rest));
             ASSERT_GE(parts.size(), 2u);
             StringList sectionNames{parts[0]};
-            for (size_t i = 1; i < parts.size(); ++i) sectionNames.push_back(parts[0] + u"." + parts[i]);
+            for (size_t i = 1; i < parts.size(); ++i)
+                sectionNames.push_back(parts[0] + u"." + parts[i]);
             for (const String& section : sectionNames) {
                 const auto found = inf.find(UpperCase(section));
                 ASSERT_NE(found, inf.end()) << ToUtf8(section);

@@ -11,8 +11,8 @@ const String kName = InstallWorld::kModel;
 
 String Install(const String& port, const String& inf = InstallWorld::kPosInf,
                const String& name = kName) {
-    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + inf +
-           u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + inf + u"\" /r \"" +
+           port + u"\" /m \"" + name + u"\"";
 }
 
 // What the wait dialog shows for a run without a port creation.
@@ -84,8 +84,7 @@ TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
         PrintSetupInfo.PrintPort = u"COM7";
         w.OnPortPage(c.page, static_cast<ui::ComboBox*>(w.main->FindControl(c.list)), c.ports);
         w.RunInstall();
-        EXPECT_EQ(w.sys.processes.commands,
-                  (StringList{u"net start spooler", Install(c.port)}));
+        EXPECT_EQ(w.sys.processes.commands, (StringList{u"net start spooler", Install(c.port)}));
         EXPECT_EQ(PrintSetupInfo.PrintPort, c.port);
         EXPECT_EQ(w.Log(), RunLog());
         EXPECT_EQ(w.Boxes(), (StringList{En(42) + u"|" + En(44), En(8) + u"|" + En(43)}));
@@ -172,7 +171,7 @@ TEST(InstallRun, AnInstalledPrinterOfTheSameNameIsOfferedForRemoval) {
         {u"Model-1", mb::ID_YES, true, true},
         {u"Model-1", mb::ID_NO, true, false},
         {u"odax-80 receipt", mb::ID_YES, false, false}, // letter case counts
-        {u"Model-1 ", mb::ID_YES, false, false}, // no trimming
+        {u"Model-1 ", mb::ID_YES, false, false},        // no trimming
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.listed) + " " + std::to_string(c.answer));
@@ -245,16 +244,26 @@ TEST(InstallRun, TheEndAnnouncesAndOffersToQuit) {
         bool closed;
     } cases[] = {
         {u"0", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(43)}, false},
-        {u"0", {mb::ID_OK, mb::ID_YES, mb::ID_NO},
-         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, false},
-        {u"0", {mb::ID_OK, mb::ID_YES, mb::ID_YES},
-         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)}, true},
-        {u"1", {mb::ID_OK, mb::ID_OK, mb::ID_YES},
-         {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)}, true},
-        // Quoted in the file so that the blank survives the read.
-        {u"\" 0\"", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+        {u"0",
+         {mb::ID_OK, mb::ID_YES, mb::ID_NO},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)},
          false},
-        {u"", {}, {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+        {u"0",
+         {mb::ID_OK, mb::ID_YES, mb::ID_YES},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(43), En(8) + u"|" + En(43)},
+         true},
+        {u"1",
+         {mb::ID_OK, mb::ID_OK, mb::ID_YES},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+         true},
+        // Quoted in the file so that the blank survives the read.
+        {u"\" 0\"",
+         {},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
+         false},
+        {u"",
+         {},
+         {En(42) + u"|" + En(44), En(8) + u"|" + En(45) + En(76), En(8) + u"|" + En(43)},
          false},
     };
     for (const auto& c : cases) {
@@ -324,8 +333,7 @@ TEST(InstallRun, APrinterThatWasNotCreatedIsReportedAsAFailure) {
         }
         w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
         w.RunInstall();
-        const String failure =
-            (kitHasKeys ? En(77) : String(kCaptionNotInstalled.en)) + kName;
+        const String failure = (kitHasKeys ? En(77) : String(kCaptionNotInstalled.en)) + kName;
         const String hint = kitHasKeys ? En(78) : String(kCaptionNotInstalledHint.en);
         EXPECT_EQ(w.Log(), (StringList{En(47), En(49), En(52), En(53), En(46), failure}));
         EXPECT_EQ(w.Status(), failure);

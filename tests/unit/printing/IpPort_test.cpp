@@ -39,15 +39,17 @@ std::vector<Expected> TenValues() {
 
 StringList ExpectedLog(size_t valuesOfSecondKey, bool finished) {
     StringList log{En(56), En(57), En(58)};
-    for (const auto& v : TenValues()) log.push_back(v.memo);
-    for (size_t i = 0; i < valuesOfSecondKey; ++i) log.push_back(TenValues()[i].memo);
+    for (const auto& v : TenValues())
+        log.push_back(v.memo);
+    for (size_t i = 0; i < valuesOfSecondKey; ++i)
+        log.push_back(TenValues()[i].memo);
     if (finished) log.push_back(En(59) + kIp + En(60));
     return log;
 }
 
 // Refuses the n-th start of one command line and lets every other call through.
 class RefuseNthStart final : public IProcesses {
-public:
+  public:
     RefuseNthStart(IProcesses& inner, String command, std::vector<int> refused)
         : inner_(inner), command_(std::move(command)), refused_(std::move(refused)) {}
     bool RunHidden(const String& commandLine, std::string& output) override {
@@ -65,7 +67,7 @@ public:
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
     StringList refusedCalls;
 
-private:
+  private:
     IProcesses& inner_;
     String command_;
     std::vector<int> refused_;
@@ -79,14 +81,27 @@ TEST(IsValidIP, AcceptsFourPiecesNotAllZeroNoneAbove255) {
         const char16_t* ip;
         bool valid;
     } cases[] = {
-        {u"192.168.1.100", true},   {u"0.0.0.0", false},        {u"0.0.0.1", true},
-        {u"255.255.255.255", true}, {u"256.1.1.1", false},      {u"1.2.3.256", false},
-        {u"0.0.0.256", false},      {u"999.999.999.999", false}, {u"1.2.3", false},
-        {u"1.2.3.4.5", false},      {u"...", false},            {u"", false},
-        {u"1..2.3.4", true},        {u".1.2.3.4.", true},       {u"010.001.000.001", true},
-        {u" 1. 2.  3.4", true},     {u"1.2. .3", false},        {u"0.10.0.0", true},
+        {u"192.168.1.100", true},
+        {u"0.0.0.0", false},
+        {u"0.0.0.1", true},
+        {u"255.255.255.255", true},
+        {u"256.1.1.1", false},
+        {u"1.2.3.256", false},
+        {u"0.0.0.256", false},
+        {u"999.999.999.999", false},
+        {u"1.2.3", false},
+        {u"1.2.3.4.5", false},
+        {u"...", false},
+        {u"", false},
+        {u"1..2.3.4", true},
+        {u".1.2.3.4.", true},
+        {u"010.001.000.001", true},
+        {u" 1. 2.  3.4", true},
+        {u"1.2. .3", false},
+        {u"0.10.0.0", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsValidIP(c.ip), c.valid) << ToUtf8(c.ip);
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidIP(c.ip), c.valid) << ToUtf8(c.ip);
 }
 
 TEST(IsValidIP, ANonNumericPieceRaisesUnlessAnEarlierPieceDecided) {
@@ -96,7 +111,7 @@ TEST(IsValidIP, ANonNumericPieceRaisesUnlessAnEarlierPieceDecided) {
     } cases[] = {
         {u"x.1.1.1", u"'x' is not a valid integer value"},
         {u"0.0.a.1", u"'a' is not a valid integer value"},
-        {u"1.2.3.b", u"'b' is not a valid integer value"},  // reached by the range test
+        {u"1.2.3.b", u"'b' is not a valid integer value"},   // reached by the range test
         {u"1 .2.3.4", u"'1 ' is not a valid integer value"}, // a trailing blank stays
         {u"256.x.1.1", nullptr},                             // the range test stops at 256
     };
@@ -117,7 +132,9 @@ TEST(IsValidIP, ANonNumericPieceRaisesUnlessAnEarlierPieceDecided) {
 TEST(CreateNewIpPort, WritesBothKeysByteForByteBetweenStopAndStartOfTheSpooler) {
     InstallWorld w;
     int commandsAtRelease = -1;
-    w.registry.onRelease = [&] { commandsAtRelease = static_cast<int>(w.sys.processes.commands.size()); };
+    w.registry.onRelease = [&] {
+        commandsAtRelease = static_cast<int>(w.sys.processes.commands.size());
+    };
     bool buttonDuringStop = true;
     w.duringRun = [&](const String&) { buttonDuringStop = w.wait->BitBtn1->Enabled(); };
 
@@ -180,7 +197,8 @@ TEST(CreateNewIpPort, AFailedWriteKeepsWhatWasWrittenAndRestartsTheSpooler) {
         EXPECT_EQ(w.registry.keys[k001].size(), c.firstKeyValues);
         EXPECT_EQ(w.registry.keys.count(kCurrent) ? w.registry.keys[kCurrent].size() : 0,
                   c.secondKeyValues);
-        EXPECT_EQ(w.sys.processes.commands, (StringList{u"net stop spooler", u"net start spooler"}));
+        EXPECT_EQ(w.sys.processes.commands,
+                  (StringList{u"net stop spooler", u"net start spooler"}));
         EXPECT_EQ(w.registry.accessesReleased, 1);
         EXPECT_EQ(w.registry.keysOpened, w.registry.keysClosed);
         EXPECT_TRUE(w.wait->BitBtn1->Enabled());
@@ -188,8 +206,10 @@ TEST(CreateNewIpPort, AFailedWriteKeepsWhatWasWrittenAndRestartsTheSpooler) {
         EXPECT_EQ(w.wait->pbWait->Position(), c.lastBar);
         // No line for the failed write, nothing after it.
         StringList log{En(56), En(57), En(58)};
-        for (size_t i = 0; i < c.firstKeyValues; ++i) log.push_back(TenValues()[i].memo);
-        for (size_t i = 0; i < c.secondKeyValues; ++i) log.push_back(TenValues()[i].memo);
+        for (size_t i = 0; i < c.firstKeyValues; ++i)
+            log.push_back(TenValues()[i].memo);
+        for (size_t i = 0; i < c.secondKeyValues; ++i)
+            log.push_back(TenValues()[i].memo);
         EXPECT_EQ(w.Log(), log);
     }
 }
@@ -222,9 +242,9 @@ TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
         std::vector<int> refusedStarts;
         bool raises;
     } cases[] = {
-        {0, {1}, false},    // the normal end's restart fails, the second try works
-        {0, {1, 2}, true},  // both fail: the caller hears of it
-        {3, {1}, false},    // path A's restart fails, path B's works
+        {0, {1}, false},   // the normal end's restart fails, the second try works
+        {0, {1, 2}, true}, // both fail: the caller hears of it
+        {3, {1}, false},   // path A's restart fails, path B's works
         {3, {1, 2}, true},
     };
     for (const auto& c : cases) {
