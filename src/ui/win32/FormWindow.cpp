@@ -162,7 +162,7 @@ void FormWindow::Changed(ui::Change what) {
         break;
     }
     case ui::Change::Font:
-        for (NativeControl* c : controls) c->ApplyFontAndBounds();
+        for (NativeControl* c : controls) c->Changed(ui::Change::Font);
         break;
     case ui::Change::Bounds: {
         const SIZE size = WindowSizeForClient();
@@ -178,7 +178,7 @@ void FormWindow::Rescale(int newDpi, const RECT* suggested) {
     dpi = newDpi;
     auto previous = std::move(fonts_); // in use until every control has its new font
     fonts_.clear();
-    for (NativeControl* c : controls) c->ApplyFontAndBounds();
+    for (NativeControl* c : controls) c->Changed(ui::Change::Font);
     if (suggested) {
         SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -57,14 +57,6 @@ std::pair<int, int> Selection(HWND edit) {
 
 } // namespace
 
-String WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    String text(static_cast<size_t>(std::max(length, 0)) + 1, u'\0');
-    const int got = GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-    text.resize(static_cast<size_t>(std::max(got, 0)));
-    return text;
-}
-
 Kind KindOf(const ui::Control& c) {
     if (dynamic_cast<const ui::RadioButton*>(&c)) return Kind::Radio;
     if (dynamic_cast<const ui::Button*>(&c)) return Kind::Button;
@@ -213,13 +205,6 @@ void NativeControl::ApplyAll() {
     for (C what : {C::Font, C::Text, C::Items, C::Marks, C::Panels, C::Lines, C::Range, C::Checked,
                    C::Picture, C::Enabled, C::Bounds, C::Visible})
         Changed(what);
-}
-
-void NativeControl::ApplyFontAndBounds() {
-    if (!hwnd) return;
-    ApplyFont();
-    ApplyBounds();
-    InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void NativeControl::Changed(ui::Change what) {

@@ -16,7 +16,6 @@
 namespace win32ui {
 
 inline const wchar_t* Wide(const String& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-String WindowText(HWND hwnd);
 
 enum class Kind : std::uint8_t {
     Button, Label, Radio, Combo, CheckList, MaskEdit, Memo, Progress, Status, Image, Pages, Sheet,
@@ -53,10 +52,8 @@ public:
     ~NativeControl() override;
 
     void Create(HWND parent, int id);
+    // Font changes also bring the sizes that depend on the font (and on the DPI) up to date.
     void Changed(ui::Change what) override;
-    // Applies every part of the model's state (after creation and DPI changes).
-    void ApplyAll();
-    void ApplyFontAndBounds();
 
     // A message to the control's own window; true when handled, with `result` set.
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -73,6 +70,7 @@ public:
     const Kind kind;
 
 private:
+    void ApplyAll();
     RECT TargetRect();
     SIZE LabelTextSize(int width);
     void ApplyText();

@@ -127,21 +127,22 @@ void RegisterClasses() {
 }
 
 // Tab order first, then the order of creation; controls without a tab order come last.
-int TabKey(const ui::Control* c) { return c->TabOrder() >= 0 ? c->TabOrder() : INT_MAX; }
+std::vector<ui::Control*> InTabOrder(std::vector<ui::Control*> controls) {
+    auto key = [](const ui::Control* c) { return c->TabOrder() >= 0 ? c->TabOrder() : INT_MAX; };
+    std::stable_sort(controls.begin(), controls.end(),
+                     [&key](const ui::Control* a, const ui::Control* b) { return key(a) < key(b); });
+    return controls;
+}
 
-void CreateControls(FormWindow& window, ui::Control& parent, HWND parentWindow, int& nextId) {
-    std::vector<ui::Control*> children = parent.Children();
-    std::stable_sort(children.begin(), children.end(),
-                     [](const ui::Control* a, const ui::Control* b) { return TabKey(a) < TabKey(b); });
-    for (ui::Control* child : children) {
-        if (child->GetPeer() || dynamic_cast<ui::Form*>(child)) continue;
-        auto native = std::make_unique<NativeControl>(window, *child, KindOf(*child));
-        NativeControl& created = *native;
-        created.Create(parentWindow, nextId++);
-        window.controls.push_back(&created);
-        child->AttachPeer(std::move(native));
-        CreateControls(window, *child, created.hwnd, nextId);
-    }
+// Creates the control's window and then those of the controls on it.
+void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow, int& nextId) {
+    auto native = std::make_unique<NativeControl>(window, control, KindOf(control));
+    NativeControl& created = *native;
+    created.Create(parentWindow, nextId++);
+    window.controls.push_back(&created);
+    control.AttachPeer(std::move(native));
+    for (ui::Control* child : InTabOrder(control.Children()))
+        if (!child->GetPeer() && !dynamic_cast<ui::Form*>(child)) CreateControl(window, *child, created.hwnd, nextId);
 }
 
 // Keys the focused control needs for itself: an open drop-down list closes on Enter and
@@ -214,17 +215,13 @@ void Win32Backend::Realize(ui::Form& form) {
     form.AttachPeer(std::move(created));
     if (!ApplicationWindow()) SetApplicationWindow(window.hwnd);
 
+    // The form's own controls in tab order; controls made without a parent sit on the form too.
+    std::vector<ui::Control*> top = InTabOrder(form.Children());
+    for (ui::Control* c : form.AllControls())
+        if (!c->Parent()) top.push_back(c);
     int nextId = 100;
-    CreateControls(window, form, window.hwnd, nextId);
-    for (ui::Control* c : form.AllControls()) // controls made without a parent sit on the form
-        if (!c->Parent() && !c->GetPeer()) {
-            auto native = std::make_unique<NativeControl>(window, *c, KindOf(*c));
-            NativeControl& n = *native;
-            n.Create(window.hwnd, nextId++);
-            window.controls.push_back(&n);
-            c->AttachPeer(std::move(native));
-            CreateControls(window, *c, n.hwnd, nextId);
-        }
+    for (ui::Control* c : top)
+        if (!c->GetPeer()) CreateControl(window, *c, window.hwnd, nextId);
     for (NativeControl* c : window.controls)
         if (c->kind == Kind::Button && static_cast<ui::Button&>(c->control).isDefault) {
             SendMessageW(window.hwnd, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(c->hwnd)), 0);
