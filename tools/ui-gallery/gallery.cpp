@@ -38,7 +38,8 @@ ui::Bitmap Landscape(int width, int height) {
         for (int x = 0; x < width; ++x) {
             std::uint32_t c = Mix(0xFF2E6FD8, 0xFFBFE3FF, static_cast<double>(y) / height);
             if (std::hypot(x - width * 0.72, y - height * 0.3) < height * 0.16) c = 0xFFFFD34A;
-            if (y > height * (0.68 + 0.1 * std::sin(x * 6.28 / width))) c = Mix(0xFF3C9A3C, 0xFF1E5E24, static_cast<double>(y) / height);
+            if (y > height * (0.68 + 0.1 * std::sin(x * 6.28 / width)))
+                c = Mix(0xFF3C9A3C, 0xFF1E5E24, static_cast<double>(y) / height);
             b.pixels[static_cast<size_t>(y) * width + x] = c;
         }
     return b;
@@ -53,22 +54,25 @@ ui::Bitmap Badge(int size) {
             const double d = std::hypot(x + 0.5 - r, y + 0.5 - r);
             const double alpha = std::clamp(r - d, 0.0, 1.0);
             const std::uint32_t rgb = d < r * 0.55 ? 0xFFFFFF : 0xD23C2C;
-            b.pixels[static_cast<size_t>(y) * size + x] = static_cast<std::uint32_t>(alpha * 255 + 0.5) << 24 | rgb;
+            b.pixels[static_cast<size_t>(y) * size + x] =
+                static_cast<std::uint32_t>(alpha * 255 + 0.5) << 24 | rgb;
         }
     return b;
 }
 
 // An opaque picture on white: drawn transparently, the white (its bottom-left colour) goes.
 ui::Bitmap Stamp(int size) {
-    ui::Bitmap b{size, size, std::vector<std::uint32_t>(static_cast<size_t>(size) * size, 0xFFFFFFFF)};
+    ui::Bitmap b{size, size,
+                 std::vector<std::uint32_t>(static_cast<size_t>(size) * size, 0xFFFFFFFF)};
     for (int y = size / 4; y < size * 3 / 4; ++y)
         for (int x = size / 4; x < size * 3 / 4; ++x)
-            b.pixels[static_cast<size_t>(y) * size + x] = ((x / 4 + y / 4) % 2) ? 0xFF202020 : 0xFF2A7F62;
+            b.pixels[static_cast<size_t>(y) * size + x] =
+                ((x / 4 + y / 4) % 2) ? 0xFF202020 : 0xFF2A7F62;
     return b;
 }
 
 class QuestionForm final : public ui::Form {
-public:
+  public:
     QuestionForm() : ui::Form(u"frmQuestion", 300, 110) {
         SetCaption(u"Question");
         position = ui::FormPosition::OwnerCenter;
@@ -86,7 +90,7 @@ public:
 };
 
 class Gallery final : public ui::Form {
-public:
+  public:
     Gallery() : ui::Form(u"frmGallery", 640, 470) {
         SetCaption(u"Control gallery");
         minimizeBox = true;
@@ -109,10 +113,12 @@ public:
         chkList = Add<ui::CheckListBox>(u"chkList", this, Rect{12, 148, 200, 100});
         chkList->SetFont(Pixels(16));
         chkList->itemHeight = 19;
-        for (auto item : {u"Model-1", u"Model-2", u"Model-3", u"型号-4"}) chkList->AddItem(item);
+        for (auto item : {u"Model-1", u"Model-2", u"Model-3", u"型号-4"})
+            chkList->AddItem(item);
         auto* address = Add<ui::Label>(u"lblAddress", this, Rect{12, 258, 0, 0});
         address->SetCaption(u"Printer address:");
-        meText = Add<ui::MaskEdit>(u"meText", this, Rect{12, 276, 168, 31}, u"999\\.999\\.999\\.999;1;_");
+        meText = Add<ui::MaskEdit>(u"meText", this, Rect{12, 276, 168, 31},
+                                   u"999\\.999\\.999\\.999;1;_");
         meText->SetFont(Pixels(19));
         cbPick = Add<ui::ComboBox>(u"cbPick", this, Rect{12, 318, 200, 21});
         cbPick->SetItems({u"Alpha", u"Beta", u"Gamma"});
@@ -127,7 +133,8 @@ public:
         auto* second = Add<ui::TabSheet>(u"tbsSecond", pcPages, Rect{0, 0, 242, 142});
         pcPages->AddPage(first);
         pcPages->AddPage(second);
-        Add<ui::Label>(u"lblFirst", first, Rect{8, 6, 0, 0})->SetCaption(u"First page: a stretched picture");
+        Add<ui::Label>(u"lblFirst", first, Rect{8, 6, 0, 0})
+            ->SetCaption(u"First page: a stretched picture");
         auto* landscape = Add<ui::Image>(u"imgLandscape", first, Rect{8, 26, 141, 100});
         landscape->stretch = true;
         landscape->SetPicture(Landscape(64, 40));
@@ -138,7 +145,8 @@ public:
         blue.color = 0x0000FF;
         link->SetFont(blue);
         link->SetCursor(ui::Cursor::HandPoint);
-        Add<ui::Label>(u"lblSecond", second, Rect{8, 6, 0, 0})->SetCaption(u"Second page: transparent pictures");
+        Add<ui::Label>(u"lblSecond", second, Rect{8, 6, 0, 0})
+            ->SetCaption(u"Second page: transparent pictures");
         auto* badge = Add<ui::Image>(u"imgBadge", second, Rect{8, 30, 64, 64});
         badge->transparent = true;
         badge->SetPicture(Badge(64));
@@ -154,7 +162,8 @@ public:
         inPanel->autoSize = false;
         inPanel->wordWrap = true;
         inPanel->alignment = ui::Alignment::Center;
-        inPanel->SetCaption(u"A panel with an etched bevel; this label wraps its words and is centred.");
+        inPanel->SetCaption(
+            u"A panel with an etched bevel; this label wraps its words and is centred.");
         mmoLog = Add<ui::Memo>(u"mmoLog", this, Rect{228, 298, 250, 92});
         mmoLog->readOnly = true;
         mmoLog->Append(u"Log:");
@@ -189,9 +198,10 @@ public:
         rbRed->SetChecked(true);
 
         auto refresh = [this](ui::Control* sender) { Report(sender); };
-        for (ui::Control* c : {static_cast<ui::Control*>(rbOne), static_cast<ui::Control*>(rbTwo),
-                               static_cast<ui::Control*>(rbRed), static_cast<ui::Control*>(rbBlue),
-                               static_cast<ui::Control*>(chkList), static_cast<ui::Control*>(landscape)})
+        for (ui::Control* c :
+             {static_cast<ui::Control*>(rbOne), static_cast<ui::Control*>(rbTwo),
+              static_cast<ui::Control*>(rbRed), static_cast<ui::Control*>(rbBlue),
+              static_cast<ui::Control*>(chkList), static_cast<ui::Control*>(landscape)})
             c->OnClick = refresh;
         chkList->OnClickCheck = refresh;
         link->OnClick = [this](ui::Control* s) {
@@ -228,22 +238,23 @@ public:
         Report(nullptr);
     }
 
-private:
+  private:
     void Report(ui::Control* sender) {
         if (sender) mmoLog->Append(sender->Name());
         String marks;
-        for (int i = 0; i < chkList->Count(); ++i) marks += chkList->Checked(i) ? u'1' : u'0';
+        for (int i = 0; i < chkList->Count(); ++i)
+            marks += chkList->Checked(i) ? u'1' : u'0';
         auto checked = [](ui::RadioGroup& g) -> String {
             for (ui::RadioButton* r : g.members)
                 if (r->Checked()) return r->Name();
             return u"-";
         };
-        lblState->SetCaption(u"choice: " + checked(choice) + u"\r\ncolour: " + checked(colour) +
-                             u"\r\nmarks: " + marks + u"\r\nitem: " + IntToStr(chkList->ItemIndex()) +
-                             u"\r\npick: " + cbPick->Text() + u"\r\naddress: [" + meText->Text() +
-                             u"]\r\npage: " + IntToStr(pcPages->ActivePageIndex()) +
-                             u"\r\ncancel: " + IntToStr(cancels) + u"\r\nlink: " + IntToStr(links) +
-                             u"\r\nmodal: " + IntToStr(answer));
+        lblState->SetCaption(
+            u"choice: " + checked(choice) + u"\r\ncolour: " + checked(colour) + u"\r\nmarks: " +
+            marks + u"\r\nitem: " + IntToStr(chkList->ItemIndex()) + u"\r\npick: " +
+            cbPick->Text() + u"\r\naddress: [" + meText->Text() + u"]\r\npage: " +
+            IntToStr(pcPages->ActivePageIndex()) + u"\r\ncancel: " + IntToStr(cancels) +
+            u"\r\nlink: " + IntToStr(links) + u"\r\nmodal: " + IntToStr(answer));
     }
 
     ui::RadioGroup choice, colour;

@@ -11,10 +11,12 @@ namespace {
 
 HWND g_applicationWindow = nullptr;
 
-const wchar_t* Wide(const String& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const String& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 class WinDialogs final : public IDialogs {
-public:
+  public:
     int MessageBox(const String& text, const String& title, std::uint32_t flags) override {
         return MessageBoxW(GetActiveWindow(), Wide(text), Wide(title), flags);
     }
@@ -32,6 +34,10 @@ void InstallWindowsDialogs() {
     Dialogs::Install(&instance);
 }
 
-void SetApplicationWindow(HWND hwnd) { g_applicationWindow = hwnd; }
+void SetApplicationWindow(HWND hwnd) {
+    g_applicationWindow = hwnd;
+}
 
-HWND ApplicationWindow() { return g_applicationWindow; }
+HWND ApplicationWindow() {
+    return g_applicationWindow;
+}

@@ -12,7 +12,7 @@ namespace {
 // The visual-styles library is optional (absent on old systems, without a theme under Wine):
 // check boxes fall back to the classic frame control.
 class Themes {
-public:
+  public:
     Themes() : module_(LoadLibraryW(L"uxtheme.dll")) {
         if (!module_) return;
         open_ = ProcAddress<Open>(module_.get(), "OpenThemeData");
@@ -35,7 +35,7 @@ public:
     static constexpr int kCheckBoxPart = 3; // BP_CHECKBOX
     static constexpr int kUnchecked = 1, kUncheckedDisabled = 4, kChecked = 5, kCheckedDisabled = 8;
 
-private:
+  private:
     using Open = HANDLE(WINAPI*)(HWND, LPCWSTR);
     using Close = HRESULT(WINAPI*)(HANDLE);
     using Draw = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
@@ -92,12 +92,14 @@ void DrawCheckBox(HWND hwnd, HDC dc, const RECT& box, bool checked, bool enabled
     if (Themes::Get().DrawCheckBox(hwnd, dc, box, state)) return;
     RECT r = box;
     DrawFrameControl(dc, &r, DFC_BUTTON,
-                     DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
+                     DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) |
+                         (enabled ? 0 : DFCS_INACTIVE));
 }
 
 std::vector<std::uint32_t> ComposePicture(const ui::Bitmap& picture, int width, int height,
                                           std::uint32_t background, bool keyBottomLeft) {
-    const size_t count = static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0));
+    const size_t count =
+        static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0));
     std::vector<std::uint32_t> out(count, background & 0xFFFFFFu);
     const int sw = picture.width, sh = picture.height;
     if (count == 0 || sw <= 0 || sh <= 0 || picture.pixels.size() < static_cast<size_t>(sw) * sh)
@@ -111,8 +113,8 @@ std::vector<std::uint32_t> ComposePicture(const ui::Bitmap& picture, int width, 
         const std::uint32_t p = picture.pixels[i];
         float a = static_cast<float>(p >> 24) / 255.0f;
         if (!hasAlpha && keyBottomLeft) a = KeyedAlpha(p, key);
-        source[i] = {static_cast<float>((p >> 16) & 0xFF) * a, static_cast<float>((p >> 8) & 0xFF) * a,
-                     static_cast<float>(p & 0xFF) * a, a};
+        source[i] = {static_cast<float>((p >> 16) & 0xFF) * a,
+                     static_cast<float>((p >> 8) & 0xFF) * a, static_cast<float>(p & 0xFF) * a, a};
     }
 
     const auto across = Taps(sw, width), down = Taps(sh, height);
@@ -122,24 +124,30 @@ std::vector<std::uint32_t> ComposePicture(const ui::Bitmap& picture, int width, 
             Premultiplied sum;
             for (const Tap& t : across[static_cast<size_t>(x)]) {
                 const Premultiplied& s = source[static_cast<size_t>(y) * sw + t.index];
-                sum.r += s.r * t.weight, sum.g += s.g * t.weight, sum.b += s.b * t.weight, sum.a += s.a * t.weight;
+                sum.r += s.r * t.weight, sum.g += s.g * t.weight, sum.b += s.b * t.weight,
+                    sum.a += s.a * t.weight;
             }
             rows[static_cast<size_t>(y) * width + x] = sum;
         }
 
-    const float br = static_cast<float>((background >> 16) & 0xFF), bg = static_cast<float>((background >> 8) & 0xFF),
+    const float br = static_cast<float>((background >> 16) & 0xFF),
+                bg = static_cast<float>((background >> 8) & 0xFF),
                 bb = static_cast<float>(background & 0xFF);
-    auto channel = [](float v) { return static_cast<std::uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+    auto channel = [](float v) {
+        return static_cast<std::uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
+    };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             Premultiplied sum;
             for (const Tap& t : down[static_cast<size_t>(y)]) {
                 const Premultiplied& s = rows[static_cast<size_t>(t.index) * width + x];
-                sum.r += s.r * t.weight, sum.g += s.g * t.weight, sum.b += s.b * t.weight, sum.a += s.a * t.weight;
+                sum.r += s.r * t.weight, sum.g += s.g * t.weight, sum.b += s.b * t.weight,
+                    sum.a += s.a * t.weight;
             }
             const float rest = 1.0f - std::min(sum.a, 1.0f);
-            out[static_cast<size_t>(y) * width + x] =
-                channel(sum.r + br * rest) << 16 | channel(sum.g + bg * rest) << 8 | channel(sum.b + bb * rest);
+            out[static_cast<size_t>(y) * width + x] = channel(sum.r + br * rest) << 16 |
+                                                      channel(sum.g + bg * rest) << 8 |
+                                                      channel(sum.b + bb * rest);
         }
     return out;
 }
@@ -151,18 +159,21 @@ Icon MakeCancelGlyph(int size) {
     const float a0 = margin, a1 = size - margin;
     auto distance = [](float px, float py, float x0, float y0, float x1, float y1) {
         const float dx = x1 - x0, dy = y1 - y0;
-        const float t = std::clamp(((px - x0) * dx + (py - y0) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+        const float t =
+            std::clamp(((px - x0) * dx + (py - y0) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
         return std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
     };
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const float px = x + 0.5f, py = y + 0.5f;
-            const float d = std::min(distance(px, py, a0, a0, a1, a1), distance(px, py, a1, a0, a0, a1));
+            const float d =
+                std::min(distance(px, py, a0, a0, a1, a1), distance(px, py, a1, a0, a0, a1));
             const float cover = std::clamp(half + 0.5f - d, 0.0f, 1.0f);
             if (cover <= 0) continue;
             const bool rim = d > half - 1.0f;
             const std::uint32_t rgb = rim ? 0x9A1B12u : 0xE0382Bu;
-            pixels[static_cast<size_t>(y) * size + x] = static_cast<std::uint32_t>(cover * 255.0f + 0.5f) << 24 | rgb;
+            pixels[static_cast<size_t>(y) * size + x] =
+                static_cast<std::uint32_t>(cover * 255.0f + 0.5f) << 24 | rgb;
         }
 
     BITMAPV5HEADER header{};
@@ -178,7 +189,8 @@ Icon MakeCancelGlyph(int size) {
     header.bV5AlphaMask = 0xFF000000;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    GdiObject color(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject color(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                     &bits, nullptr, 0));
     ReleaseDC(nullptr, screen);
     if (!color || !bits) return Icon();
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));

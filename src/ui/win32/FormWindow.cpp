@@ -16,13 +16,15 @@ constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
 DWORD FormStyle(const ui::Form& form) {
-    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (form.minimizeBox ? WS_MINIMIZEBOX : 0);
+    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+           (form.minimizeBox ? WS_MINIMIZEBOX : 0);
 }
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 
 BOOL AdjustForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
     using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const Adjust adjust = ProcAddress<Adjust>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
+    static const Adjust adjust =
+        ProcAddress<Adjust>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
     if (adjust) return adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi));
     return AdjustWindowRectEx(&r, style, FALSE, exStyle);
 }
@@ -74,8 +76,9 @@ void FormWindow::Create(HWND owner) {
     dpi = SystemDpi();
     const SIZE size = WindowSizeForClient();
     // The window procedure knows this object from WM_NCCREATE on; `hwnd` is set there too.
-    hwnd = CreateWindowExW(kFormExStyle, kFormClass, Wide(form.Caption()), FormStyle(form), CW_USEDEFAULT,
-                           CW_USEDEFAULT, size.cx, size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
+    hwnd = CreateWindowExW(kFormExStyle, kFormClass, Wide(form.Caption()), FormStyle(form),
+                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, owner, nullptr,
+                           GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         const DWORD code = GetLastError();
         throw EOSError(u"Cannot create the window " + form.Name(), code);
@@ -85,7 +88,8 @@ void FormWindow::Create(HWND owner) {
     if (const int actual = WindowDpi(hwnd); actual != dpi) {
         dpi = actual;
         const SIZE scaled = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, scaled.cx, scaled.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, 0, 0, scaled.cx, scaled.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     EnableWindow(hwnd, form.Enabled());
 }
@@ -107,8 +111,10 @@ HFONT FormWindow::FontOf(const ui::Control& control) {
     const size_t n = std::min(face.size(), static_cast<size_t>(LF_FACESIZE - 1));
     std::copy(face.begin(), face.begin() + static_cast<std::ptrdiff_t>(n), lf.lfFaceName);
     HFONT font = CreateFontIndirectW(&lf);
-    if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    else fonts_.emplace(key, GdiObject(font));
+    if (!font)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    else
+        fonts_.emplace(key, GdiObject(font));
     return font;
 }
 
@@ -121,7 +127,8 @@ void FormWindow::Center() {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
     RECT area = monitor.rcWork;
-    if (form.position == ui::FormPosition::OwnerCenter && owner && IsWindowVisible(owner) && !IsIconic(owner))
+    if (form.position == ui::FormPosition::OwnerCenter && owner && IsWindowVisible(owner) &&
+        !IsIconic(owner))
         GetWindowRect(owner, &area);
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;
@@ -135,7 +142,8 @@ void FormWindow::RestoreFocus() {
     HWND target = nullptr;
     if (ui::Control* focused = form.FocusedControl())
         if (auto* native = dynamic_cast<NativeControl*>(focused->GetPeer()))
-            if (native->hwnd && IsWindowVisible(native->hwnd) && IsWindowEnabled(native->hwnd)) target = native->hwnd;
+            if (native->hwnd && IsWindowVisible(native->hwnd) && IsWindowEnabled(native->hwnd))
+                target = native->hwnd;
     if (!target) target = GetNextDlgTabItem(hwnd, nullptr, FALSE);
     if (target) SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
 }
@@ -162,11 +170,13 @@ void FormWindow::Changed(ui::Change what) {
         break;
     }
     case ui::Change::Font:
-        for (NativeControl* c : controls) c->Changed(ui::Change::Font);
+        for (NativeControl* c : controls)
+            c->Changed(ui::Change::Font);
         break;
     case ui::Change::Bounds: {
         const SIZE size = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }
     default:
@@ -178,13 +188,16 @@ void FormWindow::Rescale(int newDpi, const RECT* suggested) {
     dpi = newDpi;
     auto previous = std::move(fonts_); // in use until every control has its new font
     fonts_.clear();
-    for (NativeControl* c : controls) c->Changed(ui::Change::Font);
+    for (NativeControl* c : controls)
+        c->Changed(ui::Change::Font);
     if (suggested) {
-        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
         const SIZE size = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -202,7 +215,8 @@ bool FormWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         result = DefDlgProcW(self, msg, wParam, lParam); // restores the focus it saved
         if (LOWORD(wParam) == WA_INACTIVE) return true;
         const HWND focus = GetFocus();
-        if (FormWindow* again = FormOf(self); again && (!focus || !IsChild(self, focus))) again->RestoreFocus();
+        if (FormWindow* again = FormOf(self); again && (!focus || !IsChild(self, focus)))
+            again->RestoreFocus();
         return true;
     }
     case WM_CTLCOLORDLG:

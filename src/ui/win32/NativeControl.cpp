@@ -13,25 +13,30 @@ namespace win32ui {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-constexpr int kSheetInset = 4;         // the page area inside a page control's frame
-constexpr int kComboListHeight = 160;  // the drop-down list below a combo box's field
-constexpr int kCheckArea = 19;         // a check list item's box area, from its left edge
+constexpr int kSheetInset = 4;        // the page area inside a page control's frame
+constexpr int kComboListHeight = 160; // the drop-down list below a combo box's field
+constexpr int kCheckArea = 19;        // a check list item's box area, from its left edge
 constexpr int kCheckBoxSide = 13;
 constexpr int kGlyphSide = 16;
 
-COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+COLORREF ToColorRef(std::uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 std::uint32_t FaceColor() {
     const COLORREF c = GetSysColor(COLOR_BTNFACE);
     return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                               DWORD_PTR self) {
     LRESULT result = 0;
-    if (reinterpret_cast<NativeControl*>(self)->OnMessage(msg, wParam, lParam, result)) return result;
+    if (reinterpret_cast<NativeControl*>(self)->OnMessage(msg, wParam, lParam, result))
+        return result;
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
@@ -74,7 +79,8 @@ Kind KindOf(const ui::Control& c) {
     return Kind::Panel; // a plain container
 }
 
-WindowName::WindowName(HWND hwnd, const String& name) : hwnd_(hwnd), atom_(GlobalAddAtomW(Wide(name))) {
+WindowName::WindowName(HWND hwnd, const String& name)
+    : hwnd_(hwnd), atom_(GlobalAddAtomW(Wide(name))) {
     if (atom_) SetPropW(hwnd_, L"WizName", reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom_)));
 }
 
@@ -85,9 +91,12 @@ WindowName::~WindowName() {
 
 // ------------------------------------------------------------------------------------------
 
-NativeControl::NativeControl(FormWindow& owner, ui::Control& c, Kind k) : control(c), form(owner), kind(k) {}
+NativeControl::NativeControl(FormWindow& owner, ui::Control& c, Kind k)
+    : control(c), form(owner), kind(k) {}
 
-NativeControl::~NativeControl() { WindowGone(); }
+NativeControl::~NativeControl() {
+    WindowGone();
+}
 
 void NativeControl::WindowGone() {
     if (!hwnd) return;
@@ -107,7 +116,8 @@ void NativeControl::Create(HWND parent, int id) {
     switch (kind) {
     case Kind::Button:
         windowClass = WC_BUTTONW;
-        style |= WS_TABSTOP | (static_cast<ui::Button&>(control).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        style |= WS_TABSTOP |
+                 (static_cast<ui::Button&>(control).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         break;
     case Kind::Radio: {
         windowClass = WC_BUTTONW;
@@ -145,8 +155,8 @@ void NativeControl::Create(HWND parent, int id) {
         break;
     case Kind::CheckList:
         windowClass = WC_LISTBOXW;
-        style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
-                 WS_TABSTOP | WS_GROUP;
+        style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                 WS_VSCROLL | WS_TABSTOP | WS_GROUP;
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case Kind::MaskEdit:
@@ -158,7 +168,8 @@ void NativeControl::Create(HWND parent, int id) {
         const auto& memo = static_cast<ui::Memo&>(control);
         windowClass = WC_EDITW;
         // Read-only too, it takes the focus: its lines can be selected and copied.
-        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_GROUP | WS_TABSTOP | (memo.readOnly ? ES_READONLY : 0);
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_GROUP | WS_TABSTOP |
+                 (memo.readOnly ? ES_READONLY : 0);
         if (memo.border) exStyle |= WS_EX_CLIENTEDGE;
         break;
     }
@@ -185,17 +196,20 @@ void NativeControl::Create(HWND parent, int id) {
 
     const bool ownClass = windowClass == kContainerClass || windowClass == kImageClass;
     hwnd = CreateWindowExW(exStyle, windowClass, L"", style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                           ownClass ? this : nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), ownClass ? this : nullptr);
     if (!hwnd) {
         const DWORD code = GetLastError();
         throw EOSError(u"Cannot create the window of " + control.Name(), code);
     }
     Register(hwnd, this);
-    if (!ownClass) subclassed_ = SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (!ownClass)
+        subclassed_ =
+            SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     name_ = std::make_unique<WindowName>(hwnd, control.Name());
     if (kind == Kind::MaskEdit)
-        SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(static_cast<ui::MaskEdit&>(control).MaxLength()), 0);
+        SendMessageW(hwnd, EM_SETLIMITTEXT,
+                     static_cast<WPARAM>(static_cast<ui::MaskEdit&>(control).MaxLength()), 0);
     if (kind == Kind::Memo) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0); // the log has no limit
     ApplyAll();
 }
@@ -225,7 +239,8 @@ void NativeControl::Changed(ui::Change what) {
             SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
             // Tab enters a group at its checked button only.
             LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-            style = (checked || control.TabStop()) ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+            style = (checked || control.TabStop()) ? (style | WS_TABSTOP)
+                                                   : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
             SetWindowLongPtrW(hwnd, GWL_STYLE, style);
         }
         break;
@@ -234,9 +249,12 @@ void NativeControl::Changed(ui::Change what) {
         break;
     case ui::Change::ItemIndex:
         if (kind == Kind::Combo)
-            SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(static_cast<ui::ComboBox&>(control).ItemIndex()), 0);
+            SendMessageW(hwnd, CB_SETCURSEL,
+                         static_cast<WPARAM>(static_cast<ui::ComboBox&>(control).ItemIndex()), 0);
         else if (kind == Kind::CheckList)
-            SendMessageW(hwnd, LB_SETCURSEL, static_cast<WPARAM>(static_cast<ui::CheckListBox&>(control).ItemIndex()), 0);
+            SendMessageW(hwnd, LB_SETCURSEL,
+                         static_cast<WPARAM>(static_cast<ui::CheckListBox&>(control).ItemIndex()),
+                         0);
         break;
     case ui::Change::Marks:
         ApplyMarks();
@@ -245,7 +263,8 @@ void NativeControl::Changed(ui::Change what) {
     case ui::Change::Position:
         if (kind == Kind::Progress) {
             const auto& bar = static_cast<ui::ProgressBar&>(control);
-            if (what == ui::Change::Range) SendMessageW(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(bar.Min()), bar.Max());
+            if (what == ui::Change::Range)
+                SendMessageW(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(bar.Min()), bar.Max());
             SendMessageW(hwnd, PBM_SETPOS, static_cast<WPARAM>(bar.Position()), 0);
         }
         break;
@@ -323,7 +342,9 @@ void NativeControl::ApplyEnabled() {
     if (kind == Kind::CheckList) InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-int NativeControl::CheckAreaWidth() const { return form.Scale(kCheckArea); }
+int NativeControl::CheckAreaWidth() const {
+    return form.Scale(kCheckArea);
+}
 
 void NativeControl::ApplyFont() {
     HFONT font = form.FontOf(control);
@@ -435,7 +456,8 @@ void NativeControl::ApplyPanels() {
         x += bar.GetPanel(i).width;
         edges[static_cast<size_t>(i)] = i + 1 == count ? -1 : form.Scale(x);
     }
-    SendMessageW(hwnd, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(hwnd, SB_SETPARTS, static_cast<WPARAM>(count),
+                 reinterpret_cast<LPARAM>(edges.data()));
     for (int i = 0; i < count; ++i) {
         const auto& panel = bar.GetPanel(i);
         // The status bar's own convention: one tab centres the text, two align it right.
@@ -443,7 +465,8 @@ void NativeControl::ApplyPanels() {
                       : panel.alignment == ui::Alignment::Right ? u"\t\t"
                                                                 : u"";
         text += panel.text;
-        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(Wide(text)));
+        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(Wide(text)));
     }
 }
 
@@ -452,14 +475,16 @@ void NativeControl::ApplyLines() {
     const StringList& lines = static_cast<ui::Memo&>(control).Lines();
     if (lines.empty() || lines.size() < shownLines_) {
         String all;
-        for (size_t i = 0; i < lines.size(); ++i) all += (i ? u"\r\n" : u"") + lines[i];
+        for (size_t i = 0; i < lines.size(); ++i)
+            all += (i ? u"\r\n" : u"") + lines[i];
         SetWindowTextW(hwnd, Wide(all));
         shownLines_ = lines.size();
         return;
     }
     // Appending at the end keeps the newest line in view, as a log should.
     String added;
-    for (size_t i = shownLines_; i < lines.size(); ++i) added += (i ? u"\r\n" : u"") + lines[i];
+    for (size_t i = shownLines_; i < lines.size(); ++i)
+        added += (i ? u"\r\n" : u"") + lines[i];
     const int end = GetWindowTextLengthW(hwnd);
     SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(end), end);
     SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(added)));
@@ -753,7 +778,7 @@ void NativeControl::DrawItem(const DRAWITEMSTRUCT& item) {
     RECT text{boxArea.right, r.top, r.right, r.bottom};
     FillRect(dc, &text, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const std::uint32_t color = control.GetFont().color;
-    SetTextColor(dc, !enabled  ? GetSysColor(COLOR_GRAYTEXT)
+    SetTextColor(dc, !enabled   ? GetSysColor(COLOR_GRAYTEXT)
                      : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                      : color    ? ToColorRef(color)
                                 : GetSysColor(COLOR_WINDOWTEXT));

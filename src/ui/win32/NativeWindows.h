@@ -15,24 +15,38 @@
 
 namespace win32ui {
 
-inline const wchar_t* Wide(const String& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+inline const wchar_t* Wide(const String& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 enum class Kind : std::uint8_t {
-    Button, Label, Radio, Combo, CheckList, MaskEdit, Memo, Progress, Status, Image, Pages, Sheet,
-    Group, Panel
+    Button,
+    Label,
+    Radio,
+    Combo,
+    CheckList,
+    MaskEdit,
+    Memo,
+    Progress,
+    Status,
+    Image,
+    Pages,
+    Sheet,
+    Group,
+    Panel
 };
 Kind KindOf(const ui::Control& control);
 
 // The window property "WizName": a counted global atom holding the control's name, by which
 // the end-to-end driver finds windows across processes. Given back when the window goes.
 class WindowName {
-public:
+  public:
     WindowName(HWND hwnd, const String& name);
     ~WindowName();
     WindowName(const WindowName&) = delete;
     WindowName& operator=(const WindowName&) = delete;
 
-private:
+  private:
     HWND hwnd_;
     ATOM atom_;
 };
@@ -47,7 +61,7 @@ class FormWindow;
 // The native window of one control. Owned by its control (as its peer); the window itself
 // goes with the form's top-level window.
 class NativeControl final : public ui::Peer {
-public:
+  public:
     NativeControl(FormWindow& form, ui::Control& control, Kind kind);
     ~NativeControl() override;
 
@@ -69,7 +83,7 @@ public:
     FormWindow& form;
     const Kind kind;
 
-private:
+  private:
     void ApplyAll();
     RECT TargetRect();
     SIZE LabelTextSize(int width);
@@ -92,9 +106,9 @@ private:
 
     std::unique_ptr<WindowName> name_;
     bool subclassed_ = false;
-    Icon glyph_;                 // the cancel glyph of a button
-    size_t shownLines_ = 0;      // memo lines already in the window
-    int pressedItem_ = -1;       // check list item under a mouse press
+    Icon glyph_;            // the cancel glyph of a button
+    size_t shownLines_ = 0; // memo lines already in the window
+    int pressedItem_ = -1;  // check list item under a mouse press
     bool pressedOnBox_ = false;
     bool imagePressed_ = false;
     // The picture composed for the window's size: opaque 32-bit rows, top down.
@@ -104,7 +118,7 @@ private:
 
 // The top-level window of a form: its fonts, its DPI and its controls.
 class FormWindow final : public ui::Peer {
-public:
+  public:
     explicit FormWindow(ui::Form& form);
     ~FormWindow() override;
 
@@ -125,7 +139,7 @@ public:
     int dpi = 96;
     std::vector<NativeControl*> controls; // in creation order; owned by their controls
 
-private:
+  private:
     void Center();
     SIZE WindowSizeForClient() const;
 

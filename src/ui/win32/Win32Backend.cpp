@@ -33,8 +33,12 @@ FormWindow* FormOf(HWND hwnd) {
     return found == g_forms.end() ? nullptr : found->second;
 }
 
-void Register(HWND hwnd, NativeControl* control) { g_controls[hwnd] = control; }
-void Register(HWND hwnd, FormWindow* form) { g_forms[hwnd] = form; }
+void Register(HWND hwnd, NativeControl* control) {
+    g_controls[hwnd] = control;
+}
+void Register(HWND hwnd, FormWindow* form) {
+    g_forms[hwnd] = form;
+}
 
 void Unregister(HWND hwnd) {
     g_controls.erase(hwnd);
@@ -78,7 +82,8 @@ using namespace win32ui;
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* form = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* form =
+            static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->hwnd = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
@@ -91,7 +96,8 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Pages, panels and pictures: windows of our own classes.
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* control = static_cast<NativeControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* control =
+            static_cast<NativeControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         control->hwnd = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
     }
@@ -129,8 +135,9 @@ void RegisterClasses() {
 // Tab order first, then the order of creation; controls without a tab order come last.
 std::vector<ui::Control*> InTabOrder(std::vector<ui::Control*> controls) {
     auto key = [](const ui::Control* c) { return c->TabOrder() >= 0 ? c->TabOrder() : INT_MAX; };
-    std::stable_sort(controls.begin(), controls.end(),
-                     [&key](const ui::Control* a, const ui::Control* b) { return key(a) < key(b); });
+    std::stable_sort(
+        controls.begin(), controls.end(),
+        [&key](const ui::Control* a, const ui::Control* b) { return key(a) < key(b); });
     return controls;
 }
 
@@ -142,7 +149,8 @@ void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow, 
     window.controls.push_back(&created);
     control.AttachPeer(std::move(native));
     for (ui::Control* child : InTabOrder(control.Children()))
-        if (!child->GetPeer() && !dynamic_cast<ui::Form*>(child)) CreateControl(window, *child, created.hwnd, nextId);
+        if (!child->GetPeer() && !dynamic_cast<ui::Form*>(child))
+            CreateControl(window, *child, created.hwnd, nextId);
 }
 
 // Keys the focused control needs for itself: an open drop-down list closes on Enter and
@@ -151,7 +159,8 @@ bool KeptByControl(HWND hwnd, WPARAM key) {
     NativeControl* c = ControlOf(hwnd);
     if (!c) return false;
     if (c->kind == Kind::Combo) return SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
-    return c->kind == Kind::Memo && key == VK_RETURN && !static_cast<ui::Memo&>(c->control).readOnly;
+    return c->kind == Kind::Memo && key == VK_RETURN &&
+           !static_cast<ui::Memo&>(c->control).readOnly;
 }
 
 // Dialog keyboard for every form: Tab order, arrows within groups and Alt+letter through
@@ -168,7 +177,8 @@ bool FilterMessage(MSG& msg) {
         ui::Form& form = window->form;
         if (msg.wParam == VK_ESCAPE) {
             ui::DispatchEvent([&form] { form.PressEscape(); });
-        } else if (NativeControl* focused = ControlOf(GetFocus()); focused && focused->kind == Kind::Button) {
+        } else if (NativeControl* focused = ControlOf(GetFocus());
+                   focused && focused->kind == Kind::Button) {
             // Enter on a focused button presses that button, as in every dialog.
             ui::Control& button = focused->control;
             ui::DispatchEvent([&button] { button.Click(); });
@@ -194,7 +204,8 @@ struct ModalScope {
 
 BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM scope) {
     auto* modal = reinterpret_cast<ModalScope*>(scope);
-    if (hwnd != modal->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) modal->disabled.push_back(hwnd);
+    if (hwnd != modal->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+        modal->disabled.push_back(hwnd);
     return TRUE;
 }
 
@@ -249,9 +260,12 @@ void Win32Backend::RunModal(ui::Form& form) {
     // The program's other windows take no input meanwhile, as with the system's dialogs.
     ModalScope modal{form, window->hwnd, {}};
     EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&modal));
-    for (HWND h : modal.disabled) EnableWindow(h, FALSE);
+    for (HWND h : modal.disabled)
+        EnableWindow(h, FALSE);
     form.Show();
-    auto finished = [&form] { return form.ModalResult() != 0 || !form.Visible() || QuitRequested(); };
+    auto finished = [&form] {
+        return form.ModalResult() != 0 || !form.Visible() || QuitRequested();
+    };
     IMessagePump& pump = MessagePump::Get();
     while (!finished()) {
         pump.ProcessMessages();
@@ -261,7 +275,8 @@ void Win32Backend::RunModal(ui::Form& form) {
 }
 
 void InstallWin32Backend() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX classes{sizeof classes,
+                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
     RegisterClasses();
     static Win32Backend backend;

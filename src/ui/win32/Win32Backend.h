@@ -5,7 +5,7 @@
 #include "ui/Form.h"
 
 class Win32Backend final : public ui::IWindowBackend {
-public:
+  public:
     void Realize(ui::Form& form) override;
     void Destroy(ui::Form& form) override;
     void RunModal(ui::Form& form) override;

@@ -14,7 +14,8 @@ struct Field {
     int caret = 0;
     // Types like a user at the keyboard: each key at the caret the previous one left.
     void Type(StringView keys) {
-        for (char16_t c : keys) caret = edit->TypeChar(caret, c);
+        for (char16_t c : keys)
+            caret = edit->TypeChar(caret, c);
     }
 };
 
@@ -25,8 +26,10 @@ TEST(MaskEdit, AnUntouchedAddressFieldReadsBlanksAndShowsPlaceholders) {
     EXPECT_EQ(f.edit->MaxLength(), 15);
     EXPECT_EQ(f.edit->Text(), u"   .   .   .   ");
     EXPECT_EQ(f.edit->EditText(), u"___.___.___.___");
-    for (int p : {3, 7, 11}) EXPECT_TRUE(f.edit->IsLiteral(p)) << p;
-    for (int p : {0, 4, 14, -1, 15}) EXPECT_FALSE(f.edit->IsLiteral(p)) << p;
+    for (int p : {3, 7, 11})
+        EXPECT_TRUE(f.edit->IsLiteral(p)) << p;
+    for (int p : {0, 4, 14, -1, 15})
+        EXPECT_FALSE(f.edit->IsLiteral(p)) << p;
 }
 
 TEST(MaskEdit, TypingAddressesAsUsersDo) {
@@ -99,7 +102,8 @@ TEST(MaskEdit, BackspaceAndDeleteBlankOnePlaceAndLeaveThePoints) {
     for (const auto& c : cases) {
         Field f;
         f.edit->SetText(u"192.168.001.100");
-        const int after = String(c.op) == u"back" ? f.edit->Backspace(c.caret) : f.edit->Delete(c.caret);
+        const int after =
+            String(c.op) == u"back" ? f.edit->Backspace(c.caret) : f.edit->Delete(c.caret);
         EXPECT_EQ(f.edit->Text(), c.text) << ToUtf8(c.op) << " at " << c.caret;
         EXPECT_EQ(after, c.after) << ToUtf8(c.op) << " at " << c.caret;
     }
