@@ -398,7 +398,7 @@ class Driver:
 
     def info(self, hwnd):
         """Everything at once: name, class, text, enabled, visible, focused, checked (buttons),
-        rect (screen: left, top, right, bottom), foreground."""
+        rect and client (screen: left, top, right, bottom), foreground."""
         return self.call("info", hwnd=hwnd)
 
     def text(self, hwnd):
@@ -418,6 +418,10 @@ class Driver:
 
     def rect(self, hwnd):
         return tuple(self.info(hwnd)["rect"])
+
+    def client_rect(self, hwnd):
+        """The client area in screen coordinates (left, top, right, bottom)."""
+        return tuple(self.info(hwnd)["client"])
 
     def items(self, hwnd):
         """A list box's or combo box's items, selected index (-1 for none), item data and

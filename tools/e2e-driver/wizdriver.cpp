@@ -271,6 +271,12 @@ Value Info(const Value& req) {
     v.Set("text", ToUtf8(Text(hwnd)));
     v.Set("focused", IsFocused(hwnd));
     v.Set("rect", Rect(ScreenRect(hwnd)));
+    // Without a window manager the frame is not drawn: pictures of a window crop to this.
+    RECT client{};
+    if (GetClientRect(hwnd, &client)) {
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        v.Set("client", Rect(client));
+    }
     if (IsButtonClass(hwnd)) v.Set("checked", Ask(hwnd, BM_GETCHECK) == BST_CHECKED);
     v.Set("foreground", GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT));
     return v;

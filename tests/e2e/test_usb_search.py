@@ -1,0 +1,153 @@
+"""The USB search of the wizard under Wine, on printers of the USB library's simulation file.
+
+Wine has no USB printers and no USB ports. The printer comes from USBPrinterlibary.sim.txt
+beside the library; the port from the registry: a value named USB001 under
+HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports makes Wine's local port monitor
+list a port USB001. Wine's spooler runs inside each program (winspool calls localspl in the
+process), and the local port monitor reads that key on every EnumPorts call, so neither a
+spooler restart nor a new program is needed: the value is added before the wizard starts and
+the driver's port list shows it at once (checked below), as the wizard's port lists do.
+"""
+import contextlib
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+import wizkit  # noqa: E402
+from wizard_ui import MODELS, Wizard  # noqa: E402
+
+LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+PORT = "USB001"
+CAP = wizkit.captions("EN")
+RUN_TIMEOUT = 120
+
+
+def cap(n):
+    return CAP.get(f"CAPTION_{n}", "")
+
+
+class UsbSearch(unittest.TestCase):
+    def reg(self, s, *args):
+        return subprocess.run(["wine", "reg", *args], env=s.env(), capture_output=True,
+                              timeout=60)
+
+    @contextlib.contextmanager
+    def session(self, name):
+        """A session whose prefix lists the USB port until the session ends."""
+        with h.Session(name) as s:
+            try:
+                yield s
+            finally:
+                self.reg(s, "delete", LOCAL_PORTS, "/v", PORT, "/f")
+
+    def prepare(self, s, kit, simulated):
+        """The USB port in the prefix, the simulated printers beside the library, and no queue
+        of the kit's models left from another test."""
+        (kit / "USBPrinterlibary.sim.txt").write_text(simulated, encoding="utf-8")
+        added = self.reg(s, "add", LOCAL_PORTS, "/v", PORT, "/t", "REG_SZ", "/d", "", "/f")
+        self.assertEqual(added.returncode, 0, added.stderr)
+        for model in MODELS:
+            h.run_windows_program(kit / "rundll32.exe",
+                                  ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
+        (kit / "commands.log").unlink(missing_ok=True)
+
+    def enter_usb_page(self, w):
+        w.click("btnNext")
+        w.wait_page("tbsPort")
+        w.choose("rbUsb")
+        w.click("btnNext")
+        w.wait_page("tbsUSB")
+
+    def search_over(self, w):
+        """The wait dialog hidden and the main window usable again after the search."""
+        d = w.d
+        wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
+        d.wait_until(lambda: not d.visible(wait), what="the wait dialog hidden")
+        d.wait_until(lambda: d.enabled(w.main), what="the main window enabled")
+        self.assertTrue(d.enabled(w.control("btnFindUSB")))
+        return wait
+
+    def test_found_printer_is_selected_and_installed(self):
+        # A short run: no default-printer question; the quit question is answered No.
+        kit = wizkit.make_kit("usb-found", config={"MrPrintSet": "0"})
+        with self.session("usb-found") as s:
+            self.prepare(s, kit, "# port VID PID\nUSB001 1A2B 3C4D SN-0001 Receipt printer\n"
+                                 "USB002,VID_1A2B,PID_5E6F\n")
+            w = Wizard(s, kit)
+            d = w.d
+            self.assertIn(PORT, d.ports())
+            self.enter_usb_page(w)
+
+            # The search runs on entering the page (USBPortAutoInstall 1 in the kit).
+            found = cap(27) + MODELS[0] + "," + PORT
+            box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual((box["title"], box["text"]), (cap(8), found))
+            wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
+            log = d.memo(w.control("mmoWait", wait))
+            self.assertEqual(log[:4], [cap(41), cap(40), cap(39), "   USB001,VID_1A2B,PID_3C4D"])
+            self.assertIn(cap(36) + MODELS[0], log)
+            self.assertEqual(log[-1], found)
+            self.assertEqual(d.progress(w.control("pbWait", wait))[0], 8)
+            d.press(box["hwnd"], h.IDOK)
+            self.search_over(w)
+
+            usb = d.items(w.control("cbUSB"))
+            self.assertEqual(usb["items"][usb["selected"]], PORT)
+            self.assertEqual(w.text("lblUSBPrompt"), found)
+            self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(),
+                             cap(27) + MODELS[0] + ":" + PORT)
+            self.assertTrue(d.enabled(w.control("btnStartInstall")))
+            self.assertEqual(w.buttons(), (True, False, True))
+            w.shot("usb-found")
+
+            # The installation run: driver and queue on the found port.
+            w.click("btnStartInstall")
+            end = d.answer(h.IDOK, pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual((end["title"], end["text"]), (cap(42), cap(44)))
+            quit_question = d.answer(h.IDNO, pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual(quit_question["text"], cap(43))
+            d.wait_until(lambda: d.enabled(w.control("btnStartInstall")), timeout=RUN_TIMEOUT,
+                         what="the end of the run")
+            folder = h.to_windows_path(kit) + "\\"
+            self.assertEqual(
+                (kit / "commands.log").read_text("utf-8").splitlines()[-1],
+                f'rundll32 printui.dll,PrintUIEntry /if /b "{MODELS[0]}" '
+                f'/f "{folder}EN\\ODAXPOS.inf" /r "{PORT}" /m "{MODELS[0]}"')
+            queues = {p["name"]: p for p in d.printers()}
+            self.assertIn(MODELS[0], queues)
+            self.assertEqual((queues[MODELS[0]]["port"], queues[MODELS[0]]["driver"]),
+                             (PORT, MODELS[0]))
+            for model in MODELS:
+                h.run_windows_program(kit / "rundll32.exe",
+                                      ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
+
+    def test_unknown_printer_is_not_found(self):
+        kit = wizkit.make_kit("usb-unknown")
+        with self.session("usb-unknown") as s:
+            self.prepare(s, kit, "USB001 FFFF 0001 someone else's printer\n")
+            w = Wizard(s, kit)
+            d = w.d
+            self.enter_usb_page(w)
+            box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual((box["title"], box["text"]), (cap(8), cap(25)))
+            wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
+            log = d.memo(w.control("mmoWait", wait))
+            self.assertIn("   USB001,VID_FFFF,PID_0001", log)
+            self.assertFalse(any(line.startswith(cap(37)) for line in log), log)
+            self.assertEqual(log[-2:], [cap(35), cap(25)])
+            w.shot("usb-not-found", wait)
+            d.press(box["hwnd"], h.IDOK)
+            self.search_over(w)
+            self.assertEqual(w.text("lblUSBPrompt"), cap(23))
+            self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(), cap(24))
+            self.assertFalse(d.enabled(w.control("btnStartInstall")))
+            self.assertEqual(d.message_boxes(w.pid), [])
+            self.assertFalse(any(line.startswith("rundll32")
+                                 for line in (kit / "commands.log").read_text("utf-8").splitlines()))
+
+
+if __name__ == "__main__":
+    h.main()
