@@ -72,6 +72,7 @@ class Languages(unittest.TestCase):
             self.assertTrue(d.visible(w.control(picture, about)), picture)
         self.assertFalse(d.enabled(w.main), "the dialog is modal")
         w.shot(shot, about)
+        self.assertEqual(w.unpainted(about), [])
         d.click(ok)
         self.assertTrue(d.wait_gone(about, timeout=20))
         d.wait_until(lambda: d.enabled(w.main), what="the main window usable again")
@@ -89,6 +90,7 @@ class Languages(unittest.TestCase):
             self.assertEqual((w.text("rbChinese"), w.text("rbEnglish")), ("中文", "English"))
             self.assertTrue(d.visible(w.control("ImgCompanyLogo")))
             w.shot("welcome-cn")
+            self.assertEqual(w.unpainted(), [])
             self.check_about(w, "CN", "about-cn")
 
             w.choose("rbEnglish")
@@ -98,6 +100,7 @@ class Languages(unittest.TestCase):
             self.assertEqual((w.text("rbChinese"), w.text("rbEnglish")), ("中文", "English"))
             self.assertTrue(d.visible(w.control("ImgCompanyLogo")))
             w.shot("welcome-en")
+            self.assertEqual(w.unpainted(), [])
             self.check_about(w, "EN", "about-en")
 
             # And back: the Chinese texts return, message boxes read the Chinese section.

@@ -87,6 +87,7 @@ class Pages(unittest.TestCase):
                     w = Wizard(s, kit, lang)
                     d = w.d
                     w.shot("welcome-" + code.lower())
+                    self.assertEqual(w.unpainted(), [])
                     w.click("btnNext")
                     self.at(w, "tbsPort", 1)
                     w.choose("rbRs232")

@@ -82,3 +82,25 @@ class Wizard:
 
         h.wait_until(settled, timeout=10, interval=0.2, what=f"a still picture for {name}")
         return self.session.screenshot(name, rect=rect)
+
+    def unpainted(self, hwnd=None):
+        """Names of the window's visible controls that show nothing but black on the screen:
+        never painted. Call it once the window is still (after `shot`)."""
+        hwnd = hwnd or self.main
+        left, top, right, bottom = self.d.client_rect(hwnd)
+        width = right - left
+        pixels = subprocess.run(
+            ["import", "-display", self.session.display, "-window", "root", "-crop",
+             f"{width}x{bottom - top}+{left}+{top}", "+repage", "-depth", "8", "rgb:-"],
+            check=True, capture_output=True, timeout=60).stdout
+        black = []
+        for c in self.d.controls(hwnd):
+            if not c["visible"] or not c["name"]:
+                continue
+            l, t, r, b = self.d.rect(c["hwnd"])
+            rows = [pixels[3 * ((y - top) * width + max(l, left) - left):
+                           3 * ((y - top) * width + min(r, right) - left)]
+                    for y in range(max(t, top), min(b, bottom))]
+            if rows and rows[0] and not any(any(row) for row in rows):
+                black.append(c["name"])
+        return black
