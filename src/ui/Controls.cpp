@@ -281,6 +281,7 @@ int MaskEdit::ClearRange(int start, int end) {
 int MaskEdit::Paste(int caret, const String& text) {
     // A whole dotted address replaces every group; anything else is typed key by key, so
     // nothing is silently cut.
+    caret = std::clamp(caret, 0, MaxLength());
     const String trimmed = Trim(text);
     std::vector<int> groupLengths;
     for (int p = 0; p < MaxLength(); ++p) {
