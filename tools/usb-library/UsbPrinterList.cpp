@@ -85,7 +85,9 @@ bool IsPortName(std::string_view name) {
     if (name.size() != 6) return false;
     for (char c : name)
         if (!IsAsciiAlnum(c)) return false;
-    return true;
+    // The wizard takes an entry's identifiers from its first "VID" and "PID": in the port
+    // name they would be read instead of the real ones.
+    return name.find("VID") == std::string_view::npos && name.find("PID") == std::string_view::npos;
 }
 
 std::optional<std::string> ParseHexId(std::string_view text, std::string_view prefix) {

@@ -29,7 +29,8 @@ struct UsbIds {
 };
 
 // A port name the wizard can use: it reads exactly the first six characters of an entry.
-// Letters and digits only, so an entry can never be split or misread by the name itself.
+// Letters and digits only, and neither "VID" nor "PID" in it, so an entry can never be split
+// or misread by the name itself.
 bool IsPortName(std::string_view name);
 
 // Reads "1A2B", "1a2b", "VID_1A2B" or "vid_1a2b" (prefix as given) into "1A2B".
