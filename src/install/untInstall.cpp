@@ -155,9 +155,8 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         if (!IsValidIP(NewIp)) {
             Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"),
                 mb::OK | mb::ICONINFORMATION);
-            // Closed first, so that the main window is active again when it takes the focus.
-            wait.Close();
             meText->SetFocus();
+            wait.Close();
             return;
         }
         bool IP_SFCZ = false;
@@ -168,9 +167,9 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             Pump();
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
                     mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
-                wait.Close();
                 meText->SetFocus();
                 NewIp.clear();
+                wait.Close();
                 return;
             }
             IP_SFCZ = true;

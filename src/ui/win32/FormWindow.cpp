@@ -138,6 +138,14 @@ void FormWindow::Center() {
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool FormWindow::ModelFocusDiffersFrom(HWND focus) const {
+    if (ui::Control* focused = form.FocusedControl())
+        if (auto* native = dynamic_cast<NativeControl*>(focused->GetPeer()))
+            return native->hwnd && native->hwnd != focus && IsWindowVisible(native->hwnd) &&
+                   IsWindowEnabled(native->hwnd);
+    return false;
+}
+
 void FormWindow::RestoreFocus() {
     HWND target = nullptr;
     if (ui::Control* focused = form.FocusedControl())
@@ -212,11 +220,18 @@ bool FormWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     }
     case WM_ACTIVATE: {
         const HWND self = hwnd;
+        // The model's focus wins over the one saved at deactivation: the program may have
+        // moved it while another window was active (e.g. back to the address after a message).
+        ui::Form& model = form;
+        ui::Control* wanted = model.FocusedControl();
         result = DefDlgProcW(self, msg, wParam, lParam); // restores the focus it saved
         if (LOWORD(wParam) == WA_INACTIVE) return true;
         const HWND focus = GetFocus();
-        if (FormWindow* again = FormOf(self); again && (!focus || !IsChild(self, focus)))
-            again->RestoreFocus();
+        if (FormWindow* again = FormOf(self)) {
+            if (wanted && wanted != model.FocusedControl()) model.FocusChanged(wanted);
+            if (!focus || !IsChild(self, focus) || again->ModelFocusDiffersFrom(focus))
+                again->RestoreFocus();
+        }
         return true;
     }
     case WM_CTLCOLORDLG:

@@ -130,6 +130,7 @@ class FormWindow final : public ui::Peer {
     HFONT FontOf(const ui::Control& control);
     void Rescale(int newDpi, const RECT* suggested);
     // Puts the focus where the model has it, or on the first tab stop.
+    bool ModelFocusDiffersFrom(HWND focus) const;
     void RestoreFocus();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void WindowGone();
