@@ -122,7 +122,9 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
             StatusBar1->SetPanelText(1, found + u":" + P);
             Dialogs::Get().MessageBox(found + u"," + P, title, mb::OK | mb::ICONINFORMATION);
             lblUSBPrompt->SetCaption(found + u"," + P);
-            btnStartInstall->SetEnabled(true);
+            // The main window is usable while the box is up, so the user may have left the USB
+            // page by now; the install button belongs to the last page only.
+            btnStartInstall->SetEnabled(pcPage->ActivePage() == tbsUSB);
         }
         WaitTime(200);
         frmWait->Close();

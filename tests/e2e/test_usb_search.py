@@ -120,6 +120,21 @@ class UsbSearch(unittest.TestCase):
             self.assertIn(MODELS[0], queues)
             self.assertEqual((queues[MODELS[0]]["port"], queues[MODELS[0]]["driver"]),
                              (PORT, MODELS[0]))
+
+            # The main window is usable while the result box is up: a user who goes back
+            # meanwhile finds the connection page's buttons, not an install button.
+            w.click("btnPrevious")
+            w.wait_page("tbsPort")
+            w.click("btnNext")
+            w.wait_page("tbsUSB")
+            box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual(box["text"], found)
+            self.assertTrue(d.enabled(w.main))
+            w.click("btnPrevious")
+            w.wait_page("tbsPort")
+            d.press(box["hwnd"], h.IDOK)
+            self.search_over(w)
+            self.assertEqual(w.buttons(), (True, True, False))
             for model in MODELS:
                 h.run_windows_program(kit / "rundll32.exe",
                                       ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
