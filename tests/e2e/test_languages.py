@@ -71,6 +71,9 @@ class Languages(unittest.TestCase):
         for picture in ("imgLogo", "imgQR"):
             self.assertTrue(d.visible(w.control(picture, about)), picture)
         self.assertFalse(d.enabled(w.main), "the dialog is modal")
+        centre = lambda r: ((r[0] + r[2]) / 2, (r[1] + r[3]) / 2)  # noqa: E731
+        for got, want in zip(centre(d.rect(about)), centre(d.rect(w.main))):
+            self.assertAlmostEqual(got, want, delta=2, msg="centred on the main window")
         w.shot(shot, about)
         self.assertEqual(w.unpainted(about), [])
         d.click(ok)

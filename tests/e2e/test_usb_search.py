@@ -140,28 +140,38 @@ class UsbSearch(unittest.TestCase):
                                       ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
 
     def test_unknown_printer_is_not_found(self):
+        # In Chinese: the kit's captions are in code page 936, which the profile functions
+        # read right only where it is the system's ANSI code page.
+        cn = wizkit.captions("CN")
         kit = wizkit.make_kit("usb-unknown")
         with self.session("usb-unknown") as s:
             self.prepare(s, kit, "USB001 FFFF 0001 someone else's printer\n")
-            w = Wizard(s, kit)
+            w = Wizard(s, kit, "zh_CN.UTF-8")
             d = w.d
             self.enter_usb_page(w)
             box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
-            self.assertEqual((box["title"], box["text"]), (cap(8), cap(25)))
+            self.assertEqual((box["title"], box["text"]), (cn["CAPTION_8"], cn["CAPTION_25"]))
             wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
+            self.assertEqual(d.text(wait), cn["CAPTION_17"])
             log = d.memo(w.control("mmoWait", wait))
             self.assertIn("   USB001,VID_FFFF,PID_0001", log)
-            self.assertFalse(any(line.startswith(cap(37)) for line in log), log)
-            self.assertEqual(log[-2:], [cap(35), cap(25)])
-            w.shot("usb-not-found", wait)
+            self.assertFalse(any(line.startswith(cn["CAPTION_37"]) for line in log), log)
+            self.assertEqual(log[-2:], [cn["CAPTION_35"], cn["CAPTION_25"]])
+            w.shot("usb-not-found-cn", wait)
             d.press(box["hwnd"], h.IDOK)
             self.search_over(w)
-            self.assertEqual(w.text("lblUSBPrompt"), cap(23))
-            self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(), cap(24))
+            self.assertEqual(w.text("lblUSBPrompt"), cn["CAPTION_23"])
+            self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(), cn["CAPTION_24"])
             self.assertFalse(d.enabled(w.control("btnStartInstall")))
             self.assertEqual(d.message_boxes(w.pid), [])
             self.assertFalse(any(line.startswith("rundll32")
                                  for line in (kit / "commands.log").read_text("utf-8").splitlines()))
+
+            # A language switch gives the search's texts back to the captions of the language.
+            w.choose("rbEnglish")
+            d.wait_until(lambda: w.text("lblUSBPrompt") == cap(9), what="the prompt")
+            self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(), cap(18))
+            self.assertFalse(d.enabled(w.control("btnStartInstall")))
 
 
 if __name__ == "__main__":
