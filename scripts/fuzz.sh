@@ -12,18 +12,8 @@ shift || true
 build="$root/build/fuzz"
 
 packages=(clang libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" != 0 ]; then
-    echo "fuzz: missing packages (run as root to install): ${missing[*]}" >&2
-    exit 2
-  fi
-  apt-get update -q || true
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+. "$root/scripts/packages.sh"
+ensure_packages "${packages[@]}"
 
 cmake -S "$root" -B "$build" -G Ninja -DWIZ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -7,21 +7,9 @@ deps="$root/build/deps"
 
 packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev libjpeg-dev libssl-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick
-          fonts-wqy-microhei fonts-wine python3 dpkg-dev clang)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" != 0 ]; then
-    echo "setup: missing packages (run as root to install): ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "setup: installing ${missing[*]}"
-  # One failed index is common here; judge by whether the install works.
-  apt-get update -q || true
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+          fonts-wqy-microhei fonts-wine python3 dpkg-dev clang locales)
+. "$root/scripts/packages.sh"
+ensure_packages "${packages[@]}"
 
 # Wine takes the user locale from LANG; the Chinese one must exist on the system
 # (zh_CN.UTF-8 gives locale 0804 and code page 936 inside Wine).

@@ -9,14 +9,6 @@
 
 TfrmAbout* frmAbout = nullptr;
 
-namespace {
-ui::Font PixelFont(int height) {
-    ui::Font f;
-    f.height = height;
-    return f;
-}
-} // namespace
-
 TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", 573, 338) {
     position = ui::FormPosition::OwnerCenter;
     Panel1 = Add<ui::Panel>(u"Panel1", this, ui::Rect{8, 8, 553, 281});
@@ -36,13 +28,13 @@ TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", 573, 338) {
     imgLogo->stretch = true;
     imgQR->transparent = true;
     lblCompanyName->autoSize = false;
-    lblCompanyName->SetFont(PixelFont(19));
-    lblCompanyNameEN->SetFont(PixelFont(19));
+    lblCompanyName->SetFont(ui::PixelFont(19));
+    lblCompanyNameEN->SetFont(ui::PixelFont(19));
     Memo1->readOnly = true;
     Memo1->border = false;
-    Memo1->SetFont(PixelFont(13));
+    Memo1->SetFont(ui::PixelFont(13));
     lblWeb->autoSize = false;
-    lblWeb->SetFont(PixelFont(16));
+    lblWeb->SetFont(ui::PixelFont(16));
     OKButton->isDefault = true;
     OKButton->SetTabStop(true);
 

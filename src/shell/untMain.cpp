@@ -44,11 +44,6 @@ template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name
     return form.Add<T>(name, parent, p.bounds, std::forward<Extra>(extra)...);
 }
 
-ui::Font PixelFont(int height) {
-    ui::Font f;
-    f.height = height;
-    return f;
-}
 
 } // namespace
 
@@ -125,12 +120,12 @@ TfrmMain::TfrmMain() : ui::Form(u"frmMain", kMainClientWidth, kMainClientHeight)
 
     lblWelcome->autoSize = false;
     lblWelcome->alignment = ui::Alignment::Center;
-    lblWelcome->SetFont(PixelFont(21));
+    lblWelcome->SetFont(ui::PixelFont(21));
     lblWeb->autoSize = false;
     lblWeb->alignment = ui::Alignment::Center;
     ImgCompanyLogo->stretch = true;
-    meText->SetFont(PixelFont(19));
-    chkPrintSelect->SetFont(PixelFont(16));
+    meText->SetFont(ui::PixelFont(19));
+    chkPrintSelect->SetFont(ui::PixelFont(16));
     chkPrintSelect->itemHeight = 19;
     StatusBar1->AddPanel(70, ui::Alignment::Center);
     StatusBar1->AddPanel(300, ui::Alignment::Left);

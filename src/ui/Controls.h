@@ -31,6 +31,13 @@ struct Font {
     std::uint32_t color = 0; // 0x00RRGGBB; 0 is the default text colour
 };
 
+// The form's font face at another pixel height.
+inline Font PixelFont(int height) {
+    Font f;
+    f.height = height;
+    return f;
+}
+
 enum class Cursor : std::uint8_t { Default, HandPoint };
 enum class Alignment : std::uint8_t { Left, Center, Right };
 
