@@ -63,7 +63,10 @@ def make_kit(name, config=None, drop=(), seal=True):
     return kit
 
 
-def start(session, kit, lang=None):
-    """Starts the wizard from its kit folder as a user would; returns the process."""
-    env = {"LANG": lang} if lang else None
-    return session.popen(["wine", EXE.name], cwd=kit, env=session.env(env))
+def start(session, kit, lang=None, env=None):
+    """Starts the wizard from its kit folder as a user would; returns the process. `env`
+    adds variables to its environment."""
+    extra = dict(env or {})
+    if lang:
+        extra["LANG"] = lang
+    return session.popen(["wine", EXE.name], cwd=kit, env=session.env(extra or None))

@@ -33,11 +33,21 @@ inline std::wstring OwnFolder() {
     return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
-// Appends the full command line as one UTF-8 line to commands.log beside the program.
-// One write per line, so calls that overlap do not mix their lines.
+// Where the command lines go: commands.log beside the program, or the file that
+// WIZ_COMMANDS_LOG names (for a program folder that cannot be written, such as a read-only
+// kit; the program under test hands its environment on to the commands it runs).
+inline std::wstring LogPath() {
+    wchar_t named[MAX_PATH * 4];
+    const DWORD n = GetEnvironmentVariableW(L"WIZ_COMMANDS_LOG", named, MAX_PATH * 4);
+    if (n > 0 && n < MAX_PATH * 4) return std::wstring(named, n);
+    return OwnFolder() + L"commands.log";
+}
+
+// Appends the full command line as one UTF-8 line to the log. One write per line, so calls
+// that overlap do not mix their lines.
 inline void RecordCommandLine() {
     const std::string line = ToUtf8(GetCommandLineW()) + "\r\n";
-    const std::wstring log = OwnFolder() + L"commands.log";
+    const std::wstring log = LogPath();
     for (int attempt = 0; attempt < 50; ++attempt) {
         HANDLE f = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
