@@ -7,18 +7,6 @@
 #include "platform/Files.h"
 #include "platform/Processes.h"
 
-namespace {
-
-// The system's reason without its closing full stop and line break: the standard error
-// box ends the whole message with its own full stop.
-String ReasonText(std::uint32_t code) {
-    String text = Processes::Get().SystemErrorText(code);
-    while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
-    return text;
-}
-
-} // namespace
-
 String TFileMD5::HashStream(std::string_view stream) {
     FHasher.Init();
     FHasher.UpdateBytes(reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size());
@@ -31,7 +19,7 @@ std::string ReadFileExclusive(const String& fileName) {
     std::uint32_t error = 0;
     if (!files.ReadExclusive(fileName, bytes, error)) {
         String message =
-            u"Cannot open file \"" + files.FullPath(fileName) + u"\". " + ReasonText(error);
+            u"Cannot open file \"" + files.FullPath(fileName) + u"\". " + SysErrorMessage(error);
         // Without a reason from the system the message ends at the file name.
         while (!message.empty() && message.back() == u' ') message.pop_back();
         throw EFOpenError(std::move(message));

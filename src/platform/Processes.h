@@ -20,3 +20,11 @@ public:
     virtual String SystemErrorText(std::uint32_t code) = 0;
 };
 using Processes = Service<IProcesses>;
+
+// The system's text for an error code without its closing blanks, line breaks and full
+// stops: the standard error box ends the whole message with its own full stop.
+inline String SysErrorMessage(std::uint32_t code) {
+    String text = Processes::Get().SystemErrorText(code);
+    while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
+    return text;
+}

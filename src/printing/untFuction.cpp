@@ -30,13 +30,6 @@ String Utf16LeToString(std::string_view bytes) {
 
 } // namespace
 
-String SysErrorMessage(std::uint32_t code) {
-    String text = Processes::Get().SystemErrorText(code);
-    // The system's texts end in a full stop and a line break; the error box adds its own.
-    while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
-    return text;
-}
-
 void CheckResult(bool b) {
     if (b) return;
     const std::uint32_t code = Processes::Get().LastError();

@@ -13,9 +13,6 @@ String RunDOS(const String& CommandLine);
 // Raises EOSError with the system's text for the last error code when `b` is false.
 void CheckResult(bool b);
 
-// The system's text for an error code, without its closing blanks, line breaks and points.
-String SysErrorMessage(std::uint32_t code);
-
 // Waits at least `MSecs` milliseconds while window messages keep being handled; sleeps and
 // pumps at least once.
 void WaitTime(std::int32_t MSecs);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "base/Errors.h"
+#include "platform/Processes.h"
 #include "platform/Profile.h"
 #include "platform/Spooler.h"
 #include "printing/untFuction.h"

@@ -47,6 +47,12 @@ struct FreeLibraryCloser {
 struct DeleteObjectCloser {
     void operator()(HGDIOBJ h) const { ::DeleteObject(h); }
 };
+struct DeleteDCCloser {
+    void operator()(HDC h) const { ::DeleteDC(h); }
+};
+struct DeleteEnhMetaFileCloser {
+    void operator()(HENHMETAFILE h) const { ::DeleteEnhMetaFile(h); }
+};
 
 // Kernel objects use both NULL and INVALID_HANDLE_VALUE as "none"; both are treated as empty.
 class Handle : public UniqueHandle<HANDLE, CloseHandleCloser, nullptr> {
@@ -57,6 +63,8 @@ public:
 using RegKey = UniqueHandle<HKEY, RegCloseKeyCloser, nullptr>;
 using Module = UniqueHandle<HMODULE, FreeLibraryCloser, nullptr>;
 using GdiObject = UniqueHandle<HGDIOBJ, DeleteObjectCloser, nullptr>;
+using MemoryDC = UniqueHandle<HDC, DeleteDCCloser, nullptr>;
+using EnhMetaFile = UniqueHandle<HENHMETAFILE, DeleteEnhMetaFileCloser, nullptr>;
 
 // GetProcAddress returns a generic function pointer; this keeps GCC's cast warnings quiet.
 template <class F> F ProcAddress(HMODULE module, const char* name) {

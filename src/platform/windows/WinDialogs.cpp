@@ -2,6 +2,7 @@
 #include "platform/Dialogs.h"
 
 #include "platform/windows/WinDialogs.h"
+#include "platform/windows/WideText.h"
 
 #include <shellapi.h>
 
@@ -10,10 +11,6 @@
 namespace {
 
 HWND g_applicationWindow = nullptr;
-
-const wchar_t* Wide(const String& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 class WinDialogs final : public IDialogs {
   public:

@@ -1,24 +1,21 @@
 #include "platform/Files.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
 namespace {
 
-const wchar_t* PathOf(const String& path) {
-    return reinterpret_cast<const wchar_t*>(path.c_str());
-}
-
 class WinFiles final : public IFiles {
   public:
     bool FileExists(const String& path) override {
-        const DWORD attributes = GetFileAttributesW(PathOf(path));
+        const DWORD attributes = GetFileAttributesW(Wide(path));
         return attributes != INVALID_FILE_ATTRIBUTES &&
                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
 
     bool ReadExclusive(const String& path, std::string& bytes, std::uint32_t& error) override {
         bytes.clear();
-        Handle file(CreateFileW(PathOf(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        Handle file(CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             error = GetLastError();
@@ -40,11 +37,11 @@ class WinFiles final : public IFiles {
     }
 
     String FullPath(const String& path) override {
-        const DWORD n = GetFullPathNameW(PathOf(path), 0, nullptr, nullptr);
+        const DWORD n = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
         if (n == 0) return path;
         String full(n, u'\0');
         const DWORD written =
-            GetFullPathNameW(PathOf(path), n, reinterpret_cast<wchar_t*>(full.data()), nullptr);
+            GetFullPathNameW(Wide(path), n, reinterpret_cast<wchar_t*>(full.data()), nullptr);
         if (written == 0 || written >= n) return path;
         full.resize(written);
         return full;

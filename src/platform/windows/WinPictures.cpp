@@ -4,6 +4,7 @@
 #include "base/Errors.h"
 #include "platform/Pictures.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 
 namespace {
 
@@ -31,9 +32,8 @@ Bitmap DecodeWithWic(const String& path) {
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
         Fail(path);
-    const std::wstring w(path.begin(), path.end());
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(w.c_str(), nullptr, GENERIC_READ,
+    if (FAILED(factory->CreateDecoderFromFilename(Wide(path), nullptr, GENERIC_READ,
                                                   WICDecodeMetadataCacheOnDemand, &decoder)))
         Fail(path);
     ComPtr<IWICBitmapFrameDecode> frame;
@@ -60,13 +60,12 @@ Bitmap DecodeWithWic(const String& path) {
 
 // wmf and emf: played into a white bitmap of the picture's own size.
 Bitmap DecodeMetafile(const String& path, bool enhanced) {
-    const std::wstring w(path.begin(), path.end());
-    HENHMETAFILE emf = nullptr;
+    EnhMetaFile emf;
     if (enhanced) {
-        emf = GetEnhMetaFileW(w.c_str());
+        emf.reset(GetEnhMetaFileW(Wide(path)));
     } else {
-        Handle file(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr));
+        Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
         if (!file) Fail(path);
         const DWORD size = GetFileSize(file.get(), nullptr);
         if (size == INVALID_FILE_SIZE || size < 22 || size > 64u * 1024 * 1024) Fail(path);
@@ -76,19 +75,17 @@ Bitmap DecodeMetafile(const String& path, bool enhanced) {
         // A placeable metafile starts with a 22-byte header of its own.
         size_t skip = (static_cast<unsigned char>(bytes[0]) == 0xD7 &&
                        static_cast<unsigned char>(bytes[1]) == 0xCD) ? 22 : 0;
-        emf = SetWinMetaFileBits(size - static_cast<UINT>(skip),
-                                 reinterpret_cast<const BYTE*>(bytes.data() + skip), nullptr, nullptr);
+        emf.reset(SetWinMetaFileBits(size - static_cast<UINT>(skip),
+                                     reinterpret_cast<const BYTE*>(bytes.data() + skip), nullptr,
+                                     nullptr));
     }
     if (!emf) Fail(path);
     ENHMETAHEADER header{};
-    GetEnhMetaFileHeader(emf, sizeof header, &header);
+    GetEnhMetaFileHeader(emf.get(), sizeof header, &header);
     int width = header.rclBounds.right - header.rclBounds.left + 1;
     int height = header.rclBounds.bottom - header.rclBounds.top + 1;
     if (width <= 1 || height <= 1 || width > 4096 || height > 4096) width = height = 256;
 
-    Bitmap bitmap;
-    bitmap.width = width;
-    bitmap.height = height;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
@@ -96,26 +93,28 @@ Bitmap DecodeMetafile(const String& path, bool enhanced) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = dib && bits;
-    if (ok) {
-        HGDIOBJ old = SelectObject(dc, dib);
-        RECT r{0, 0, width, height};
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        ok = PlayEnhMetaFile(dc, emf, &r) != FALSE;
-        GdiFlush();
-        bitmap.pixels.assign(static_cast<const std::uint32_t*>(bits),
-                             static_cast<const std::uint32_t*>(bits) + width * height);
-        for (auto& px : bitmap.pixels) px |= 0xFF000000u;
-        SelectObject(dc, old);
+    MemoryDC dc;
+    {
+        HDC screen = GetDC(nullptr);
+        dc.reset(CreateCompatibleDC(screen));
+        ReleaseDC(nullptr, screen);
     }
-    if (dib) DeleteObject(dib);
-    DeleteDC(dc);
-    DeleteEnhMetaFile(emf);
-    if (!ok) Fail(path);
+    GdiObject dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !dib || !bits) Fail(path);
+    const HGDIOBJ old = SelectObject(dc.get(), dib.get());
+    RECT r{0, 0, width, height};
+    FillRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const bool played = PlayEnhMetaFile(dc.get(), emf.get(), &r) != FALSE;
+    GdiFlush();
+    SelectObject(dc.get(), old); // the bitmap leaves the DC before either is deleted
+    if (!played) Fail(path);
+
+    Bitmap bitmap;
+    bitmap.width = width;
+    bitmap.height = height;
+    bitmap.pixels.assign(static_cast<const std::uint32_t*>(bits),
+                         static_cast<const std::uint32_t*>(bits) + width * height);
+    for (auto& px : bitmap.pixels) px |= 0xFF000000u;
     return bitmap;
 }
 

@@ -1,14 +1,11 @@
 #include "platform/Profile.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
 namespace {
 
 const wchar_t* ArgOf(const ProfileArg& arg) {
-    return arg ? reinterpret_cast<const wchar_t*>(arg->c_str()) : nullptr;
-}
-
-const wchar_t* PathOf(const String& path) {
-    return reinterpret_cast<const wchar_t*>(path.c_str());
+    return arg ? Wide(*arg) : nullptr;
 }
 
 class WinProfile final : public IProfile {
@@ -19,13 +16,13 @@ class WinProfile final : public IProfile {
         if (returnedString == nullptr) return 0;
         return ::GetPrivateProfileStringW(ArgOf(appName), ArgOf(keyName), ArgOf(defaultValue),
                                           reinterpret_cast<wchar_t*>(returnedString), size,
-                                          PathOf(fileName));
+                                          Wide(fileName));
     }
 
     bool WritePrivateProfileStringW(const ProfileArg& appName, const ProfileArg& keyName,
                                     const ProfileArg& value, const String& fileName) override {
         return ::WritePrivateProfileStringW(ArgOf(appName), ArgOf(keyName), ArgOf(value),
-                                            PathOf(fileName)) != FALSE;
+                                            Wide(fileName)) != FALSE;
     }
 };
 

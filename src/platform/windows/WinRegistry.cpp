@@ -2,6 +2,7 @@
 
 #include "platform/Registry.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
 namespace {
@@ -11,7 +12,7 @@ class WinRegistryKey final : public IRegistryKey {
     explicit WinRegistryKey(RegKey key) : key_(std::move(key)) {}
     std::uint32_t SetValue(const String& name, std::uint32_t type, std::string_view data) override {
         return static_cast<std::uint32_t>(RegSetValueExW(
-            key_.get(), reinterpret_cast<const wchar_t*>(name.c_str()), 0, type,
+            key_.get(), Wide(name), 0, type,
             reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
     }
 
@@ -32,7 +33,7 @@ class WinRegistryAccess final : public IRegistryAccess {
         RegKey opened;
         DWORD disposition = 0;
         const LSTATUS status = RegCreateKeyExW(
-            root_.get(), reinterpret_cast<const wchar_t*>(path.c_str()), 0, nullptr,
+            root_.get(), Wide(path), 0, nullptr,
             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, opened.put(), &disposition);
         if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
         key = std::make_unique<WinRegistryKey>(std::move(opened));

@@ -6,10 +6,9 @@
 #include "platform/Libraries.h"
 #include "platform/Spooler.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 
 namespace {
-
-String FromWide(const wchar_t* s) { return s ? String(s, s + wcslen(s)) : String(); }
 
 class WinSpooler final : public ISpooler {
 public:
@@ -60,8 +59,7 @@ private:
 class WinLibraries final : public ILibraries {
 public:
     void* Load(const String& path) override {
-        const std::wstring w(path.begin(), path.end());
-        HMODULE module = LoadLibraryW(w.c_str());
+        HMODULE module = LoadLibraryW(Wide(path));
         // A handle below 32 is a failure code of old Windows, not a module.
         if (reinterpret_cast<UINT_PTR>(module) < 32) return nullptr;
         return module;

@@ -11,13 +11,10 @@
 #include <vector>
 
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 #include "ui/Form.h"
 
 namespace win32ui {
-
-inline const wchar_t* Wide(const String& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 enum class Kind : std::uint8_t {
     Button,
