@@ -33,11 +33,10 @@ EXE = wizkit.EXE
 REG_LOCK = h.WIN64_BIN / "reg-lock.exe"
 BAD_LIBRARIES = h.WIN64_BIN / "bad-usb-libraries"
 IP = "192.168.7.77"  # an address no other test uses
-PORT_KEYS = [rf"HKLM\SYSTEM\{cs}\Control\Print\Monitors\Standard TCP/IP Port\Ports\{IP}"
-             for cs in ("ControlSet001", "CurrentControlSet")]
-LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+PORT_KEYS = wizkit.port_keys(IP)
 RUN_TIMEOUT = 120
-CAP = wizkit.captions("EN")
+cap = wizkit.cap
+commands = wizkit.commands
 
 SEED = int(os.environ.get("WIZ_FAULT_SEED") or time.time_ns() % 1_000_000)
 RANDOM = random.Random(SEED)
@@ -50,14 +49,6 @@ def spread(start, end, n):
     so that every stretch of the time gets its kill."""
     width = (end - start) / n
     return [RANDOM.uniform(start + i * width, start + (i + 1) * width) for i in range(n)]
-
-
-def cap(n):
-    return CAP.get(f"CAPTION_{n}", "")
-
-
-def commands(log):
-    return log.read_text("utf-8").splitlines() if log.exists() else []
 
 
 def net_lines(lines):
@@ -105,14 +96,9 @@ class Faults(unittest.TestCase):
 
     # ---- the world outside the wizard --------------------------------------------------
 
-    def reg(self, s, *args):
-        return subprocess.run(["wine", "reg", *args], env=s.env(), capture_output=True,
-                              timeout=60)
-
     def spooler(self, s):
         """The spooler service's state as `sc query` tells it: RUNNING, STOPPED ..."""
-        out = subprocess.run(["wine", "sc", "query", "spooler"], env=s.env(),
-                             capture_output=True, timeout=60).stdout.decode("utf-8", "replace")
+        out = s.run("sc", ["query", "spooler"], timeout=60).stdout.decode("utf-8", "replace")
         m = re.search(r"STATE\s*:\s*\d+\s+(\w+)", out)
         return m.group(1) if m else out
 
@@ -133,31 +119,10 @@ class Faults(unittest.TestCase):
 
         h.wait_until(over, timeout=60, interval=0.5, what="the wizard's commands to end")
 
-    def net(self, s, *args):
-        subprocess.run(["wine", "net", *args], env=s.env(), capture_output=True, timeout=60)
-
-    def remove_queues(self, s, kit, log=None):
-        """Removes the kit's queues and drivers (the stand-in's delete command), with the
-        command log beside the stand-in or at `log`."""
-        env = {"WIZ_COMMANDS_LOG": h.to_windows_path(log)} if log else None
-        for model in MODELS:
-            s.run(kit / "rundll32.exe", ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit,
-                  env=env)
-        (log or kit / "commands.log").unlink(missing_ok=True)
-
     def forget_port(self, s):
-        subprocess.run(["wine", REG_LOCK, "unlock", PORT_KEYS[1]], env=s.env(),
-                       capture_output=True, timeout=60)
+        s.run(REG_LOCK, ["unlock", PORT_KEYS[1]], timeout=60)
         for key in PORT_KEYS:
-            self.reg(s, "delete", key, "/f")
-
-    def port_value_names(self, s, key):
-        """Names of the values in a key; None when the key is missing."""
-        done = self.reg(s, "query", key)
-        if done.returncode != 0:
-            return None
-        return {m.group(1) for m in re.finditer(r"(?m)^ {4}(.+?) {4}REG_\w+",
-                                                done.stdout.decode("utf-8", "replace"))}
+            s.run("reg", ["delete", key, "/f"], timeout=60)
 
     def read_only(self, kit):
         """The kit made read-only: every file and folder without write permission (Wine shows
@@ -186,14 +151,8 @@ class Faults(unittest.TestCase):
     # ---- the wizard --------------------------------------------------------------------
 
     def walk_to(self, w, connection, page):
-        """From the welcome page to a connection's page, with the kit's default model."""
-        w.click("btnNext")
-        w.wait_page("tbsPort")
-        w.choose(connection)
-        w.click("btnNext")
-        w.wait_page("tbsDriveNameSelect")
-        w.click("btnNext")
-        w.wait_page(page)
+        """From the welcome page to a connection's page, ready to install."""
+        w.enter(connection, page)
         w.d.wait_until(lambda: w.d.enabled(w.control("btnStartInstall")),
                        what="the install button")
 
@@ -205,7 +164,7 @@ class Faults(unittest.TestCase):
         # elsewhere, handed on from the wizard's environment.
         log = h.scratch_dir("faults-read-only-log") / "commands.log"
         with h.Session("faults-read-only") as s:
-            self.remove_queues(s, kit)
+            wizkit.remove_queues(kit)
             folder = self.read_only(kit)
             before = snapshot(folder)
             env = {"WIZ_COMMANDS_LOG": h.to_windows_path(log)}
@@ -229,7 +188,7 @@ class Faults(unittest.TestCase):
                 f'/f "{folder_path}EN\\ODAXPOS.inf" /r "{port}" /m "{MODELS[0]}"'))
             self.assertIn(MODELS[0], {p["name"] for p in s.driver().printers()})
             self.assertEqual(snapshot(folder), before)
-            self.remove_queues(s, folder, log)
+            wizkit.remove_queues(folder, log)
 
     def test_a_killed_wizard_leaves_the_settings_file_and_the_spooler_alone(self):
         kit = wizkit.make_kit("faults-kill", config={"MrPrintSet": "0"})
@@ -238,7 +197,7 @@ class Faults(unittest.TestCase):
         log = kit / "commands.log"
         with h.Session("faults-kill") as s:
             d = s.driver()
-            self.net(s, "start", "spooler")  # running, as on a machine in use
+            s.run("net", ["start", "spooler"], timeout=60)  # running, as on a machine in use
             self.wait_spooler(s, "RUNNING")
 
             # During start-up: the only command is "net start spooler".
@@ -306,27 +265,18 @@ class Faults(unittest.TestCase):
         cases = [("missing", 0, cap(25), None),
                  ("overcount", 100, found, "   USB001,VID_1A2B,PID_3C4D"),
                  ("unterminated", 100, found, "   USB001,VID_1A2B,PID_3C4D")]
-        with h.Session("faults-usb") as s:
-            added = self.reg(s, "add", LOCAL_PORTS, "/v", "USB001", "/t", "REG_SZ", "/d", "", "/f")
-            self.assertEqual(added.returncode, 0, added.stderr)
-            try:
-                for variant, version, message, entry in cases:
-                    with self.subTest(variant):
-                        kit = wizkit.make_kit("faults-usb-" + variant)
-                        shutil.copy(BAD_LIBRARIES / variant / "USBPrinterlibary.dll", kit)
-                        self.usb_search(s, kit, version, message, entry)
-            finally:
-                self.reg(s, "delete", LOCAL_PORTS, "/v", "USB001", "/f")
+        with h.Session("faults-usb") as s, wizkit.local_port(s, "USB001"):
+            for variant, version, message, entry in cases:
+                with self.subTest(variant):
+                    kit = wizkit.make_kit("faults-usb-" + variant)
+                    shutil.copy(BAD_LIBRARIES / variant / "USBPrinterlibary.dll", kit)
+                    self.usb_search(s, kit, version, message, entry)
 
     def usb_search(self, s, kit, version, message, entry):
         w = Wizard(s, kit)
         d = w.d
         self.assertIn(f" DLL Ver:{version} ", d.text(w.main))
-        w.click("btnNext")
-        w.wait_page("tbsPort")
-        w.choose("rbUsb")
-        w.click("btnNext")
-        w.wait_page("tbsUSB")
+        w.enter("rbUsb", "tbsUSB")
         # Twice: on entering the page (USBPortAutoInstall 1 in the kit) and by the button.
         for search in ("page", "button"):
             if search == "button":
@@ -341,9 +291,7 @@ class Faults(unittest.TestCase):
             self.assertFalse(any("USB002" in line for line in log), log)
             d.press(box["hwnd"], h.IDOK)
             self.assertTrue(d.wait_gone(box["hwnd"], timeout=20))
-            d.wait_until(lambda: not d.visible(wait), what="the wait dialog hidden")
-            d.wait_until(lambda: d.enabled(w.main), what="the main window enabled")
-            self.assertTrue(d.enabled(w.control("btnFindUSB")))
+            w.search_over()
             self.assertEqual(d.enabled(w.control("btnStartInstall")), entry is not None)
         self.assertIsNone(w.process.poll())  # still running
         w.process.kill()
@@ -358,11 +306,11 @@ class Faults(unittest.TestCase):
             self.forget_port(s)
             # The second port key refuses every value: the first is written, then the write
             # fails in the middle of the port creation.
-            locked = subprocess.run(["wine", REG_LOCK, "lock", PORT_KEYS[1]], env=s.env(),
-                                    capture_output=True, timeout=60)
+            locked = s.run(REG_LOCK, ["lock", PORT_KEYS[1]], timeout=60)
             self.assertEqual(locked.returncode, 0, locked.stderr)
             try:
-                added = self.reg(s, "add", PORT_KEYS[1], "/v", "HostName", "/d", IP, "/f")
+                added = s.run("reg", ["add", PORT_KEYS[1], "/v", "HostName", "/d", IP, "/f"],
+                              timeout=60)
                 self.assertNotEqual(added.returncode, 0, "the key takes values")
                 log.unlink(missing_ok=True)
                 w = self.start_run(s, kit)
@@ -373,8 +321,8 @@ class Faults(unittest.TestCase):
                 self.assertEqual(net_lines(lines)[-2:], ["net stop spooler", "net start spooler"])
                 self.assertFalse(any(line.startswith("rundll32") for line in lines), lines)
                 self.wait_spooler(s, "RUNNING")
-                self.assertEqual(len(self.port_value_names(s, PORT_KEYS[0])), 10)
-                self.assertEqual(self.port_value_names(s, PORT_KEYS[1]), set())
+                self.assertEqual(len(wizkit.reg_values(s, PORT_KEYS[0])), 10)
+                self.assertEqual(wizkit.reg_values(s, PORT_KEYS[1]), {})
                 wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
                 self.assertFalse(d.visible(wait))
                 w.shot("registry-refused")

@@ -12,7 +12,6 @@ existing port), it lists the address as a port of Wine's local port monitor, as 
 monitor would list it after the spooler's restart.
 """
 import re
-import subprocess
 import sys
 from pathlib import Path
 
@@ -21,11 +20,10 @@ import harness as h  # noqa: E402
 import wizkit  # noqa: E402
 
 EXE = wizkit.EXE
-MODELS = ["ODAX-80 Receipt", "ODAX-58 Receipt", "ODAX-L4 Label"]
+MODELS = wizkit.MODELS
 IP = "192.168.1.100"
-PORT_KEYS = [rf"HKLM\SYSTEM\{cs}\Control\Print\Monitors\Standard TCP/IP Port\Ports\{IP}"
-             for cs in ("ControlSet001", "CurrentControlSet")]
-LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+PORT_KEYS = wizkit.port_keys(IP)
+LOCAL_PORTS = wizkit.LOCAL_PORTS
 PORT_VALUES = [  # name, type as reg.exe shows it, data as reg.exe shows it
     ("HostName", "REG_SZ", IP), ("IPAddress", "REG_SZ", ""), ("HWAddress", "REG_SZ", ""),
     ("SNMP Community", "REG_SZ", "public"), ("Protocol", "REG_DWORD", "0x1"),
@@ -38,11 +36,7 @@ NET_PAGE, RS232_PAGE, LPT_PAGE = "tbsNet", "tbsRs232", "tbsLpt"
 RUN_TIMEOUT = 120
 
 
-CAPTIONS = wizkit.captions("EN")
-
-
-def cap(n):
-    return CAPTIONS.get(f"CAPTION_{n}", "")
+cap = wizkit.cap
 
 
 def make_kit(name, config=None, drop=()):
@@ -52,8 +46,7 @@ def make_kit(name, config=None, drop=()):
 
 
 def commands(kit):
-    log = kit / "commands.log"
-    return log.read_text("utf-8").splitlines() if log.exists() else []
+    return wizkit.commands(kit / "commands.log")
 
 
 def install_command(kit, model, port, lang="EN", inf="ODAXPOS.inf"):
@@ -72,23 +65,7 @@ class InstallRuns(h.WineTestCase):
     # ---- the world outside the wizard --------------------------------------------------
 
     def reg(self, *args):
-        return subprocess.run(["wine", "reg", *args], env=self.session.env(),
-                              capture_output=True, timeout=60)
-
-    def port_values(self, key):
-        """{name: (type, data)} of a key as reg.exe lists it; None when the key is missing."""
-        done = self.reg("query", key)
-        if done.returncode != 0:
-            return None
-        values = {}
-        for line in done.stdout.decode("utf-8", "replace").splitlines():
-            m = re.match(r"^\s{4}(.+?)\s{4}(REG_\w+)\s{4}(.*)$", line)
-            if m:
-                values[m.group(1)] = (m.group(2), m.group(3).strip())
-            m = re.match(r"^\s{4}(.+?)\s{4}(REG_SZ)\s*$", line)  # an empty string
-            if m:
-                values[m.group(1)] = (m.group(2), "")
-        return values
+        return self.session.run("reg", args, timeout=60)
 
     def forget_port(self):
         for key in PORT_KEYS:
@@ -96,12 +73,7 @@ class InstallRuns(h.WineTestCase):
         self.reg("delete", LOCAL_PORTS, "/v", IP, "/f")
 
     def remove_queues(self, kit):
-        """Removes the kit's printers and drivers left by an earlier test (the stand-in's
-        delete command)."""
-        for model in MODELS:
-            h.run_windows_program(kit / "rundll32.exe",
-                                  ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
-        (kit / "commands.log").unlink(missing_ok=True)
+        wizkit.remove_queues(kit)
         self.assertFalse({p["name"] for p in self.driver.printers()} & set(MODELS))
 
     def queue(self, name):
@@ -225,7 +197,7 @@ class InstallRuns(h.WineTestCase):
         self.wait_run_over()
 
         for key in PORT_KEYS:
-            self.assertEqual(self.port_values(key),
+            self.assertEqual(wizkit.reg_values(self.session, key),
                              {name: (kind, data) for name, kind, data in PORT_VALUES}, key)
         self.assertEqual(commands(kit), [
             "net start spooler",  # the window's creation

@@ -8,8 +8,6 @@ process), and the local port monitor reads that key on every EnumPorts call, so 
 spooler restart nor a new program is needed: the value is added before the wizard starts and
 the driver's port list shows it at once (checked below), as the wizard's port lists do.
 """
-import contextlib
-import subprocess
 import sys
 import unittest
 from pathlib import Path
@@ -19,67 +17,28 @@ import harness as h  # noqa: E402
 import wizkit  # noqa: E402
 from wizard_ui import MODELS, Wizard  # noqa: E402
 
-LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
 PORT = "USB001"
-CAP = wizkit.captions("EN")
 RUN_TIMEOUT = 120
-
-
-def cap(n):
-    return CAP.get(f"CAPTION_{n}", "")
+cap = wizkit.cap
 
 
 class UsbSearch(unittest.TestCase):
-    def reg(self, s, *args):
-        return subprocess.run(["wine", "reg", *args], env=s.env(), capture_output=True,
-                              timeout=60)
-
-    @contextlib.contextmanager
-    def session(self, name):
-        """A session whose prefix lists the USB port until the session ends."""
-        with h.Session(name) as s:
-            try:
-                yield s
-            finally:
-                self.reg(s, "delete", LOCAL_PORTS, "/v", PORT, "/f")
-
-    def prepare(self, s, kit, simulated):
-        """The USB port in the prefix, the simulated printers beside the library, and no queue
-        of the kit's models left from another test."""
+    def prepare(self, kit, simulated):
+        """The simulated printers beside the library, and no queue of the kit's models left
+        from another test."""
         (kit / "USBPrinterlibary.sim.txt").write_text(simulated, encoding="utf-8")
-        added = self.reg(s, "add", LOCAL_PORTS, "/v", PORT, "/t", "REG_SZ", "/d", "", "/f")
-        self.assertEqual(added.returncode, 0, added.stderr)
-        for model in MODELS:
-            h.run_windows_program(kit / "rundll32.exe",
-                                  ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
-        (kit / "commands.log").unlink(missing_ok=True)
-
-    def enter_usb_page(self, w):
-        w.click("btnNext")
-        w.wait_page("tbsPort")
-        w.choose("rbUsb")
-        w.click("btnNext")
-        w.wait_page("tbsUSB")
-
-    def search_over(self, w):
-        """The wait dialog hidden and the main window usable again after the search."""
-        d = w.d
-        wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
-        d.wait_until(lambda: not d.visible(wait), what="the wait dialog hidden")
-        d.wait_until(lambda: d.enabled(w.main), what="the main window enabled")
-        self.assertTrue(d.enabled(w.control("btnFindUSB")))
-        return wait
+        wizkit.remove_queues(kit)
 
     def test_found_printer_is_selected_and_installed(self):
         # A short run: no default-printer question; the quit question is answered No.
         kit = wizkit.make_kit("usb-found", config={"MrPrintSet": "0"})
-        with self.session("usb-found") as s:
-            self.prepare(s, kit, "# port VID PID\nUSB001 1A2B 3C4D SN-0001 Receipt printer\n"
+        with h.Session("usb-found") as s, wizkit.local_port(s, PORT):
+            self.prepare(kit, "# port VID PID\nUSB001 1A2B 3C4D SN-0001 Receipt printer\n"
                                  "USB002,VID_1A2B,PID_5E6F\n")
             w = Wizard(s, kit)
             d = w.d
             self.assertIn(PORT, d.ports())
-            self.enter_usb_page(w)
+            w.enter("rbUsb", "tbsUSB")
 
             # The search runs on entering the page (USBPortAutoInstall 1 in the kit).
             found = cap(27) + MODELS[0] + "," + PORT
@@ -92,7 +51,7 @@ class UsbSearch(unittest.TestCase):
             self.assertEqual(log[-1], found)
             self.assertEqual(d.progress(w.control("pbWait", wait))[0], 8)
             d.press(box["hwnd"], h.IDOK)
-            self.search_over(w)
+            w.search_over()
 
             usb = d.items(w.control("cbUSB"))
             self.assertEqual(usb["items"][usb["selected"]], PORT)
@@ -133,22 +92,20 @@ class UsbSearch(unittest.TestCase):
             w.click("btnPrevious")
             w.wait_page("tbsPort")
             d.press(box["hwnd"], h.IDOK)
-            self.search_over(w)
+            w.search_over()
             self.assertEqual(w.buttons(), (True, True, False))
-            for model in MODELS:
-                h.run_windows_program(kit / "rundll32.exe",
-                                      ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit)
+            wizkit.remove_queues(kit)
 
     def test_unknown_printer_is_not_found(self):
         # In Chinese: the kit's captions are in code page 936, which the profile functions
         # read right only where it is the system's ANSI code page.
         cn = wizkit.captions("CN")
         kit = wizkit.make_kit("usb-unknown")
-        with self.session("usb-unknown") as s:
-            self.prepare(s, kit, "USB001 FFFF 0001 someone else's printer\n")
+        with h.Session("usb-unknown") as s, wizkit.local_port(s, PORT):
+            self.prepare(kit, "USB001 FFFF 0001 someone else's printer\n")
             w = Wizard(s, kit, "zh_CN.UTF-8")
             d = w.d
-            self.enter_usb_page(w)
+            w.enter("rbUsb", "tbsUSB")
             box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
             self.assertEqual((box["title"], box["text"]), (cn["CAPTION_8"], cn["CAPTION_25"]))
             wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
@@ -159,7 +116,7 @@ class UsbSearch(unittest.TestCase):
             self.assertEqual(log[-2:], [cn["CAPTION_35"], cn["CAPTION_25"]])
             w.shot("usb-not-found-cn", wait)
             d.press(box["hwnd"], h.IDOK)
-            self.search_over(w)
+            w.search_over()
             self.assertEqual(w.text("lblUSBPrompt"), cn["CAPTION_23"])
             self.assertEqual(d.status(w.control("StatusBar1"))[1].strip(), cn["CAPTION_24"])
             self.assertFalse(d.enabled(w.control("btnStartInstall")))

@@ -10,7 +10,7 @@ import wizkit  # noqa: E402
 
 PAGES = ["tbsWelcome", "tbsPort", "tbsNet", "tbsUSB", "tbsRs232", "tbsLpt",
          "tbsDriveNameSelect"]
-MODELS = ["ODAX-80 Receipt", "ODAX-58 Receipt", "ODAX-L4 Label"]
+MODELS = wizkit.MODELS
 START_TIMEOUT = 60
 
 
@@ -49,6 +49,29 @@ class Wizard:
 
     def wait_page(self, page):
         self.d.wait_until(lambda: self.shown_pages() == [page], what=page)
+
+    def enter(self, connection, page):
+        """From the welcome page to a connection's page, through the model page (with the
+        kit's default model) where the connection has one."""
+        self.click("btnNext")
+        self.wait_page("tbsPort")
+        self.choose(connection)
+        self.click("btnNext")
+        if connection != "rbUsb":
+            self.wait_page("tbsDriveNameSelect")
+            self.click("btnNext")
+        self.wait_page(page)
+
+    def search_over(self):
+        """Waits for the end of a USB search: the wait dialog hidden and the main window
+        usable again, the search button too. Returns the wait dialog."""
+        d = self.d
+        wait = d.find_window(pid=self.pid, name="frmWait", visible=False, timeout=20)
+        d.wait_until(lambda: not d.visible(wait), what="the wait dialog hidden")
+        d.wait_until(lambda: d.enabled(self.main), what="the main window enabled")
+        if not d.enabled(self.control("btnFindUSB")):
+            raise AssertionError("the search button stays disabled after the search")
+        return wait
 
     def buttons(self):
         """Enabled states of Previous, Next, Install."""

@@ -1,5 +1,7 @@
 """The wizard's kit for end-to-end tests: a copy of the demo kit with the program, its USB
 library and the command-recording stand-ins, sealed by the vendor tool under the same Wine."""
+import contextlib
+import functools
 import re
 import shutil
 import sys
@@ -37,8 +39,71 @@ def read_profile(data, encoding="gbk"):
     return sections
 
 
+@functools.lru_cache(maxsize=None)
 def captions(lang="EN"):
     return read_profile((h.KIT / "install.dat").read_bytes())["CAPTION_" + lang]
+
+
+def cap(n, lang="EN"):
+    """The demo kit's caption number `n`."""
+    return captions(lang).get(f"CAPTION_{n}", "")
+
+
+# Where Wine's local port monitor finds its ports: a value here is a port it lists.
+LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+MODELS = ["ODAX-80 Receipt", "ODAX-58 Receipt", "ODAX-L4 Label"]
+
+
+def port_keys(ip):
+    """The two keys of a Standard TCP/IP port; Wine keeps CurrentControlSet apart from
+    ControlSet001."""
+    return [rf"HKLM\SYSTEM\{cs}\Control\Print\Monitors\Standard TCP/IP Port\Ports\{ip}"
+            for cs in ("ControlSet001", "CurrentControlSet")]
+
+
+def reg_values(session, key):
+    """{name: (type, data)} of a key as reg.exe lists it; None when the key is missing."""
+    done = session.run("reg", ["query", key], timeout=60)
+    if done.returncode != 0:
+        return None
+    values = {}
+    for line in done.stdout.decode("utf-8", "replace").splitlines():
+        m = re.match(r"^\s{4}(.+?)\s{4}(REG_\w+)\s{4}(.*)$", line)
+        if m:
+            values[m.group(1)] = (m.group(2), m.group(3).strip())
+        m = re.match(r"^\s{4}(.+?)\s{4}(REG_SZ)\s*$", line)  # an empty string
+        if m:
+            values[m.group(1)] = (m.group(2), "")
+    return values
+
+
+@contextlib.contextmanager
+def local_port(session, port):
+    """A port that Wine's local port monitor lists, as Windows lists a USB printer's port,
+    until the block ends."""
+    added = session.run("reg", ["add", LOCAL_PORTS, "/v", port, "/t", "REG_SZ", "/d", "", "/f"],
+                        timeout=60)
+    if added.returncode != 0:
+        raise AssertionError(f"the port {port} could not be added: {added.stderr!r}")
+    try:
+        yield port
+    finally:
+        session.run("reg", ["delete", LOCAL_PORTS, "/v", port, "/f"], timeout=60)
+
+
+def commands(log):
+    """The command lines a stand-in log holds, none when there is no log."""
+    return log.read_text("utf-8").splitlines() if log.exists() else []
+
+
+def remove_queues(kit, log=None):
+    """Removes the kit's printers and drivers left by an earlier test with the stand-in's
+    delete command, then its command log (beside it, or `log`)."""
+    env = {"WIZ_COMMANDS_LOG": h.to_windows_path(log)} if log else None
+    for model in MODELS:
+        h.run_windows_program(kit / "rundll32.exe",
+                              ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit, env=env)
+    (log or kit / "commands.log").unlink(missing_ok=True)
 
 
 def make_kit(name, config=None, drop=(), seal=True):
