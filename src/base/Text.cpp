@@ -77,6 +77,24 @@ String FromAscii(std::string_view ascii) {
     return out;
 }
 
+std::string ToUtf16Le(StringView text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+String FromUtf16Le(std::string_view bytes) {
+    String out(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
 String TrimLeft(StringView text) {
     size_t b = 0;
     while (b < text.size() && text[b] <= u' ') ++b;
@@ -90,6 +108,13 @@ String TrimRight(StringView text) {
 }
 
 String Trim(StringView text) { return TrimLeft(TrimRight(text)); }
+
+String TrimSpaces(StringView text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == u' ') ++b;
+    while (e > b && text[e - 1] == u' ') --e;
+    return String(text.substr(b, e - b));
+}
 
 String UpperCase(StringView text) {
     String out(text);

@@ -32,14 +32,8 @@ public:
 
     // A text in this file's encoding. ASCII needs no code page.
     std::string Encode(StringView text) const {
+        if (wide_) return ToUtf16Le(text);
         std::string out;
-        if (wide_) {
-            for (char16_t c : text) {
-                out += static_cast<char>(c & 0xFF);
-                out += static_cast<char>(c >> 8);
-            }
-            return out;
-        }
         for (char16_t c : text) {
             if (c >= 0x80) return CodePage::Get().ToAnsi(text);
             out += static_cast<char>(c);
@@ -78,14 +72,6 @@ bool NameIs(const Units& u, std::size_t begin, std::size_t end, const std::strin
         if (FoldAscii(u.At(i)) != FoldAscii(n)) return false;
     }
     return true;
-}
-
-// Profile arguments lose their leading and trailing spaces.
-String TrimSpaces(StringView text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && text[b] == u' ') ++b;
-    while (e > b && text[e - 1] == u' ') --e;
-    return String(text.substr(b, e - b));
 }
 
 struct ScanResult {

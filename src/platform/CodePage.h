@@ -16,3 +16,11 @@ public:
     virtual String FromAnsi(std::string_view bytes) = 0;
 };
 using CodePage = Service<ICodePage>;
+
+// Text from a file or a program's output: UTF-8 or UTF-16LE when it starts with their
+// byte-order mark (which is dropped), else the ANSI code page.
+inline String DecodeMarkedText(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return FromUtf8(bytes.substr(3));
+    if (bytes.substr(0, 2) == "\xFF\xFE") return FromUtf16Le(bytes.substr(2));
+    return CodePage::Get().FromAnsi(bytes);
+}

@@ -1,14 +1,7 @@
 #include "platform/Registry.h"
 
 std::string RegSzBytes(StringView text) {
-    std::string bytes;
-    bytes.reserve((text.size() + 1) * 2);
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    bytes.append(2, '\0');
-    return bytes;
+    return ToUtf16Le(text).append(2, '\0');
 }
 
 std::string RegDwordBytes(std::uint32_t value) {

@@ -19,15 +19,6 @@
 
 namespace {
 
-String Utf16LeToString(std::string_view bytes) {
-    String out;
-    out.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return out;
-}
-
 } // namespace
 
 void CheckResult(bool b) {
@@ -38,13 +29,7 @@ void CheckResult(bool b) {
 
 String DecodeCommandOutput(std::string_view bytes) {
     if (bytes.empty()) return {};
-    String text;
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        text = FromUtf8(bytes.substr(3));
-    else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
-        text = Utf16LeToString(bytes.substr(2));
-    else
-        text = CodePage::Get().FromAnsi(bytes);
+    const String text = DecodeMarkedText(bytes);
 
     // A line list re-joined: a final line break does not make an extra empty line.
     String result;

@@ -81,20 +81,6 @@ bool LooksLikeBmp(const std::string& b) {
     return knownInfo && dataOffset >= 14 + infoSize && dataOffset <= b.size();
 }
 
-// An INF file's text: UTF-16LE or UTF-8 by their marks, else the ANSI code page.
-String InfText(const std::string& b) {
-    if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF &&
-        static_cast<unsigned char>(b[1]) == 0xFE) {
-        String text;
-        for (std::size_t i = 2; i + 1 < b.size(); i += 2)
-            text += static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
-                                          static_cast<unsigned char>(b[i + 1]) << 8);
-        return text;
-    }
-    if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0) return FromUtf8(b.substr(3));
-    return CodePage::Get().FromAnsi(b);
-}
-
 // The INF names the model when the name appears in double quotes (a model line or a string
 // of its [Strings] section), without regard to letter case.
 bool InfNamesModel(const String& upperInf, const String& model) {
@@ -278,7 +264,7 @@ private:
                     continue;
                 }
                 anyInfRead = true;
-                const String upper = UpperCase(InfText(ReadBytes(kit_.folder / relative)));
+                const String upper = UpperCase(DecodeMarkedText(ReadBytes(kit_.folder / relative)));
                 bool namesAny = false;
                 for (std::size_t m = 0; m < models_.size(); ++m) {
                     if (!InfNamesModel(upper, models_[m].name)) continue;

@@ -78,9 +78,5 @@ String EmulatedCodePage::FromAnsi(std::string_view bytes) {
         ++in;
         --left;
     }
-    String result(out.size() / 2, u'\0');
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
-                                          (static_cast<unsigned char>(out[2 * i + 1]) << 8));
-    return result;
+    return FromUtf16Le(out);
 }

@@ -79,17 +79,10 @@ bool EmulatedFiles::ReadExclusive(const String& path, std::string& bytes, std::u
         error = WindowsErrorOf(EISDIR);
         return false;
     }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            error = WindowsErrorOf(errno);
-            bytes.clear();
-            return false;
-        }
-        if (got == 0) break;
-        bytes.append(buffer, static_cast<size_t>(got));
+    if (!ReadAll(fd.get(), bytes)) {
+        error = WindowsErrorOf(errno);
+        bytes.clear();
+        return false;
     }
     error = 0;
     return true;

@@ -15,29 +15,6 @@
 
 namespace {
 
-// Section and key arguments lose their spaces at both ends (only U+0020, not tabs).
-String TrimSpaces(StringView text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && text[b] == u' ')
-        ++b;
-    while (e > b && text[e - 1] == u' ')
-        --e;
-    return String(text.substr(b, e - b));
-}
-
-bool ReadAll(int fd, std::string& bytes) {
-    bytes.clear();
-    char buffer[65536];
-    for (off_t at = 0;;) {
-        const ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        at += got;
-    }
-}
-
 // A regular file's bytes; false for a missing or unreadable file or a directory. (A pipe
 // must not block the open: it is refused like a directory.)
 bool ReadFile(const std::string& path, std::string& bytes) {

@@ -59,11 +59,7 @@ ProfileDocument::ProfileDocument(std::string bytes, ICodePage& codePage)
         start_ = 2;
         width_ = 2;
         // An odd last byte is no unit: it is not read and stays at the end on writes.
-        units_.resize((bytes_.size() - start_) / 2);
-        for (std::size_t i = 0; i < units_.size(); ++i)
-            units_[i] = static_cast<char16_t>(
-                static_cast<unsigned char>(bytes_[start_ + 2 * i]) |
-                (static_cast<unsigned char>(bytes_[start_ + 2 * i + 1]) << 8));
+        units_ = FromUtf16Le(std::string_view(bytes_).substr(start_));
     } else {
         units_.resize(bytes_.size());
         for (std::size_t i = 0; i < units_.size(); ++i)
@@ -104,14 +100,7 @@ String ProfileDocument::Decode(std::size_t begin, std::size_t end) const {
 }
 
 std::string ProfileDocument::Encode(StringView text) const {
-    if (!utf16_) return codePage_.ToAnsi(text);
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (char16_t unit : text) {
-        out += static_cast<char>(unit & 0xFF);
-        out += static_cast<char>(unit >> 8);
-    }
-    return out;
+    return utf16_ ? ToUtf16Le(text) : codePage_.ToAnsi(text);
 }
 
 void ProfileDocument::ParseLine(Line& line) const {
