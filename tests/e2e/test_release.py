@@ -5,6 +5,7 @@ The zip holds the 32-bit program and library, and this machine's Wine runs only 
 programs: the test puts the 64-bit build of the same sources in their place. Everything else
 (the sealed install.dat, pictures, driver folders) is the zip's, unchanged.
 """
+import os
 import shutil
 import subprocess
 import sys
@@ -20,9 +21,10 @@ from wizard_ui import MODELS, Wizard, library_version  # noqa: E402
 
 class Release(unittest.TestCase):
     def test_the_unpacked_zip_reaches_the_welcome_page(self):
-        made = subprocess.run(["bash", str(h.ROOT / "scripts" / "release.sh")],
-                              capture_output=True, text=True, timeout=1800)
-        self.assertEqual(made.returncode, 0, made.stdout[-2000:] + made.stderr[-2000:])
+        if not os.environ.get("WIZ_RELEASE_MADE"):  # ctest's release_package made it
+            made = subprocess.run(["bash", str(h.ROOT / "scripts" / "release.sh")],
+                                  capture_output=True, text=True, timeout=1800)
+            self.assertEqual(made.returncode, 0, made.stdout[-2000:] + made.stderr[-2000:])
         version = (h.ROOT / "VERSION").read_text().split()[0]
         name = f"ODAXPrintDrive-{version}-kit"
         where = h.scratch_dir("release")
