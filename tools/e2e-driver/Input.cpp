@@ -104,13 +104,9 @@ void Settle(HWND hwnd) {
     WaitFor([&] { return IsWindowEnabled(top) || GetLastActivePopup(top) != top; }, 1000);
 }
 
-bool IsButton(HWND hwnd) {
-    return lstrcmpiW(ClassName(hwnd).c_str(), L"Button") == 0;
-}
-
 std::string MessageClick(HWND hwnd, POINT pt, bool doubleClick) {
     if (!IsWindowEnabled(hwnd)) return "none";
-    if (IsButton(hwnd)) {
+    if (SameClass(hwnd, L"Button")) {
         // Posted: a click handler may open a modal box and would hold a sent message.
         PostMessageW(hwnd, BM_CLICK, 0, 0);
         if (doubleClick) PostMessageW(hwnd, BM_CLICK, 0, 0);

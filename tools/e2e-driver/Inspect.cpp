@@ -13,11 +13,11 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM into) {
     return TRUE;
 }
 
+} // namespace
+
 bool SameClass(HWND hwnd, const wchar_t* name) {
     return lstrcmpiW(ClassName(hwnd).c_str(), name) == 0;
 }
-
-} // namespace
 
 std::wstring WizName(HWND hwnd) {
     const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd, L"WizName")));

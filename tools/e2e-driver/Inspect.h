@@ -20,6 +20,8 @@ extern UINT g_answerTimeoutMs;
 // atom whose text is the name. Empty when the window carries none.
 std::wstring WizName(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
+// The window's class is `name`, without regard to letter case.
+bool SameClass(HWND hwnd, const wchar_t* name);
 DWORD ProcessOf(HWND hwnd);
 HWND CheckWindow(long long handle); // raises DriverError when it is not a window
 

@@ -87,10 +87,6 @@ Value Brief(HWND hwnd) {
     return v;
 }
 
-bool IsButtonClass(HWND hwnd) {
-    return lstrcmpiW(ClassName(hwnd).c_str(), L"Button") == 0;
-}
-
 HWND FindControl(HWND parent, const std::wstring& name) {
     for (HWND child : Descendants(parent))
         if (WizName(child) == name) return child;
@@ -115,7 +111,7 @@ Value DescribeMessageBox(HWND box) {
     v.Set("text", ToUtf8(Text(GetDlgItem(box, kMessageBoxTextId))));
     Value buttons = Value::MakeArray();
     for (HWND child : Descendants(box)) {
-        if (!IsButtonClass(child) || !IsWindowVisible(child)) continue;
+        if (!SameClass(child, L"Button") || !IsWindowVisible(child)) continue;
         Value b;
         b.Set("id", static_cast<long long>(GetDlgCtrlID(child)));
         b.Set("text", ToUtf8(Text(child)));
@@ -138,7 +134,7 @@ HWND ComboDropDown(HWND combo) {
     const DWORD pid = ProcessOf(combo);
     for (HWND hwnd : TopLevelWindows())
         if (ProcessOf(hwnd) == pid && IsWindowVisible(hwnd) &&
-            lstrcmpiW(ClassName(hwnd).c_str(), L"ComboLBox") == 0)
+            SameClass(hwnd, L"ComboLBox"))
             return hwnd;
     return nullptr;
 }
@@ -234,7 +230,7 @@ Value FindWindowCmd(const Value& req) {
             for (HWND hwnd : TopLevelWindows()) {
                 if (pid && ProcessOf(hwnd) != pid) continue;
                 if (visible && !IsWindowVisible(hwnd)) continue;
-                if (hasClass && lstrcmpiW(ClassName(hwnd).c_str(), cls.c_str()) != 0) continue;
+                if (hasClass && !SameClass(hwnd, cls.c_str())) continue;
                 if (hasTitle && Caption(hwnd) != title) continue;
                 if (hasName && WizName(hwnd) != name) continue;
                 found = hwnd;
@@ -277,7 +273,7 @@ Value Info(const Value& req) {
         MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
         v.Set("client", Rect(client));
     }
-    if (IsButtonClass(hwnd)) v.Set("checked", Ask(hwnd, BM_GETCHECK) == BST_CHECKED);
+    if (SameClass(hwnd, L"Button")) v.Set("checked", Ask(hwnd, BM_GETCHECK) == BST_CHECKED);
     v.Set("foreground", GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT));
     return v;
 }

@@ -139,22 +139,18 @@ private:
                            u" text of the wizard is empty");
                 continue;
             }
-            for (int n : CaptionNumbers()) {
+            auto check = [&](int n, const String& effect) {
                 const String key = u"CAPTION_" + IntToStr(n);
                 const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
-                if (present && !Trim(Value(lang.section, key)).empty()) continue;
+                if (present && !Trim(Value(lang.section, key)).empty()) return;
                 Add(LineOf(lang.section, key),
                     String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
-                        u": the wizard shows an empty " + lang.language + u" text");
-            }
-            for (int n : kCaptionsWithFallback) {
-                const String key = u"CAPTION_" + IntToStr(n);
-                const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
-                if (present && !Trim(Value(lang.section, key)).empty()) continue;
-                Add(LineOf(lang.section, key),
-                    String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
-                        u": the wizard uses its built-in " + lang.language + u" text instead");
-            }
+                        u": the wizard " + effect);
+            };
+            for (int n : CaptionNumbers())
+                check(n, String(u"shows an empty ") + lang.language + u" text");
+            for (int n : kCaptionsWithFallback)
+                check(n, String(u"uses its built-in ") + lang.language + u" text instead");
         }
     }
 
@@ -175,10 +171,10 @@ private:
                               u" is none of 0 to 3: no connection type is preselected");
             }
         }
-        const String printClass = UpperCase(Value(u"CONFIG", u"DefaultPrintClass"));
-        if (printClass != u"POS" && printClass != u"LABEL")
+        const String printClass = Value(u"CONFIG", u"DefaultPrintClass");
+        if (UpperCase(printClass) != u"POS" && UpperCase(printClass) != u"LABEL")
             Add(LineOf(u"CONFIG", u"DefaultPrintClass"),
-                u"[CONFIG] DefaultPrintClass: '" + Value(u"CONFIG", u"DefaultPrintClass") +
+                u"[CONFIG] DefaultPrintClass: '" + printClass +
                     u"' is neither POS nor Label: the label printer class is used");
     }
 

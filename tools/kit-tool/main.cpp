@@ -27,7 +27,7 @@ void Print(std::FILE* stream, const StringList& lines) {
     }
 }
 
-int Main(const StringList& args) {
+int RunCommandLine(const StringList& args) {
     kit::Command command;
     try {
         command = kit::ParseArguments(args);
@@ -63,28 +63,28 @@ int Main(const StringList& args) {
     return result.exitCode;
 }
 
+// Whatever escapes ends the tool with its message, never with an abort.
+int Main(const StringList& args) {
+    try {
+        return RunCommandLine(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "odax-kit: %s\n", e.what());
+        return kit::kFailure;
+    }
+}
+
 } // namespace
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
     StringList args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i], argv[i] + wcslen(argv[i]));
-    try {
-        return Main(args);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "odax-kit: %s\n", e.what());
-        return kit::kFailure;
-    }
+    return Main(args);
 }
 #else
 int main(int argc, char** argv) {
     StringList args;
     for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
-    try {
-        return Main(args);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "odax-kit: %s\n", e.what());
-        return kit::kFailure;
-    }
+    return Main(args);
 }
 #endif
