@@ -65,6 +65,11 @@ void FormWindow::WindowGone() {
     hwnd = nullptr;
 }
 
+void FormWindow::FitToClient() {
+    const SIZE size = WindowSizeForClient();
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 SIZE FormWindow::WindowSizeForClient() const {
     const ui::Rect& b = form.Bounds();
     RECT r{0, 0, Scale(b.width), Scale(b.height)};
@@ -87,9 +92,7 @@ void FormWindow::Create(HWND owner) {
     name_ = std::make_unique<WindowName>(hwnd, form.Name());
     if (const int actual = WindowDpi(hwnd); actual != dpi) {
         dpi = actual;
-        const SIZE scaled = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, scaled.cx, scaled.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FitToClient();
     }
     EnableWindow(hwnd, form.Enabled());
 }
@@ -138,20 +141,21 @@ void FormWindow::Center() {
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool FormWindow::ModelFocusDiffersFrom(HWND focus) const {
-    if (ui::Control* focused = form.FocusedControl())
-        if (auto* native = dynamic_cast<NativeControl*>(focused->GetPeer()))
-            return native->hwnd && native->hwnd != focus && IsWindowVisible(native->hwnd) &&
-                   IsWindowEnabled(native->hwnd);
-    return false;
-}
-
-void FormWindow::RestoreFocus() {
-    HWND target = nullptr;
+HWND FormWindow::ModelFocusWindow() const {
     if (ui::Control* focused = form.FocusedControl())
         if (auto* native = dynamic_cast<NativeControl*>(focused->GetPeer()))
             if (native->hwnd && IsWindowVisible(native->hwnd) && IsWindowEnabled(native->hwnd))
-                target = native->hwnd;
+                return native->hwnd;
+    return nullptr;
+}
+
+bool FormWindow::ModelFocusDiffersFrom(HWND focus) const {
+    const HWND wanted = ModelFocusWindow();
+    return wanted && wanted != focus;
+}
+
+void FormWindow::RestoreFocus() {
+    HWND target = ModelFocusWindow();
     if (!target) target = GetNextDlgTabItem(hwnd, nullptr, FALSE);
     if (target) SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
 }
@@ -181,12 +185,9 @@ void FormWindow::Changed(ui::Change what) {
         for (NativeControl* c : controls)
             c->Changed(ui::Change::Font);
         break;
-    case ui::Change::Bounds: {
-        const SIZE size = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    case ui::Change::Bounds:
+        FitToClient();
         break;
-    }
     default:
         break;
     }
@@ -203,9 +204,7 @@ void FormWindow::Rescale(int newDpi, const RECT* suggested) {
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
-        const SIZE size = WindowSizeForClient();
-        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FitToClient();
     }
 }
 

@@ -126,8 +126,10 @@ class FormWindow final : public ui::Peer {
     // The model's font of a control, resolved against the form's font and scaled.
     HFONT FontOf(const ui::Control& control);
     void Rescale(int newDpi, const RECT* suggested);
-    // Puts the focus where the model has it, or on the first tab stop.
+    // The window of the model's focused control while the user can focus it, else null.
+    HWND ModelFocusWindow() const;
     bool ModelFocusDiffersFrom(HWND focus) const;
+    // Puts the focus where the model has it, or on the first tab stop.
     void RestoreFocus();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void WindowGone();
@@ -140,6 +142,8 @@ class FormWindow final : public ui::Peer {
   private:
     void Center();
     SIZE WindowSizeForClient() const;
+    // The window resized (not moved) to hold the model's client size at the current DPI.
+    void FitToClient();
 
     std::unique_ptr<WindowName> name_;
     using FontKey = std::tuple<String, int, bool, bool>;
