@@ -4,6 +4,8 @@
 // window backend. Tests drive it as a user would and read what the user would see.
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <set>
@@ -130,6 +132,13 @@ inline std::int32_t USBLIB_CALL GetPrinterLibVersion(std::int32_t* v) {
     return 1;
 }
 } // namespace fakeusb
+
+// Settings text with the first `from` replaced by `to`; a test fails when `from` is missing.
+inline std::string With(std::string settings, const std::string& from, const std::string& to) {
+    const size_t at = settings.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? settings : settings.replace(at, from.size(), to);
+}
 
 struct WizardFixture {
     TempFolder kit;

@@ -28,7 +28,7 @@ std::string WithModels(const std::string& models, const std::string& printName =
     std::string s = WizardFixture::DefaultSettings();
     const size_t from = s.find("m1=");
     s.replace(from, s.find("[CAPTION_EN]") - from, models);
-    s.replace(s.find("PrintName=Model-2"), 17, "PrintName=" + printName);
+    s = With(s, "PrintName=Model-2", "PrintName=" + printName);
     return s;
 }
 } // namespace

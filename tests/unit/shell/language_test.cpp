@@ -36,8 +36,8 @@ std::string TinyJpeg(int width = 4, int height = 3) {
 
 std::string WithLogos(const std::string& cn, const std::string& en) {
     std::string s = WizardFixture::DefaultSettings();
-    s.replace(s.find("CompanyLogoCN=logo-cn.jpg"), 25, "CompanyLogoCN=" + cn);
-    s.replace(s.find("CompanyLogoEN=logo-en.bmp"), 25, "CompanyLogoEN=" + en);
+    s = With(s, "CompanyLogoCN=logo-cn.jpg", "CompanyLogoCN=" + cn);
+    s = With(s, "CompanyLogoEN=logo-en.bmp", "CompanyLogoEN=" + en);
     return s;
 }
 
@@ -140,9 +140,9 @@ TEST(Language, LogoRules) {
 
 TEST(AboutDialog, FilledFromTheSettingsInEitherLanguage) {
     std::string s = WizardFixture::DefaultSettings();
-    s.replace(s.find("[OEM]\r\n"), 7,
-              "[OEM]\r\nAddrCN=地址\r\nAddrEN=Street 1\r\nServerTel=400\r\nQQ=123\r\nWeb=w.example\r\n"
-              "Tel=\r\nFAX=555\r\nQRImageCN=qr.txt\r\nQRImageEN=qr.jpg\r\n");
+    s = With(s, "[OEM]\r\n",
+             "[OEM]\r\nAddrCN=地址\r\nAddrEN=Street 1\r\nServerTel=400\r\nQQ=123\r\nWeb=w.example\r\n"
+             "Tel=\r\nFAX=555\r\nQRImageCN=qr.txt\r\nQRImageEN=qr.jpg\r\n");
     WizardFixture w(s);
     w.kit.Write("qr.jpg", TinyJpeg());
     w.kit.Write("qr.txt", "not a picture");

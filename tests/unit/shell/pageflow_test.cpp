@@ -63,8 +63,7 @@ TEST(PageFlow, TheAddressFieldHasTheFocusOnTheNetworkPage) {
 }
 
 TEST(PageFlow, TheModelPageNeedsAMarkedModelAndTakesTheFirst) {
-    WizardFixture w(WizardFixture::DefaultSettings().replace(
-        WizardFixture::DefaultSettings().find("PrintName=Model-2"), 17, "PrintName="));
+    WizardFixture w(With(WizardFixture::DefaultSettings(), "PrintName=Model-2", "PrintName="));
     w.Start();
     w.Click(frmMain->btnNext);
     w.Click(frmMain->btnNext);
@@ -99,7 +98,7 @@ TEST(PageFlow, ChangingTheConnectionOnItsPageChangesTheRoute) {
 TEST(PageFlow, EnteringTheUsbPageSearchesOnlyWhenAskedTo) {
     for (const char* autoInstall : {"1", "0", "2"}) {
         std::string s = WizardFixture::DefaultSettings();
-        s.replace(s.find("USBPortAutoInstall=0"), 20, std::string("USBPortAutoInstall=") + autoInstall);
+        s = With(s, "USBPortAutoInstall=0", std::string("USBPortAutoInstall=") + autoInstall);
         WizardFixture w(s);
         w.Start();
         w.Click(frmMain->btnNext);
@@ -116,7 +115,7 @@ TEST(PageFlow, EnteringTheUsbPageSearchesOnlyWhenAskedTo) {
 TEST(PageFlow, UnconvertibleSwitchesStopTheirStep) {
     {
         std::string s = WizardFixture::DefaultSettings();
-        s.replace(s.find("USBPortSelect=1"), 15, "USBPortSelect=");
+        s = With(s, "USBPortSelect=1", "USBPortSelect=");
         WizardFixture w(s);
         w.Start();
         w.Click(frmMain->btnNext);
@@ -128,7 +127,7 @@ TEST(PageFlow, UnconvertibleSwitchesStopTheirStep) {
     }
     {
         std::string s = WizardFixture::DefaultSettings();
-        s.replace(s.find("USBPortAutoInstall=0"), 20, "USBPortAutoInstall=on");
+        s = With(s, "USBPortAutoInstall=0", "USBPortAutoInstall=on");
         WizardFixture w(s);
         w.Start();
         w.Click(frmMain->btnNext);

@@ -12,12 +12,6 @@ const String kIntegrityEN =
     u"The validation of the configuration file failed. The file may have been illegally "
     u"modified, and the installation tool will be forced to exit!";
 
-std::string With(std::string settings, const std::string& from, const std::string& to) {
-    const size_t at = settings.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return settings.replace(at, from.size(), to);
-}
-
 } // namespace
 
 TEST(StartUp, ReachesTheWelcomePageWithTheSettingsApplied) {

@@ -7,8 +7,8 @@ namespace {
 
 std::string Settings(const std::string& printName, const std::string& modelWindow) {
     std::string s = WizardFixture::DefaultSettings();
-    s.replace(s.find("PrintName=Model-2"), 17, "PrintName=" + printName);
-    s.replace(s.find("USBModelWindow=1"), 16, "USBModelWindow=" + modelWindow);
+    s = With(s, "PrintName=Model-2", "PrintName=" + printName);
+    s = With(s, "USBModelWindow=1", "USBModelWindow=" + modelWindow);
     return s;
 }
 
