@@ -79,25 +79,30 @@ Bitmap DecodeJpeg(const std::string& bytes) {
     return out;
 }
 
-Bitmap LoadPictureFile(const String& path) {
+std::optional<PictureFormat> PictureFormatOf(const String& path) {
     const String ext = Extension(path);
+    if (ext == u"jpg" || ext == u"jpeg") return PictureFormat{true, PictureKind::Bmp};
+    if (ext == u"bmp") return PictureFormat{false, PictureKind::Bmp};
+    if (ext == u"ico") return PictureFormat{false, PictureKind::Icon};
+    if (ext == u"wmf") return PictureFormat{false, PictureKind::Wmf};
+    if (ext == u"emf") return PictureFormat{false, PictureKind::Emf};
+    if (ext == u"tif" || ext == u"tiff") return PictureFormat{false, PictureKind::Tiff};
+    return std::nullopt;
+}
+
+Bitmap LoadPictureFile(const String& path) {
     if (path.empty() || !Files::Get().FileExists(path))
         throw Exception(u"Picture file not found: " + path);
-    if (ext == u"jpg" || ext == u"jpeg") {
+    const std::optional<PictureFormat> format = PictureFormatOf(path);
+    if (!format) throw Exception(u"Unknown picture file extension (." + Extension(path) + u")");
+    if (format->jpeg) {
         std::string bytes;
         std::uint32_t error = 0;
         if (!Files::Get().ReadExclusive(path, bytes, error))
             throw Exception(u"Cannot read picture file " + path);
         return DecodeJpeg(bytes);
     }
-    PictureKind kind;
-    if (ext == u"bmp") kind = PictureKind::Bmp;
-    else if (ext == u"ico") kind = PictureKind::Icon;
-    else if (ext == u"wmf") kind = PictureKind::Wmf;
-    else if (ext == u"emf") kind = PictureKind::Emf;
-    else if (ext == u"tif" || ext == u"tiff") kind = PictureKind::Tiff;
-    else throw Exception(u"Unknown picture file extension (." + ext + u")");
-    return Pictures::Get().Decode(path, kind);
+    return Pictures::Get().Decode(path, format->kind);
 }
 
 } // namespace ui

@@ -10,6 +10,7 @@
 #include "install/PrintModel.h"
 #include "kit-tool/KitTool.h"
 #include "platform/CodePage.h"
+#include "ui/PictureFile.h"
 
 namespace fs = std::filesystem;
 
@@ -47,8 +48,6 @@ const Switch kSwitches[] = {
 
 const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
                                         u"QRImageEN"};
-const char16_t* const kPictureExtensions[] = {u"bmp", u"ico", u"wmf", u"emf",
-                                              u"tif", u"tiff", u"jpg", u"jpeg"};
 
 bool IsUpperHex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
 
@@ -301,14 +300,10 @@ private:
                 if (c == u'\\') c = u'/';
 #endif
             const fs::path relative = PathOf(portable);
-            String extension = TextOf(relative.extension());
-            if (!extension.empty()) extension.erase(0, 1);
-            extension = LowerCase(extension);
-            bool known = false;
-            for (const char16_t* e : kPictureExtensions) known = known || extension == e;
+            const std::optional<ui::PictureFormat> format = ui::PictureFormatOf(portable);
             const String hidden = qr ? u"both pictures of the About dialog are hidden"
                                      : u"the picture is hidden";
-            if (!known) {
+            if (!format) {
                 Add(at, where + u" '" + value +
                             u"': the wizard decodes only bmp, ico, wmf, emf, tif, tiff, jpg and "
                             u"jpeg pictures; " + hidden);
@@ -320,9 +315,9 @@ private:
                 continue;
             }
             const std::string picture = ReadBytes(kit_.folder / relative);
-            if ((extension == u"jpg" || extension == u"jpeg") && !LooksLikeJpeg(picture))
+            if (format->jpeg && !LooksLikeJpeg(picture))
                 Add(at, where + u" '" + value + u"' is not a JPEG file: " + hidden);
-            if (extension == u"bmp" && !LooksLikeBmp(picture))
+            if (!format->jpeg && format->kind == PictureKind::Bmp && !LooksLikeBmp(picture))
                 Add(at, where + u" '" + value + u"' is not a BMP file: " + hidden);
         }
     }
