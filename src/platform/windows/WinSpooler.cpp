@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "platform/Libraries.h"
 #include "platform/Spooler.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
@@ -56,27 +55,9 @@ private:
     std::uint32_t lastError_ = 0;
 };
 
-class WinLibraries final : public ILibraries {
-public:
-    void* Load(const String& path) override {
-        HMODULE module = LoadLibraryW(Wide(path));
-        // A handle below 32 is a failure code of old Windows, not a module.
-        if (reinterpret_cast<UINT_PTR>(module) < 32) return nullptr;
-        return module;
-    }
-    void* Symbol(void* module, const char* name) override {
-        return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
-    }
-};
-
 } // namespace
 
 ISpooler& WindowsSpooler() {
     static WinSpooler instance;
-    return instance;
-}
-
-ILibraries& WindowsLibraries() {
-    static WinLibraries instance;
     return instance;
 }
