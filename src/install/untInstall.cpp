@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
 #include "platform/Spooler.h"
+#include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "shell/untMain.h"
@@ -37,15 +38,18 @@ String CaptionOrBuiltIn(const BuiltInCaption& caption) {
     return OSLanguage == TOSLanguage::CN ? caption.cn : caption.en;
 }
 
+// The local computer's driver (no /c), for the architecture of the system's spooler, whatever
+// the program's own.
 String DeleteCommand(const String& name) {
-    return u"rundll32 printui.dll,PrintUIEntry /dd /c\\\\machine /m \"" + name +
-           u"\" /h \"x86\" /v \"Type 3 - User Mode\" ";
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dd /m \"" + name + u"\" /h \"" +
+           ArchitectureName(SystemInfo::Get().SystemArchitecture()) +
+           u"\" /v \"Type 3 - User Mode\" ";
 }
 
 String InstallCommand(const String& name, const String& folder, const String& lang,
                       const String& inf, const String& port) {
-    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + folder + lang +
-           u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" +
+           folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
 }
 
 namespace {
@@ -203,7 +207,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
             if (printer != setup.PrintName) continue;
             if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
                     mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
-                RunDOS(u"net start spooler");
+                RunSpoolerCommand(SpoolerAction::Start);
                 WaitTime(1000);
                 Pump();
                 RequireUnquoted({&setup.PrintName});
@@ -227,7 +231,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     // The spooler and the printer-setup command.
     report(CaptionText(u"Caption_49"));
     Pump();
-    RunDOS(u"net start spooler");
+    RunSpoolerCommand(SpoolerAction::Start);
     report(CaptionText(u"Caption_52"));
     Pump();
     report(CaptionText(u"Caption_53"));

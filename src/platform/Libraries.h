@@ -2,13 +2,27 @@
 #include "base/Text.h"
 #include "platform/Service.h"
 
-// Loading a library and finding its entry points by name.
+// Loading a library and finding its entry points by name. A library is named either by its
+// full path or as one of the system's, which only the system folder may supply: the system
+// would look a bare or relative name up in the program's and the working folder too, where
+// anyone who can write there could plant a library that then runs with our rights.
 class ILibraries {
 public:
     virtual ~ILibraries() = default;
-    // The module, or nullptr when it cannot be loaded. Loaded modules stay loaded.
-    virtual void* Load(const String& path) = 0;
+    // The module at a full path (IsFullPath), or nullptr when it cannot be loaded. Any other
+    // name is refused without a look at the disk. Loaded modules stay loaded.
+    virtual void* Load(const String& fullPath) = 0;
+    // One of the system's libraries by its file name (IsLibraryFileName), from the system
+    // folder only; nullptr when it is not there or the name is not a plain file name.
+    virtual void* LoadSystem(const String& fileName) = 0;
     // The entry point, or nullptr when the module has none of that name.
     virtual void* Symbol(void* module, const char* name) = 0;
 };
 using Libraries = Service<ILibraries>;
+
+// A drive path ("C:\kit\x.dll") or a network path ("\\server\share\x.dll"); not a name the
+// system would complete from a current folder ("x.dll", ".\x.dll", "C:x.dll", "\x.dll"), and
+// without a ".." that leaves the folder it names.
+bool IsFullPath(StringView path);
+// A file name without any folder or drive in it.
+bool IsLibraryFileName(StringView name);

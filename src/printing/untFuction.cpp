@@ -14,6 +14,7 @@
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
+#include "printing/SystemCommands.h"
 #include "shell/untLanguages.h"
 #include "ui/Controls.h"
 
@@ -52,9 +53,15 @@ String DecodeCommandOutput(std::string_view bytes) {
     return result;
 }
 
-String RunDOS(const String& CommandLine) {
+String RunDOS(const String& CommandLine, std::uint32_t timeLimitMs) {
     std::string output;
-    CheckResult(Processes::Get().RunHidden(CommandLine, output));
+    IProcesses& processes = Processes::Get();
+    if (!processes.RunHidden(CommandLine, output, timeLimitMs)) {
+        // The system's text alone would not say which command did not end.
+        if (processes.LastError() == kErrorTimeout)
+            throw EOSError(SysErrorMessage(kErrorTimeout) + u": " + CommandLine, kErrorTimeout);
+        CheckResult(false);
+    }
     return DecodeCommandOutput(output);
 }
 
@@ -215,7 +222,7 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
             pump();
             bar.StepIt();
             // The keys are written even when the spooler did not stop.
-            RunDOS(u"net stop spooler");
+            RunSpoolerCommand(SpoolerAction::Stop);
             pump();
             log(caption(u"CAPTION_57"));
             bar.StepIt();
@@ -242,7 +249,7 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
 
             stage = Stage::Finishing;
             reg.Release();
-            RunDOS(u"net start spooler");
+            RunSpoolerCommand(SpoolerAction::Start);
             log(caption(u"CAPTION_59") + NewIP + caption(u"CAPTION_60"));
             bar.SetPosition(bar.Max());
             WaitTime(2000);
@@ -255,7 +262,7 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
         } catch (const ERegistryException&) {
             // A: what was written stays; nothing is rolled back.
             if (stage == Stage::SecondKey) wait.BitBtn1->SetEnabled(true);
-            RunDOS(u"net start spooler");
+            RunSpoolerCommand(SpoolerAction::Start);
             pump();
             WaitTime(2000);
             wait.BitBtn1->SetEnabled(true);
@@ -265,7 +272,7 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
     } catch (const std::exception&) {
         // B, also when the restart of path A or of the normal end could not be started: one
         // more try; if that cannot be started either, the caller hears of it.
-        RunDOS(u"net start spooler");
+        RunSpoolerCommand(SpoolerAction::Start);
         WaitTime(2000);
         pump();
         reg.Release();

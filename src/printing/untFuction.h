@@ -4,11 +4,14 @@
 #include <string_view>
 
 #include "base/Text.h"
+#include "platform/Processes.h"
 
 // Runs a console command hidden, waits until it has ended and returns what it printed,
-// each line followed by CR LF. Raises EOSError with the system's text when the pipe or the
-// process cannot be created. The command line reaches the system as UTF-16.
-String RunDOS(const String& CommandLine);
+// each line followed by CR LF; the windows keep being served meanwhile. Raises EOSError with
+// the system's text when the pipe or the process cannot be created, and when the command was
+// still running after `timeLimitMs` and had to be ended (then naming the command). The
+// command line reaches the system as UTF-16.
+String RunDOS(const String& CommandLine, std::uint32_t timeLimitMs = kNoTimeLimit);
 
 // Raises EOSError with the system's text for the last error code when `b` is false.
 void CheckResult(bool b);

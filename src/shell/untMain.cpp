@@ -6,6 +6,7 @@
 #include "dialogs/untAbout.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
+#include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "shell/MainLayout.h"
 #include "ui/Dispatch.h"
@@ -171,7 +172,7 @@ void TfrmMain::FormCreate(ui::Control*) {
     SetEnabled(false);
     MessagePump::Get().ProcessMessages();
     try {
-        RunDOS(u"net start spooler");
+        RunSpoolerCommand(SpoolerAction::Start);
     } catch (const Exception& e) {
         // The window set-up does not depend on the spooler command; say why it failed.
         ui::ShowStandardErrorBox(e.Message());

@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "platform/Libraries.h"
+#include "printing/untFuction.h"
 
 TGetPrinterStatus Fuc_GetPrinterUSBStatus = nullptr;
 TOpenPrinterPort fuc_OpenPrinterUSBPort = nullptr;
@@ -15,7 +16,12 @@ TGetPrinterVIDList Fuc_GetPrinterVIDList = nullptr;
 
 namespace {
 
-const String kLibraryFile = u".\\USBPrinterlibary.dll";
+// Beside the program, by its full path: a relative name would also be looked up in folders the
+// program does not choose.
+String LibraryPath() {
+    const String folder = ExtractFilePath(Files::Get().ModuleFileName());
+    return folder.empty() ? String() : folder + u"USBPrinterlibary.dll";
+}
 
 template <class F> void Bind(void* module, const char* name, F& target) {
     target = reinterpret_cast<F>(Libraries::Get().Symbol(module, name));
@@ -23,11 +29,14 @@ template <class F> void Bind(void* module, const char* name, F& target) {
 
 } // namespace
 
-bool CheckDLLFile() { return Files::Get().FileExists(kLibraryFile); }
+bool CheckDLLFile() {
+    const String path = LibraryPath();
+    return !path.empty() && Files::Get().FileExists(path);
+}
 
 bool initUsbDLL() {
     if (!CheckDLLFile()) return false;
-    void* module = Libraries::Get().Load(kLibraryFile);
+    void* module = Libraries::Get().Load(LibraryPath());
     if (!module) return false;
     Bind(module, "GetPrinterStatus", Fuc_GetPrinterUSBStatus);
     Bind(module, "OpenPrinterPort", fuc_OpenPrinterUSBPort);

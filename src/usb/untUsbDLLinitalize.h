@@ -30,7 +30,7 @@ extern TGetUSBPortNameList Fuc_GetUSBPortNameList;
 extern TGetPrinterLibVersion Fuc_GetPrinterLibVersion;
 extern TGetPrinterVIDList Fuc_GetPrinterVIDList;
 
-// True when ".\USBPrinterlibary.dll" exists.
+// True when USBPrinterlibary.dll exists in the program's folder.
 bool CheckDLLFile();
 // Loads the library and binds every entry point it has; false when it is missing or cannot
 // be loaded. A missing entry point stays unset without failing.

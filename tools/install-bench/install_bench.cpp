@@ -48,9 +48,10 @@ class TimedProcesses final : public IProcesses {
     explicit TimedProcesses(IProcesses& inner) : inner_(inner) {}
     double spentMs = 0;
     int count = 0;
-    bool RunHidden(const String& commandLine, std::string& output) override {
+    bool RunHidden(const String& commandLine, std::string& output,
+                   std::uint32_t timeLimitMs) override {
         const double start = NowMs();
-        const bool ok = inner_.RunHidden(commandLine, output);
+        const bool ok = inner_.RunHidden(commandLine, output, timeLimitMs);
         spentMs += NowMs() - start;
         ++count;
         return ok;

@@ -1,29 +1,79 @@
 #include <windows.h>
 
-#include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/Processes.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WinServices.h"
 
+// RtlGenRandom, exported by advapi32 under this name; <ntsecapi.h> clashes with our names.
+extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
+
 namespace {
+
+// A DACL that admits the user of our own token and no one else: the output pipe is opened by
+// name, and nobody else needs to read or write what our elevated commands print.
+class OnlyOurUser {
+  public:
+    bool Build() {
+        Handle token;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+        user_.resize(size);
+        if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user_.data(), size, &size))
+            return false;
+        PSID sid = reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid;
+        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
+        acl_.resize(aclSize);
+        PACL acl = reinterpret_cast<PACL>(acl_.data());
+        if (!InitializeAcl(acl, aclSize, ACL_REVISION) ||
+            !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sid) ||
+            !InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE))
+            return false;
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+        return true;
+    }
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+  private:
+    std::vector<DWORD> user_; // DWORD elements keep the SID and the ACL aligned
+    std::vector<DWORD> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// A name nobody can know in advance: no other process can take it before us (which would make
+// the run fail) or connect to our pipe before the command's end does and feed us its output.
+bool UnpredictablePipeName(std::wstring& name) {
+    unsigned char random[16];
+    if (!SystemFunction036(random, sizeof random)) return false;
+    name = L"\\\\.\\pipe\\odax-rundos-";
+    const wchar_t* digits = L"0123456789abcdef";
+    for (unsigned char b : random) {
+        name += digits[b >> 4];
+        name += digits[b & 15];
+    }
+    return true;
+}
 
 // The child writes into an inheritable pipe end; our end is overlapped so that the
 // output is drained while we wait for the child, and a command that prints more than
 // the pipe holds cannot stall.
 bool MakeOutputPipe(Handle& readEnd, Handle& writeEnd) {
-    static std::atomic<unsigned> serial{0};
-    wchar_t name[96];
-    wsprintfW(name, L"\\\\.\\pipe\\odax-rundos-%lu-%lu", GetCurrentProcessId(),
-              static_cast<unsigned long>(++serial));
-    readEnd.reset(CreateNamedPipeW(name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED |
-                                             FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 64 * 1024, 0, nullptr));
+    std::wstring name;
+    OnlyOurUser access;
+    if (!UnpredictablePipeName(name) || !access.Build()) return false;
+    readEnd.reset(CreateNamedPipeW(
+        name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 64 * 1024, 0,
+        access.attributes()));
     if (!readEnd) return false;
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    writeEnd.reset(CreateFileW(name, GENERIC_WRITE, 0, &sa, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    writeEnd.reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, &inherited, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(writeEnd);
 }
 
@@ -100,7 +150,8 @@ private:
 
 class WinProcesses final : public IProcesses {
 public:
-    bool RunHidden(const String& commandLine, std::string& output) override {
+    bool RunHidden(const String& commandLine, std::string& output,
+                   std::uint32_t timeLimitMs) override {
         output.clear();
         Handle readEnd, writeEnd;
         if (!MakeOutputPipe(readEnd, writeEnd)) return Fail();
@@ -119,24 +170,38 @@ public:
             return Fail();
         Handle process(pi.hProcess), thread(pi.hThread);
         writeEnd.reset();
+        const DWORD started = GetTickCount();
 
         PipeReader reader(readEnd.get(), output);
-        if (!reader.ok()) {
-            WaitForSingleObject(process.get(), INFINITE);
-            return true;
-        }
-        reader.Start();
+        if (reader.ok()) reader.Start();
         for (;;) {
+            DWORD wait = INFINITE;
+            if (timeLimitMs != kNoTimeLimit) {
+                const DWORD elapsed = GetTickCount() - started;
+                if (elapsed >= timeLimitMs) return EndAtLimit(process.get());
+                wait = timeLimitMs - elapsed;
+            }
             HANDLE waits[2] = {process.get(), reader.event()};
-            const DWORD r = WaitForMultipleObjects(reader.pending() ? 2 : 1, waits, FALSE, INFINITE);
-            if (r == WAIT_OBJECT_0 + 1) {
+            const DWORD count = reader.ok() && reader.pending() ? 2 : 1;
+            // Once a quit request has been taken from the queue the pump takes no more, so
+            // the messages left would end every wait at once.
+            const bool pumping = !QuitRequested();
+            const DWORD r = pumping ? MsgWaitForMultipleObjectsEx(count, waits, wait, QS_ALLINPUT,
+                                                                  MWMO_INPUTAVAILABLE)
+                                    : WaitForMultipleObjects(count, waits, FALSE, wait);
+            if (r == WAIT_OBJECT_0) break; // the child has ended
+            if (r == WAIT_OBJECT_0 + 1 && count == 2) {
                 reader.Completed();
                 reader.Start();
-            } else {
-                break; // the child has ended (or the wait itself failed)
+            } else if (pumping && r == WAIT_OBJECT_0 + count) {
+                // The windows stay painted and answer while the command runs, through the
+                // same filter and quit handling as every other pump.
+                WindowsMessagePump().ProcessMessages();
+            } else if (r != WAIT_TIMEOUT) {
+                break; // the wait itself failed
             }
         }
-        reader.Finish();
+        if (reader.ok()) reader.Finish();
         return true;
     }
 
@@ -157,6 +222,13 @@ public:
 private:
     bool Fail() {
         lastError_ = GetLastError();
+        return false;
+    }
+    // A command past its time limit is ended and counts as failed; what it printed is dropped.
+    bool EndAtLimit(HANDLE process) {
+        TerminateProcess(process, kErrorTimeout);
+        WaitForSingleObject(process, 5000);
+        lastError_ = kErrorTimeout;
         return false;
     }
     std::uint32_t lastError_ = 0;

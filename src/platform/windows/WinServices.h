@@ -5,14 +5,15 @@
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
-#include "platform/MessagePump.h"
-#include "platform/Processes.h"
 #include "platform/Libraries.h"
 #include "platform/Locale.h"
+#include "platform/MessagePump.h"
 #include "platform/Pictures.h"
-#include "platform/Spooler.h"
+#include "platform/Processes.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/Spooler.h"
+#include "platform/SystemInfo.h"
 
 IProcesses& WindowsProcesses();
 ISpooler& WindowsSpooler();
@@ -24,6 +25,11 @@ ICodePage& WindowsCodePage();
 IProfile& WindowsProfile();
 IFiles& WindowsFiles();
 IRegistry& WindowsRegistry();
+ISystemInfo& WindowsSystemInfo();
+
+// One of the system's libraries by its file name, from the system folder only; nullptr when it
+// cannot be loaded. The window backend's optional libraries are loaded through it too.
+HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
 // The pump hands every message to this filter first (keyboard navigation of the window
 // backend); a true result means the message was handled there.

@@ -14,4 +14,5 @@ void InstallWindowsServices() {
     Registry::Install(&WindowsRegistry());
     Locale::Install(&WindowsLocale());
     Pictures::Install(&WindowsPictures());
+    SystemInfo::Install(&WindowsSystemInfo());
 }

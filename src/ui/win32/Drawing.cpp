@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/windows/WinServices.h"
 #include "ui/win32/NativeWindows.h"
 
 namespace win32ui {
@@ -13,7 +14,7 @@ namespace {
 // check boxes fall back to the classic frame control.
 class Themes {
   public:
-    Themes() : module_(LoadLibraryW(L"uxtheme.dll")) {
+    Themes() : module_(LoadSystemLibrary(L"uxtheme.dll")) {
         if (!module_) return;
         open_ = ProcAddress<Open>(module_.get(), "OpenThemeData");
         close_ = ProcAddress<Close>(module_.get(), "CloseThemeData");

@@ -1,5 +1,7 @@
 #pragma once
 // Fakes of the platform services that record what the code under test did.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -11,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/SystemInfo.h"
 #include "platform/emulated/EmulatedCodePage.h"
 
 // A clock whose tick count advances by a fixed step at every read, from a chosen start.
@@ -45,21 +48,33 @@ public:
         bool started = true;
         std::string output;
         std::uint32_t error = 0;
+        bool neverEnds = false; // runs until it is ended at its time limit
     };
     std::vector<String> commands;
+    std::vector<std::uint32_t> timeLimits; // of each command, in order
     std::map<String, Result> scripted; // by command line; others print nothing
-    std::map<std::uint32_t, String> texts{{2, u"The system cannot find the file specified.\r\n"}};
+    std::map<std::uint32_t, String> texts{
+        {2, u"The system cannot find the file specified.\r\n"},
+        {kErrorTimeout, u"This operation returned because the timeout period expired.\r\n"}};
     std::uint32_t lastError = 0;
     std::function<void(const String&)> onRun; // what a command does to the world, if anything
 
-    bool RunHidden(const String& commandLine, std::string& output) override {
+    bool RunHidden(const String& commandLine, std::string& output,
+                   std::uint32_t timeLimitMs) override {
         commands.push_back(commandLine);
+        timeLimits.push_back(timeLimitMs);
         auto it = scripted.find(commandLine);
         if (it != scripted.end() && !it->second.started) {
             lastError = it->second.error;
             return false;
         }
         if (onRun) onRun(commandLine);
+        if (it != scripted.end() && it->second.neverEnds) {
+            // The real runner would wait here for ever.
+            EXPECT_NE(timeLimitMs, kNoTimeLimit) << "no time limit for " << ToUtf8(commandLine);
+            lastError = kErrorTimeout;
+            return false;
+        }
         output = it == scripted.end() ? std::string() : it->second.output;
         return true;
     }
@@ -69,6 +84,24 @@ public:
         return it == texts.end() ? String() : it->second;
     }
 };
+
+// A Windows in C:\Windows; by default the shipped 32-bit program on 64-bit Windows.
+class FakeSystemInfo final : public ISystemInfo {
+  public:
+    String systemFolder = u"C:\\Windows\\system32";
+    String windowsFolder = u"C:\\Windows";
+    Architecture system = Architecture::X64;
+    Architecture process = Architecture::X86;
+    String SystemFolder() override { return systemFolder; }
+    String WindowsFolder() override { return windowsFolder; }
+    Architecture SystemArchitecture() override { return system; }
+    Architecture ProcessArchitecture() override { return process; }
+};
+
+// The system commands as the wizard runs them on FakeSystemInfo's default Windows.
+inline const String kNetStartSpooler = u"\"C:\\Windows\\system32\\net.exe\" start spooler";
+inline const String kNetStopSpooler = u"\"C:\\Windows\\system32\\net.exe\" stop spooler";
+inline const String kRundll32 = u"\"C:\\Windows\\Sysnative\\rundll32.exe\"";
 
 // Installs a full set of fakes for one test; each can be reached and scripted.
 struct FakeSystem {
@@ -80,4 +113,6 @@ struct FakeSystem {
     ScopedService<IMessagePump> s2{pump};
     ScopedService<IProcesses> s3{processes};
     ScopedService<ICodePage> s4{codePage};
+    FakeSystemInfo systemInfo;
+    ScopedService<ISystemInfo> s5{systemInfo};
 };

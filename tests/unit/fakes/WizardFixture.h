@@ -65,15 +65,23 @@ public:
     }
 };
 
-// The USB library as the wizard binds it: entry points by name, some may be missing.
+// The USB library as the wizard binds it: entry points by name, some may be missing. Names
+// are refused as the real service refuses them; every name asked for is kept.
 class FakeLibraries final : public ILibraries {
 public:
     std::map<std::string, void*> symbols;
     bool loadable = true;
     int loads = 0;
-    void* Load(const String&) override {
+    std::vector<String> paths;       // asked for with Load
+    std::vector<String> systemNames; // asked for with LoadSystem
+    void* Load(const String& path) override {
         ++loads;
-        return loadable ? this : nullptr;
+        paths.push_back(path);
+        return loadable && IsFullPath(path) ? this : nullptr;
+    }
+    void* LoadSystem(const String& name) override {
+        systemNames.push_back(name);
+        return IsLibraryFileName(name) ? this : nullptr;
     }
     void* Symbol(void*, const char* name) override {
         auto it = symbols.find(name);
@@ -102,14 +110,19 @@ public:
     }
 };
 
-// The real Linux files, with the program living in C:\Setup.
+// The real Linux files, with the program living in C:\Setup unless a test moves it: its folder
+// is the kit folder, which is also the working folder of the tests.
 class KitFiles final : public IFiles {
 public:
     EmulatedFiles real;
     String module = u"C:\\Setup\\ODAXPrintDrive.exe";
-    bool FileExists(const String& p) override { return real.FileExists(p); }
+    bool FileExists(const String& p) override { return real.FileExists(InKit(p)); }
     bool ReadExclusive(const String& p, std::string& b, std::uint32_t& e) override {
-        return real.ReadExclusive(p, b, e);
+        return real.ReadExclusive(InKit(p), b, e);
+    }
+    String InKit(const String& p) const {
+        const size_t folder = module.find_last_of(u'\\') + 1;
+        return p.compare(0, folder, module, 0, folder) == 0 ? u".\\" + p.substr(folder) : p;
     }
     String FullPath(const String& p) override { return real.FullPath(p); }
     String ModuleFileName() override { return module; }

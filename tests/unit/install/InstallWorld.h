@@ -65,7 +65,7 @@ struct InstallWorld : WizardFixture {
 
         sys.processes.onRun = [this](const String& cmd) {
             writesAtRun.push_back(registry.writes.size());
-            const String install = u"rundll32 printui.dll,PrintUIEntry /if /b \"";
+            const String install = kRundll32 + u" printui.dll,PrintUIEntry /if /b \"";
             if (installCreatesPrinter && StartsWith(cmd, install)) {
                 const size_t end = cmd.find(u'"', install.size());
                 spooler.printers.push_back(cmd.substr(install.size(), end - install.size()));

@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "install/InstallWorld.h"
 #include "install/untInstall.h"
+#include "printing/SystemCommands.h"
 #include "ui/Dispatch.h"
 
 namespace {
@@ -11,8 +12,8 @@ const String kName = InstallWorld::kModel;
 
 String Install(const String& port, const String& inf = InstallWorld::kPosInf,
                const String& name = kName) {
-    return u"rundll32 printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + inf + u"\" /r \"" +
-           port + u"\" /m \"" + name + u"\"";
+    return kRundll32 + u" printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" + inf +
+           u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
 }
 
 // What the wait dialog shows for a run without a port creation.
@@ -35,16 +36,15 @@ TEST(InstallRun, NetworkInstallCreatesThePortThenInstallsOnIt) {
     ASSERT_EQ(w.main->meText->Text(), u"192.168.1  .100");
     bool lockedDuringInstall = false;
     w.duringRun = [&](const String& cmd) {
-        if (StartsWith(cmd, u"rundll32"))
+        if (StartsWith(cmd, kRundll32))
             lockedDuringInstall = !w.main->Enabled() && !w.main->btnStartInstall->Enabled() &&
                                   !w.wait->BitBtn1->Enabled() && w.wait->Visible();
     };
 
     w.RunInstall();
 
-    EXPECT_EQ(w.sys.processes.commands,
-              (StringList{u"net stop spooler", u"net start spooler", u"net start spooler",
-                          Install(u"192.168.1.100")}));
+    EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler,
+                                                    kNetStartSpooler, Install(u"192.168.1.100")}));
     EXPECT_EQ(w.registry.writes.size(), 20u);
     EXPECT_TRUE(lockedDuringInstall);
     // The port creation clears the log: the run's first two lines are gone.
@@ -84,7 +84,7 @@ TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
         PrintSetupInfo.PrintPort = u"COM7";
         w.OnPortPage(c.page, static_cast<ui::ComboBox*>(w.main->FindControl(c.list)), c.ports);
         w.RunInstall();
-        EXPECT_EQ(w.sys.processes.commands, (StringList{u"net start spooler", Install(c.port)}));
+        EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStartSpooler, Install(c.port)}));
         EXPECT_EQ(PrintSetupInfo.PrintPort, c.port);
         EXPECT_EQ(w.Log(), RunLog());
         EXPECT_EQ(w.Boxes(), (StringList{En(42) + u"|" + En(44), En(8) + u"|" + En(43)}));
@@ -116,7 +116,7 @@ TEST(InstallRun, AnExistingPortIsOfferedYesEndsTheRunNoUsesIt) {
             EXPECT_EQ(w.Log(), (StringList{En(47), En(30)}));
         } else {
             EXPECT_EQ(w.sys.processes.commands,
-                      (StringList{u"net start spooler", Install(u"192.168.1.100")}));
+                      (StringList{kNetStartSpooler, Install(u"192.168.1.100")}));
             StringList log = RunLog();
             log.insert(log.begin() + 1, En(30));
             EXPECT_EQ(w.Log(), log);
@@ -150,7 +150,7 @@ TEST(InstallRun, AFailedPortCreationIsReportedAndNothingIsInstalled) {
     w.OnNetPage(u"192.168.1.100");
     w.registry.refuseWrite = 5;
     w.RunInstall();
-    EXPECT_EQ(w.sys.processes.commands, (StringList{u"net stop spooler", u"net start spooler"}));
+    EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
     EXPECT_EQ(w.Log().back(), En(71));
     EXPECT_EQ(w.Status(), En(71));
     EXPECT_EQ(w.Boxes(), StringList{En(33) + u"|" + En(71) + En(72)});
@@ -161,8 +161,8 @@ TEST(InstallRun, AFailedPortCreationIsReportedAndNothingIsInstalled) {
 }
 
 TEST(InstallRun, AnInstalledPrinterOfTheSameNameIsOfferedForRemoval) {
-    const String remove = u"rundll32 printui.dll,PrintUIEntry /dd /c\\\\machine /m \"" + kName +
-                          u"\" /h \"x86\" /v \"Type 3 - User Mode\" ";
+    const String remove = kRundll32 + u" printui.dll,PrintUIEntry /dd /m \"" + kName +
+                          u"\" /h \"x64\" /v \"Type 3 - User Mode\" ";
     struct Case {
         const char16_t* listed;
         int answer;
@@ -182,15 +182,34 @@ TEST(InstallRun, AnInstalledPrinterOfTheSameNameIsOfferedForRemoval) {
         w.dialogs.answers = {c.answer};
         w.RunInstall();
         EXPECT_EQ(!w.dialogs.boxes.empty() && w.dialogs.boxes[0].text == En(34), c.asked);
-        StringList commands{u"net start spooler", Install(u"COM1")};
+        StringList commands{kNetStartSpooler, Install(u"COM1")};
         StringList log = RunLog();
         if (c.removed) {
-            commands.insert(commands.begin(), {u"net start spooler", remove});
+            commands.insert(commands.begin(), {kNetStartSpooler, remove});
             log.insert(log.begin() + 1, {En(68), kName + En(69)});
         }
         EXPECT_EQ(w.sys.processes.commands, commands);
         EXPECT_EQ(w.Log(), log);
     }
+}
+
+TEST(InstallRun, OnlyTheSpoolerCommandsHaveATimeLimit) {
+    InstallWorld w;
+    w.Config(u"CheckPrinterRepeatedly", u"1");
+    w.OnNetPage(u"192.168.1.100");
+    w.main->cbPrintList->SetItems({kName});
+    w.dialogs.answers = {mb::ID_OK, mb::ID_YES}; // the port's message, then remove the printer
+    w.sys.processes.timeLimits.clear();
+    w.RunInstall();
+    const String remove = kRundll32 + u" printui.dll,PrintUIEntry /dd /m \"" + kName +
+                          u"\" /h \"x64\" /v \"Type 3 - User Mode\" ";
+    const StringList commands{kNetStopSpooler, kNetStartSpooler, kNetStartSpooler,
+                              remove,          kNetStartSpooler, Install(u"192.168.1.100")};
+    ASSERT_EQ(w.sys.processes.commands, commands);
+    const std::uint32_t bound = kSpoolerTimeLimitMs, none = kNoTimeLimit;
+    EXPECT_EQ(w.sys.processes.timeLimits,
+              (std::vector<std::uint32_t>{bound, bound, bound, none, bound, none}));
+    EXPECT_GE(kSpoolerTimeLimitMs, 30000u); // never below the service control timeout
 }
 
 TEST(InstallRun, DefaultPrinterPolicy) {
@@ -422,13 +441,13 @@ TEST(InstallRun, ASecondClickDuringARunDoesNothing) {
     };
     w.RunInstall();
     EXPECT_GT(clicks, 0);
-    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /if").size(), 1u);
-    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /dd").size(), 1u);
+    EXPECT_EQ(w.CommandsStarting(kRundll32 + u" printui.dll,PrintUIEntry /if").size(), 1u);
+    EXPECT_EQ(w.CommandsStarting(kRundll32 + u" printui.dll,PrintUIEntry /dd").size(), 1u);
     // After the run a click starts the next one.
     w.sys.pump.onPump = nullptr;
     w.dialogs.answers = {mb::ID_NO};
     w.RunInstall();
-    EXPECT_EQ(w.CommandsStarting(u"rundll32 printui.dll,PrintUIEntry /if").size(), 2u);
+    EXPECT_EQ(w.CommandsStarting(kRundll32 + u" printui.dll,PrintUIEntry /if").size(), 2u);
 }
 
 TEST(InstallRun, AnUnconvertibleCheckSettingStopsBeforeAnythingIsLocked) {
@@ -454,17 +473,23 @@ TEST(InstallRun, AnErrorAfterTheLockLeavesTheWindowsUsableAndReachesTheErrorBox)
         bool startFails, writeFails;
         const char16_t* message;
         size_t commands;
+        bool startNeverEnds = false;
     } cases[] = {
         {"MrPrintSet", u"", false, false, u"'' is not a valid integer value", 2},
         {"MrPrintSet", u"one", false, false, u"'one' is not a valid integer value", 2},
         {"spooler", u"0", true, false, u"The system cannot find the file specified", 1},
+        {"spooler past its time limit", u"0", false, false,
+         u"This operation returned because the timeout period expired: "
+         u"\"C:\\Windows\\system32\\net.exe\" start spooler",
+         1, true},
         {"win.ini", u"1", false, true, u"Unable to write to win.ini", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         InstallWorld w;
         w.Config(u"MrPrintSet", c.mrPrintSet);
-        if (c.startFails) w.sys.processes.scripted[u"net start spooler"] = {false, "", 2};
+        if (c.startFails) w.sys.processes.scripted[kNetStartSpooler] = {false, "", 2};
+        if (c.startNeverEnds) w.sys.processes.scripted[kNetStartSpooler].neverEnds = true;
         w.winIni.refuseWinIni = c.writeFails;
         w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
         ui::DispatchEvent([&] { w.RunInstall(); });

@@ -52,7 +52,8 @@ class RefuseNthStart final : public IProcesses {
   public:
     RefuseNthStart(IProcesses& inner, String command, std::vector<int> refused)
         : inner_(inner), command_(std::move(command)), refused_(std::move(refused)) {}
-    bool RunHidden(const String& commandLine, std::string& output) override {
+    bool RunHidden(const String& commandLine, std::string& output,
+                   std::uint32_t timeLimitMs) override {
         if (commandLine == command_) {
             ++seen_;
             for (int n : refused_)
@@ -61,7 +62,7 @@ class RefuseNthStart final : public IProcesses {
                     return false;
                 }
         }
-        return inner_.RunHidden(commandLine, output);
+        return inner_.RunHidden(commandLine, output, timeLimitMs);
     }
     std::uint32_t LastError() override { return 2; }
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
@@ -150,7 +151,7 @@ TEST(CreateNewIpPort, WritesBothKeysByteForByteBetweenStopAndStartOfTheSpooler) 
         EXPECT_EQ(write.value.type, want.type) << i;
         EXPECT_EQ(write.value.data, want.bytes) << ToUtf8(want.name);
     }
-    EXPECT_EQ(w.sys.processes.commands, (StringList{u"net stop spooler", u"net start spooler"}));
+    EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
     EXPECT_EQ(w.writesAtRun, (std::vector<size_t>{0, 20}));
     EXPECT_FALSE(buttonDuringStop);
     EXPECT_EQ(w.registry.accessesReleased, 1);
@@ -197,8 +198,7 @@ TEST(CreateNewIpPort, AFailedWriteKeepsWhatWasWrittenAndRestartsTheSpooler) {
         EXPECT_EQ(w.registry.keys[k001].size(), c.firstKeyValues);
         EXPECT_EQ(w.registry.keys.count(kCurrent) ? w.registry.keys[kCurrent].size() : 0,
                   c.secondKeyValues);
-        EXPECT_EQ(w.sys.processes.commands,
-                  (StringList{u"net stop spooler", u"net start spooler"}));
+        EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
         EXPECT_EQ(w.registry.accessesReleased, 1);
         EXPECT_EQ(w.registry.keysOpened, w.registry.keysClosed);
         EXPECT_TRUE(w.wait->BitBtn1->Enabled());
@@ -220,20 +220,25 @@ TEST(CreateNewIpPort, AKeyThatCannotBeOpenedFailsAtItsFirstWrite) {
     EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
     EXPECT_EQ(w.registry.keys[k001].size(), 10u);
     EXPECT_EQ(w.registry.keys.count(kCurrent), 0u);
-    EXPECT_EQ(w.sys.processes.commands.back(), u"net start spooler");
+    EXPECT_EQ(w.sys.processes.commands.back(), kNetStartSpooler);
     EXPECT_EQ(w.registry.accessesReleased, 1);
 }
 
 TEST(CreateNewIpPort, ASpoolerThatCannotBeStoppedWritesNothingAndStartsItAgain) {
+    FakeProcesses::Result cannotStart{false, "", 2}, neverEnds;
+    neverEnds.neverEnds = true; // ended at its time limit
+    for (const auto& stop : {cannotStart, neverEnds}) {
+        SCOPED_TRACE(stop.neverEnds);
     InstallWorld w;
-    w.sys.processes.scripted[u"net stop spooler"] = {false, "", 2};
+        w.sys.processes.scripted[kNetStopSpooler] = stop;
     EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
-    EXPECT_EQ(w.sys.processes.commands, (StringList{u"net stop spooler", u"net start spooler"}));
+        EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
     EXPECT_EQ(w.registry.accessesOpened, 0);
     EXPECT_TRUE(w.registry.writes.empty());
     EXPECT_FALSE(w.wait->BitBtn1->Enabled()); // the caller closes the dialog
     EXPECT_EQ(w.Log(), StringList{En(56)});
     EXPECT_TRUE(w.dialogs.boxes.empty());
+}
 }
 
 TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
@@ -251,13 +256,13 @@ TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
         SCOPED_TRACE(testing::Message() << c.refusedWrite << " " << c.refusedStarts.size());
         InstallWorld w;
         w.registry.refuseWrite = c.refusedWrite;
-        RefuseNthStart processes(w.sys.processes, u"net start spooler", c.refusedStarts);
+        RefuseNthStart processes(w.sys.processes, kNetStartSpooler, c.refusedStarts);
         ScopedService<IProcesses> use(processes);
         if (c.raises) {
             EXPECT_THROW(CreateNewIpPort(w.main, kIp), EOSError);
         } else {
             EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
-            EXPECT_EQ(w.sys.processes.commands.back(), u"net start spooler");
+            EXPECT_EQ(w.sys.processes.commands.back(), kNetStartSpooler);
         }
         EXPECT_EQ(processes.refusedCalls.size(), c.refusedStarts.size());
         EXPECT_EQ(w.registry.accessesReleased, 1);

@@ -118,4 +118,19 @@ TEST(RunDOS, PassesTheCommandLineUnchangedAsUtf16) {
     RunDOS(line);
     ASSERT_EQ(sys.processes.commands.size(), 1u);
     EXPECT_EQ(sys.processes.commands[0], line);
+    EXPECT_EQ(sys.processes.timeLimits, std::vector<std::uint32_t>{kNoTimeLimit});
+}
+
+TEST(RunDOS, ACommandEndedAtItsTimeLimitRaisesAndNamesIt) {
+    FakeSystem sys;
+    sys.processes.scripted[u"net stop spooler"] = {true, "Stopping...", 0, true};
+    try {
+        RunDOS(u"net stop spooler", 45000);
+        FAIL() << "no error raised";
+    } catch (const EOSError& e) {
+        EXPECT_EQ(e.ErrorCode(), kErrorTimeout);
+        EXPECT_EQ(e.Message(), u"This operation returned because the timeout period expired: "
+                               u"net stop spooler");
+    }
+    EXPECT_EQ(sys.processes.timeLimits, std::vector<std::uint32_t>{45000});
 }

@@ -22,7 +22,7 @@ TEST(StartUp, ReachesTheWelcomePageWithTheSettingsApplied) {
     EXPECT_TRUE(frmShow);
     EXPECT_TRUE(frmMain->Visible());
     EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsWelcome);
-    EXPECT_EQ(w.sys.processes.commands, std::vector<String>{u"net start spooler"});
+    EXPECT_EQ(w.sys.processes.commands, std::vector<String>{kNetStartSpooler});
     EXPECT_TRUE(frmMain->btnAbout->Enabled());
     EXPECT_FALSE(frmMain->btnStartInstall->Enabled());
     EXPECT_FALSE(frmMain->btnPrevious->Enabled());

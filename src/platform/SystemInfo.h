@@ -1,0 +1,22 @@
+#pragma once
+#include "base/Text.h"
+#include "platform/Service.h"
+
+// The processor architectures a Windows program or a Windows system can have here.
+enum class Architecture { X86, X64, Arm64 };
+
+// Where the system keeps its programs, and which architecture runs what.
+class ISystemInfo {
+  public:
+    virtual ~ISystemInfo() = default;
+    // The system folder as this process names it (GetSystemDirectoryW): "C:\Windows\system32",
+    // which a 32-bit program on 64-bit Windows is redirected from to SysWOW64.
+    virtual String SystemFolder() = 0;
+    // The shared Windows folder (GetSystemWindowsDirectoryW), without a closing backslash.
+    virtual String WindowsFolder() = 0;
+    // The architecture of the system itself, also when this program runs emulated on it.
+    virtual Architecture SystemArchitecture() = 0;
+    // The architecture this program was built for.
+    virtual Architecture ProcessArchitecture() = 0;
+};
+using SystemInfo = Service<ISystemInfo>;

@@ -1,0 +1,86 @@
+#include <windows.h>
+
+#include "platform/SystemInfo.h"
+#include "platform/windows/Handles.h"
+#include "platform/windows/WinServices.h"
+
+namespace {
+
+String Folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT n = get(&buffer[0], static_cast<UINT>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(n); // n is the size needed, with the closing zero
+    }
+    while (!buffer.empty() && buffer.back() == L'\\')
+        buffer.pop_back();
+    return String(buffer.begin(), buffer.end());
+}
+
+constexpr Architecture kBuiltFor =
+#if defined(__aarch64__) || defined(_M_ARM64)
+    Architecture::Arm64;
+#elif defined(__x86_64__) || defined(_M_X64)
+    Architecture::X64;
+#else
+    Architecture::X86;
+#endif
+
+// An architecture we do not know runs this program natively, so it is taken as the program's.
+Architecture FromMachine(USHORT machine) {
+    switch (machine) {
+    case IMAGE_FILE_MACHINE_AMD64:
+        return Architecture::X64;
+    case 0xAA64: // IMAGE_FILE_MACHINE_ARM64
+        return Architecture::Arm64;
+    case IMAGE_FILE_MACHINE_I386:
+        return Architecture::X86;
+    default:
+        return kBuiltFor;
+    }
+}
+
+Architecture FromProcessorArchitecture(WORD architecture) {
+    switch (architecture) {
+    case PROCESSOR_ARCHITECTURE_AMD64:
+        return Architecture::X64;
+    case 12: // PROCESSOR_ARCHITECTURE_ARM64
+        return Architecture::Arm64;
+    case PROCESSOR_ARCHITECTURE_INTEL:
+        return Architecture::X86;
+    default:
+        return kBuiltFor;
+    }
+}
+
+class WinSystemInfo final : public ISystemInfo {
+  public:
+    String SystemFolder() override { return Folder(GetSystemDirectoryW); }
+    String WindowsFolder() override { return Folder(GetSystemWindowsDirectoryW); }
+    Architecture SystemArchitecture() override {
+        // IsWow64Process2 (Windows 10) also names ARM64 for an x86 program emulated there.
+        using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+        const auto isWow64Process2 =
+            ProcAddress<IsWow64Process2Fn>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2");
+        USHORT process = 0, native = 0;
+        if (isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native))
+            return FromMachine(native);
+        // Older systems: GetNativeSystemInfo tells a WOW64 program the system's architecture.
+        SYSTEM_INFO info{};
+        GetNativeSystemInfo(&info);
+        return FromProcessorArchitecture(info.wProcessorArchitecture);
+    }
+    Architecture ProcessArchitecture() override { return kBuiltFor; }
+};
+
+} // namespace
+
+ISystemInfo& WindowsSystemInfo() {
+    static WinSystemInfo instance;
+    return instance;
+}

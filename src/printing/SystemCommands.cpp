@@ -1,0 +1,49 @@
+#include "printing/SystemCommands.h"
+
+#include "base/Errors.h"
+#include "printing/untFuction.h"
+
+namespace {
+
+String Quoted(const String& path) {
+    return u"\"" + path + u"\"";
+}
+
+String Required(String folder) {
+    if (folder.empty()) throw Exception(u"The Windows system folder could not be determined");
+    return folder;
+}
+
+} // namespace
+
+String NetProgram() {
+    return Quoted(Required(SystemInfo::Get().SystemFolder()) + u"\\net.exe");
+}
+
+String PrinterSetupProgram() {
+    ISystemInfo& system = SystemInfo::Get();
+    if (system.ProcessArchitecture() == Architecture::X86 &&
+        system.SystemArchitecture() != Architecture::X86)
+        return Quoted(Required(system.WindowsFolder()) + u"\\Sysnative\\rundll32.exe");
+    return Quoted(Required(system.SystemFolder()) + u"\\rundll32.exe");
+}
+
+String ArchitectureName(Architecture architecture) {
+    switch (architecture) {
+    case Architecture::X64:
+        return u"x64";
+    case Architecture::Arm64:
+        return u"arm64";
+    case Architecture::X86:
+        break;
+    }
+    return u"x86";
+}
+
+String SpoolerCommand(SpoolerAction action) {
+    return NetProgram() + (action == SpoolerAction::Start ? u" start spooler" : u" stop spooler");
+}
+
+String RunSpoolerCommand(SpoolerAction action) {
+    return RunDOS(SpoolerCommand(action), kSpoolerTimeLimitMs);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The system programs the wizard runs, always by their full path: a bare "net" or "rundll32"
+// would also be looked up beside the program and in the working folder, where a planted copy
+// would run with administrator rights.
+#include <cstdint>
+
+#include "base/Text.h"
+#include "platform/SystemInfo.h"
+
+// net.exe in the system folder, quoted for a command line.
+String NetProgram();
+// rundll32.exe of the system's own architecture, quoted: the printer drivers must reach the
+// native spooler's driver store, and a 32-bit program on 64-bit Windows, whose system folder
+// is redirected to SysWOW64, reaches the native one only through Sysnative.
+String PrinterSetupProgram();
+// The architecture as the printer-setup command's /h names it: "x86", "x64" or "arm64".
+String ArchitectureName(Architecture architecture);
+
+enum class SpoolerAction { Start, Stop };
+// "net start spooler" or "net stop spooler", with net.exe's full path.
+String SpoolerCommand(SpoolerAction action);
+
+// How long a spooler command may run: the service control manager's own time for a service
+// to answer (30 s), plus a margin for net.exe itself.
+constexpr std::uint32_t kSpoolerTimeLimitMs = 30000 + 15000;
+
+// Runs the spooler command (RunDOS) within kSpoolerTimeLimitMs; past it the command is ended
+// and raises like one that failed.
+String RunSpoolerCommand(SpoolerAction action);
