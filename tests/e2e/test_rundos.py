@@ -1,5 +1,6 @@
 """RunDOS under Wine: real console commands, their output as CR LF lines, large output that
-must not stall, and the system's text for a command that does not exist."""
+must not stall, the system's text for a command that does not exist, a command past its time
+limit ended and reported, and the caller's window answering while a command runs."""
 import sys
 from pathlib import Path
 
@@ -20,12 +21,16 @@ class RunDosTest(h.WineTestCase):
         super().setUpClass()
         cls.scratch = h.scratch_dir("test_rundos")
 
-    def run_dos(self, command, timeout=60):
+    def run_dos(self, command, timeout=60, options=()):
         """RunDOS(command) in the probe: (exit code, returned text)."""
+        return self.run_probe(command, timeout, options)[:2]
+
+    def run_probe(self, command, timeout=60, options=()):
+        """RunDOS(command) in the probe: (exit code, returned text, what the probe printed)."""
         out = self.scratch / "out.txt"
         out.unlink(missing_ok=True)
-        r = self.session.run(PROBE, [h.to_windows_path(out), command], timeout=timeout)
-        return r.returncode, out.read_bytes().decode("utf-8")
+        r = self.session.run(PROBE, [*options, h.to_windows_path(out), command], timeout=timeout)
+        return r.returncode, out.read_bytes().decode("utf-8"), r.stdout.decode("utf-8", "replace")
 
     def test_spooler_start_returns_the_commands_lines_with_crlf(self):
         # Start it first, so that both runs below meet a running spooler and say the same.
@@ -58,6 +63,29 @@ class RunDosTest(h.WineTestCase):
         expected = self.driver.error_text(2).rstrip(" \r\n.")  # ERROR_FILE_NOT_FOUND
         self.assertTrue(expected)
         self.assertEqual((code, text), (2, "ERROR: " + expected))
+
+    def test_a_command_past_its_time_limit_is_ended_and_reported(self):
+        pid_file = self.scratch / "sleeper.pid"
+        done = self.scratch / "sleeper.pid.done"
+        pid_file.unlink(missing_ok=True)
+        done.unlink(missing_ok=True)
+        command = f"rundos-probe --sleep 60000 {h.to_windows_path(pid_file)}"
+        # Well below the sleep: a runner that waited it out would hit this test's own limit.
+        code, text = self.run_dos(command, timeout=45, options=["--limit", "5000"])
+        expected = self.driver.error_text(1460).rstrip(" \r\n.")  # ERROR_TIMEOUT
+        self.assertTrue(expected)
+        self.assertEqual((code, text), (2, f"ERROR: {expected}: {command}"))
+        self.assertTrue(pid_file.exists(), "the command never started")
+        alive = self.session.run(PROBE, ["--alive", pid_file.read_text()])
+        self.assertEqual(alive.stdout.decode().strip(), "gone")
+        self.assertFalse(done.exists())
+
+    def test_the_callers_window_answers_while_a_command_runs(self):
+        # The command asks the probe's window for an answer while the probe waits for it; the
+        # window's handler also asks the program to quit, which the wait must not lose.
+        code, text, printed = self.run_probe("rundos-probe --ping", options=["--window"])
+        self.assertEqual((code, text), (0, "answer 4711\r\n"))
+        self.assertEqual(printed.split(), ["quit", "7"])
 
 
 if __name__ == "__main__":
