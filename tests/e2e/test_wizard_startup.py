@@ -88,5 +88,20 @@ class StartUp(unittest.TestCase):
                 self.assertEqual((kit / "install.dat").read_bytes(), tampered)
                 self.assertEqual((kit / "install.dat").stat().st_mtime_ns, stamp)
 
+    def test_started_from_another_folder_reads_its_own(self):
+        # A shortcut or "Run as administrator" can start it in any working folder; the
+        # settings and the USB library are still the ones beside it.
+        kit = wizkit.make_kit("elsewhere")
+        other = h.scratch_dir("elsewhere-cwd")
+        with h.Session("startup-elsewhere") as s:
+            d = s.driver()
+            p = s.popen(["wine", h.to_windows_path(kit / wizkit.EXE.name)], cwd=other,
+                        env=s.env({"LANG": "en_US.UTF-8"}))
+            main = d.find_window(name="frmMain", timeout=60)
+            h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+            self.assertEqual(d.message_boxes(), [])
+            d.close(main)
+            self.assertEqual(p.wait(timeout=30), 0)
+
 if __name__ == "__main__":
     h.main()
