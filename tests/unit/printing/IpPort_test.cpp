@@ -229,16 +229,16 @@ TEST(CreateNewIpPort, ASpoolerThatCannotBeStoppedWritesNothingAndStartsItAgain) 
     neverEnds.neverEnds = true; // ended at its time limit
     for (const auto& stop : {cannotStart, neverEnds}) {
         SCOPED_TRACE(stop.neverEnds);
-    InstallWorld w;
+        InstallWorld w;
         w.sys.processes.scripted[kNetStopSpooler] = stop;
-    EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
+        EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
         EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
-    EXPECT_EQ(w.registry.accessesOpened, 0);
-    EXPECT_TRUE(w.registry.writes.empty());
-    EXPECT_FALSE(w.wait->BitBtn1->Enabled()); // the caller closes the dialog
-    EXPECT_EQ(w.Log(), StringList{En(56)});
-    EXPECT_TRUE(w.dialogs.boxes.empty());
-}
+        EXPECT_EQ(w.registry.accessesOpened, 0);
+        EXPECT_TRUE(w.registry.writes.empty());
+        EXPECT_FALSE(w.wait->BitBtn1->Enabled()); // the caller closes the dialog
+        EXPECT_EQ(w.Log(), StringList{En(56)});
+        EXPECT_TRUE(w.dialogs.boxes.empty());
+    }
 }
 
 TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
