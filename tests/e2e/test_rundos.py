@@ -71,7 +71,7 @@ class RunDosTest(h.WineTestCase):
         done.unlink(missing_ok=True)
         command = f"rundos-probe --sleep 60000 {h.to_windows_path(pid_file)}"
         # Well below the sleep: a runner that waited it out would hit this test's own limit.
-        code, text = self.run_dos(command, timeout=45, options=["--limit", "5000"])
+        code, text = self.run_dos(command, timeout=45, options=["--limit", "10000"])
         expected = self.driver.error_text(1460).rstrip(" \r\n.")  # ERROR_TIMEOUT
         self.assertTrue(expected)
         self.assertEqual((code, text), (2, f"ERROR: {expected}: {command}"))
