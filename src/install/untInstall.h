@@ -14,6 +14,11 @@ extern const BuiltInCaption kCaptionNotInstalled;
 extern const BuiltInCaption kCaptionNotInstalledHint;
 // A model, port or INF name holds a double quote; the value follows.
 extern const BuiltInCaption kCaptionDoubleQuote;
+// Install on the USB page without a printer found by a search on this visit of the page.
+extern const BuiltInCaption kCaptionSearchFirst;
+// A model, port or INF name ends in a backslash, or the INF name is not a plain file name;
+// the value follows.
+extern const BuiltInCaption kCaptionUnsafeValue;
 
 // The text of the key in the current caption section, or the built-in text of the display
 // language when the kit has none.
