@@ -18,8 +18,10 @@
 #include "shell/untMain.h"
 
 const BuiltInCaption kCaptionNotInstalled = {
-    u"CAPTION_77", u"Installation failed, no printer of this name was created: ",
-    u"安装失败，未创建此名称的打印机："};
+    u"CAPTION_77",
+    u"Installation failed, no printer of this name was set up with the chosen port and its "
+    u"driver: ",
+    u"安装失败，未按所选端口和驱动安装此名称的打印机："};
 const BuiltInCaption kCaptionNotInstalledHint = {
     u"CAPTION_78",
     u"Check that the driver file in the EN and CN folders names this model and that the port "

@@ -8,7 +8,8 @@ struct BuiltInCaption {
     const char16_t* en;
     const char16_t* cn;
 };
-// The printer-setup command ended but no printer of the model's name exists; the name follows.
+// The printer-setup command ended but no printer of the model's name exists with the chosen
+// port and the model's driver; the name follows, then the port and driver found, if any.
 extern const BuiltInCaption kCaptionNotInstalled;
 // The second line of that failure's message: what to check.
 extern const BuiltInCaption kCaptionNotInstalledHint;
