@@ -111,3 +111,10 @@ std::int32_t StrToInt(const String& S) {
 bool SameUpperCase(const String& setting, const String& text) {
     return UpperCase(setting) == UpperCase(text);
 }
+
+bool IsWebAddress(const String& text) {
+    const StringView t(text);
+    for (StringView scheme : {StringView(u"http://"), StringView(u"https://")})
+        if (t.size() >= scheme.size() && SameText(t.substr(0, scheme.size()), scheme)) return true;
+    return false;
+}

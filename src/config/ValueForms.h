@@ -21,3 +21,8 @@ bool TryStrToInt(const String& S, std::int32_t& Value);
 
 // The setting equals `text` once both are in upper case (ASCII letters).
 bool SameUpperCase(const String& setting, const String& text);
+
+// The vendor's web address may be opened: it starts with "http://" or "https://" in any letter
+// case. Anything else (a program, a file on a share, a "file:" address) would be started by
+// the shell, with the wizard's administrator rights.
+bool IsWebAddress(const String& text);

@@ -1,6 +1,7 @@
 #include "dialogs/untAbout.h"
 
 #include "base/Errors.h"
+#include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -107,4 +108,6 @@ void TfrmAbout::FormShow(ui::Control*) {
     OKButton->SetFocus();
 }
 
-void TfrmAbout::lblWebClick(ui::Control*) { Dialogs::Get().ShellOpen(lblWeb->Caption()); }
+void TfrmAbout::lblWebClick(ui::Control*) {
+    if (IsWebAddress(lblWeb->Caption())) Dialogs::Get().ShellOpen(lblWeb->Caption());
+}

@@ -19,8 +19,10 @@
 #include "shell/untMain.h"
 
 const BuiltInCaption kCaptionNotInstalled = {
-    u"CAPTION_77", u"Installation failed, no printer of this name was created: ",
-    u"安装失败，未创建此名称的打印机："};
+    u"CAPTION_77",
+    u"Installation failed, no printer of this name was set up with the chosen port and its "
+    u"driver: ",
+    u"安装失败，未按所选端口和驱动安装此名称的打印机："};
 const BuiltInCaption kCaptionNotInstalledHint = {
     u"CAPTION_78",
     u"Check that the driver file in the EN and CN folders names this model and that the port "
@@ -31,6 +33,15 @@ const BuiltInCaption kCaptionDoubleQuote = {
     u"Installation refused: a double quote (\") cannot be passed to the printer setup command. "
     u"It appears in: ",
     u"拒绝安装：双引号（\"）无法传给打印机安装命令，以下名称中含有双引号："};
+const BuiltInCaption kCaptionSearchFirst = {
+    u"CAPTION_80",
+    u"Please search for the USB printer first: the model to install is the one the search finds.",
+    u"请先搜索USB打印机：安装的型号是搜索找到的型号。"};
+const BuiltInCaption kCaptionUnsafeValue = {
+    u"CAPTION_81",
+    u"Installation refused: this name cannot be passed to the printer setup command (it ends in a "
+    u"backslash, or the driver file name holds a folder): ",
+    u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："};
 
 String CaptionOrBuiltIn(const BuiltInCaption& caption) {
     String text = IniOptions->GetIdentValue(LCaption, caption.key);
@@ -70,22 +81,46 @@ int Ask(const String& title, const String& text, std::uint32_t flags) {
     return Dialogs::Get().MessageBox(text, title, flags);
 }
 
-// The first value that holds a double quote: the printer-setup command line has no way to
-// escape one, so such a value would end its argument and start new ones.
-const String* FirstQuoted(std::initializer_list<const String*> values) {
-    for (const String* v : values)
-        if (v->find(u'"') != String::npos) return v;
+// A value on the printer-setup command line: the INF name must also be a plain file name.
+struct CommandValue {
+    const String* value;
+    bool fileName = false;
+};
+
+// Why a value cannot go on the printer-setup command line, or nullptr when it can. The
+// command line has no way to escape a double quote, so one would end its argument and start
+// new ones; a trailing backslash would escape the closing quote; an INF name with a folder
+// or drive in it would take the driver from outside the kit's language folder.
+const BuiltInCaption* Unsafe(const CommandValue& v) {
+    const String& text = *v.value;
+    if (text.find(u'"') != String::npos) return &kCaptionDoubleQuote;
+    if (!text.empty() && text.back() == u'\\') return &kCaptionUnsafeValue;
+    if (v.fileName &&
+        (text.find_first_of(u"\\/:") != String::npos || text.find(u"..") != String::npos))
+        return &kCaptionUnsafeValue;
     return nullptr;
 }
 
-String QuoteRefusal(const String& value) {
-    return CaptionOrBuiltIn(kCaptionDoubleQuote) + value;
+// The refusal of the first unsafe value, or an empty text when all are safe.
+String FirstRefusal(std::initializer_list<CommandValue> values) {
+    for (const CommandValue& v : values)
+        if (const BuiltInCaption* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
+    return {};
 }
 
-// The command lines are built only from values without a double quote; a value that changed
-// while messages were pumped is caught here, after the check at the start of the run.
-void RequireUnquoted(std::initializer_list<const String*> values) {
-    if (const String* quoted = FirstQuoted(values)) throw Exception(QuoteRefusal(*quoted));
+// The command lines are built only from safe values; a value that changed while messages
+// were pumped is caught here, after the check at the start of the run.
+void RequireSafe(std::initializer_list<CommandValue> values) {
+    const String refusal = FirstRefusal(values);
+    if (!refusal.empty()) throw Exception(refusal);
+}
+
+// The printer read back is what the run asked for: the port chosen and the model's driver
+// (the command names the driver after the model). The spooler compares these names without
+// regard to letter case.
+bool IsAsAsked(const PrinterSetup& found, const TPrintModelInfo& asked) {
+    return found.exists && SameText(found.port, asked.PrintPort) &&
+           SameText(found.driver, asked.PrintName);
 }
 
 String RemoveBlanks(const String& text) {
@@ -113,6 +148,14 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     };
     TPrintModelInfo& setup = PrintSetupInfo;
 
+    // A USB printer is installed as a search found it; a model left from elsewhere would be
+    // set up on a port it may not be on.
+    if (pcPage->ActivePage() == tbsUSB && !usbSearchAccepted_) {
+        Ask(CaptionText(u"CAPTION_8"), CaptionOrBuiltIn(kCaptionSearchFirst),
+            mb::OK | mb::ICONINFORMATION);
+        return;
+    }
+
     // The values of the install command that are known now are checked before anything runs.
     const bool labelClass = rbLabel->Checked();
     const String inf = Config(labelClass ? u"LabelInfFileName" : u"POSInfFileName");
@@ -121,8 +164,9 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
                                 : pcPage->ActivePage() == tbsRs232 ? cbRs232->Text()
                                 : pcPage->ActivePage() == tbsLpt   ? cbLpt->Text()
                                                                    : String();
-        if (const String* quoted = FirstQuoted({&setup.PrintName, &inf, &pagePort})) {
-            Ask(CaptionText(u"CAPTION_8"), QuoteRefusal(*quoted), mb::OK | mb::ICONERROR);
+        const String refusal = FirstRefusal({{&setup.PrintName}, {&inf, true}, {&pagePort}});
+        if (!refusal.empty()) {
+            Ask(CaptionText(u"CAPTION_8"), refusal, mb::OK | mb::ICONERROR);
             return;
         }
     }
@@ -210,7 +254,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
                 RunSpoolerCommand(SpoolerAction::Start);
                 WaitTime(1000);
                 Pump();
-                RequireUnquoted({&setup.PrintName});
+                RequireSafe({{&setup.PrintName}});
                 const String sCmd = DeleteCommand(setup.PrintName);
                 report(CaptionText(u"Caption_68"));
                 Pump();
@@ -238,16 +282,21 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     Pump();
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
     const String lang = OSLanguage == TOSLanguage::CN ? u"CN" : u"EN";
-    RequireUnquoted({&setup.PrintName, &inf, &setup.PrintPort});
+    RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
     const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
     report(CaptionText(u"Caption_46"));
     Pump();
     RunDOS(sCmd);
 
-    // The printer-setup command reports nothing we can trust: the printer must exist now. An
-    // empty name would open the print server itself, so it never counts as installed.
-    if (setup.PrintName.empty() || !Spooler::Get().CanOpenPrinter(setup.PrintName)) {
-        const String failure = CaptionOrBuiltIn(kCaptionNotInstalled) + setup.PrintName;
+    // The printer-setup command reports nothing we can trust: the printer must now be what
+    // was asked for. A printer of that name from before (the user kept it, or an earlier run)
+    // counts only when it has the chosen port and the model's driver.
+    // An empty name would open the print server itself, so it is never asked about.
+    const PrinterSetup found =
+        setup.PrintName.empty() ? PrinterSetup{} : Spooler::Get().ReadPrinter(setup.PrintName);
+    if (!IsAsAsked(found, setup)) {
+        String failure = CaptionOrBuiltIn(kCaptionNotInstalled) + setup.PrintName;
+        if (found.exists) failure += u" (" + found.port + u", " + found.driver + u")";
         report(failure);
         Pump();
         // The same state as after an error: the log stays on screen, everything usable.

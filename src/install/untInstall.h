@@ -8,12 +8,18 @@ struct BuiltInCaption {
     const char16_t* en;
     const char16_t* cn;
 };
-// The printer-setup command ended but no printer of the model's name exists; the name follows.
+// The printer-setup command ended but no printer of the model's name exists with the chosen
+// port and the model's driver; the name follows, then the port and driver found, if any.
 extern const BuiltInCaption kCaptionNotInstalled;
 // The second line of that failure's message: what to check.
 extern const BuiltInCaption kCaptionNotInstalledHint;
 // A model, port or INF name holds a double quote; the value follows.
 extern const BuiltInCaption kCaptionDoubleQuote;
+// Install on the USB page without a printer found by a search on this visit of the page.
+extern const BuiltInCaption kCaptionSearchFirst;
+// A model, port or INF name ends in a backslash, or the INF name is not a plain file name;
+// the value follows.
+extern const BuiltInCaption kCaptionUnsafeValue;
 
 // The text of the key in the current caption section, or the built-in text of the display
 // language when the kit has none.

@@ -4,6 +4,13 @@
 #include "base/Text.h"
 #include "platform/Service.h"
 
+// A printer as the spooler holds it.
+struct PrinterSetup {
+    bool exists = false;
+    String port;   // the port name, or several separated by commas for a pooled printer
+    String driver; // the driver's name
+};
+
 // The printing subsystem (winspool) of the local machine.
 class ISpooler {
 public:
@@ -18,6 +25,9 @@ public:
     virtual StringList ListPrinters() = 0;
     // True when a printer of that name can be opened (OpenPrinterW).
     virtual bool CanOpenPrinter(const String& name) = 0;
+    // The printer of that name read back (GetPrinterW, level 2); `exists` is false when it
+    // cannot be opened. An empty name is never a printer (it would open the print server).
+    virtual PrinterSetup ReadPrinter(const String& name) = 0;
 };
 using Spooler = Service<ISpooler>;
 

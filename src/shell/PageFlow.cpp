@@ -66,7 +66,10 @@ void TfrmMain::btnNextClick(ui::Control* Sender) {
             btnPrevious->SetEnabled(false);
         }
     }
+    ui::TabSheet* const left = pcPage->ActivePage();
     pcPage->SetActivePageIndex(PageAt(pageNo));
+    // A search's result holds for the visit of the USB page it was made on.
+    if (pcPage->ActivePage() != left) usbSearchAccepted_ = false;
     if (forward && pcPage->ActivePage() == tbsUSB &&
         StrToInt(IniOptions->GetIdentValue(u"CONFIG", u"USBPortAutoInstall")) == 1)
         btnFindUSBClick(nullptr);

@@ -206,12 +206,18 @@ void TfrmMain::FormShow(ui::Control*) {
         return;
     }
     initUsbDLL();
+    // Nothing may lead to an installation until the settings are known to be intact: a check
+    // that cannot finish (the file held open by another program, its read refused) raises
+    // past here to the error box and leaves both buttons disabled.
+    btnNext->SetEnabled(false);
+    btnStartInstall->SetEnabled(false);
     const String stored = IniOptions->GetIdentValue(u"CONFIG", u"ConfigID");
     if (stored != IniOptions->GetCheckIniMD5ID()) {
         Refuse(kIntegrity);
         Close();
         return;
     }
+    btnNext->SetEnabled(true);
     btnAbout->SetEnabled(StrToBool(IniOptions->GetIdentValue(u"CONFIG", u"DefaultAbout")));
     btnStartInstall->SetEnabled(false);
     switch (StrToInt(IniOptions->GetIdentValue(u"CONFIG", u"DefaultPort"))) {
@@ -248,7 +254,8 @@ void TfrmMain::btnAboutClick(ui::Control*) {
 }
 
 void TfrmMain::ImgCompanyLogoClick(ui::Control*) {
-    Dialogs::Get().ShellOpen(IniOptions->GetIdentValue(u"OEM", u"WEB"));
+    const String web = IniOptions->GetIdentValue(u"OEM", u"WEB");
+    if (IsWebAddress(web)) Dialogs::Get().ShellOpen(web);
 }
 
 void TfrmMain::FormClose(ui::Control*, ui::CloseAction& Action) {

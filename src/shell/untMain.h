@@ -91,6 +91,8 @@ private:
     ui::RadioGroup connectionGroup_, languageGroup_, classGroup_;
     bool installRunning_ = false; // a second click during a run does nothing
     bool usbSearchRunning_ = false;
+    // A search on this visit of the USB page found the model to install.
+    bool usbSearchAccepted_ = false;
     friend struct MainWindowInternals;
 };
 

@@ -49,6 +49,10 @@ bool DecodeJpegInto(const std::string& bytes, Bitmap& out) {
         jpeg_destroy_decompress(&info);
         return false;
     }
+    if (!PictureSizeAllowed(info.image_width, info.image_height)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     out.width = static_cast<int>(info.output_width);

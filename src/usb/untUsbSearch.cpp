@@ -27,6 +27,7 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
     auto log = [](const String& line) { frmWait->mmoWait->Append(line); };
     auto step = [] { frmWait->pbWait->StepIt(); };
 
+    usbSearchAccepted_ = false;
     try {
         SetEnabled(false);
         btnStartInstall->SetEnabled(false);
@@ -125,6 +126,7 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
             // The main window is usable while the box is up, so the user may have left the USB
             // page by now; the install button belongs to the last page only.
             btnStartInstall->SetEnabled(pcPage->ActivePage() == tbsUSB);
+            usbSearchAccepted_ = pcPage->ActivePage() == tbsUSB;
         }
         WaitTime(200);
         frmWait->Close();

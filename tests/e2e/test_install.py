@@ -288,6 +288,51 @@ class InstallRuns(h.WineTestCase):
         self.assertTrue(commands(kit)[-1].startswith("rundll32 printui.dll,PrintUIEntry /if"))
         self.assertIsNone(self.queue(MODELS[0]))
 
+    def add_queue(self, kit, model, port):
+        """A printer of the model's name on `port`, set up before the wizard runs (by the
+        stand-in's own setup command, kept out of the command log)."""
+        inf = h.to_windows_path(kit / "EN" / "ODAXPOS.inf")
+        done = h.run_windows_program(kit / "rundll32.exe", [
+            "printui.dll,PrintUIEntry", "/if", "/b", model, "/f", inf, "/r", port, "/m", model],
+            cwd=kit)
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        (kit / "commands.log").unlink(missing_ok=True)
+
+    def test_a_printer_of_that_name_on_another_port_is_a_failure(self):
+        kit = make_kit("existing-other-port")
+        self.remove_queues(kit)
+        self.forget_port()
+        d = self.driver
+        other = next(p for p in d.ports() if re.match(r"^(LPT|COM)\d:?$", p))
+        self.add_queue(kit, MODELS[0], other)
+        self.assertEqual(self.queue(MODELS[0])["port"], other)
+        self.start(kit)
+        self.walk_to("rbNet", NET_PAGE)
+        d.type(IP, hwnd=self.control("meText"))
+        self.install()
+        self.box(cap(8), cap(59) + IP + "," + cap(32), h.IDOK)
+        # The user keeps the printer that is there.
+        self.box(cap(8), cap(34), h.IDNO)
+
+        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
+        failure_line = f"{cap(77)}{MODELS[0]} ({other}, {MODELS[0]})"
+        self.assertEqual((box["title"], box["text"]), (cap(8), failure_line + "\r\n" + cap(78)))
+        wait = self.wait_window()
+        log = d.memo(self.control("mmoWait", wait))
+        self.assertEqual(log[-1], failure_line)
+        for success in (cap(45), MODELS[0] + " " + cap(15), cap(44)):
+            self.assertNotIn(success, log)
+        self.session.screenshot("existing-printer-failure")
+        self.press(box, h.IDOK)
+        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the button")
+        self.assertTrue(d.enabled(self.main))
+        self.assertEqual(d.status(self.control("StatusBar1"))[1], failure_line)
+        self.assertTrue(d.enabled(self.control("BitBtn1", wait)))
+        self.assertEqual(d.message_boxes(self.pid), [])  # no end message, no quit question
+        self.assertEqual(commands(kit)[-1], install_command(kit, MODELS[0], IP))
+        queue = self.queue(MODELS[0])
+        self.assertEqual((queue["port"], queue["driver"]), (other, MODELS[0]))
+
 
 if __name__ == "__main__":
     h.main()

@@ -28,7 +28,7 @@ std::vector<int> CaptionNumbers() {
 }
 // Captions of the failed-installation and refused-name messages: without them the wizard
 // falls back to its own bilingual text instead of the vendor's wording.
-const int kCaptionsWithFallback[] = {77, 78, 79};
+const int kCaptionsWithFallback[] = {77, 78, 79, 80, 81};
 
 enum class Form { Boolean, Integer };
 struct Switch {

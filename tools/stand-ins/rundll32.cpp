@@ -1,8 +1,9 @@
 // rundll32.exe stand-in: records its command line in commands.log beside itself, then
 //   printui.dll,PrintUIEntry /if /b "<queue>" /f "<inf>" /r "<port>" /m "<model>"
 //     installs the model's driver (Wine's PostScript driver under the model's name) and the
-//     queue on the port, when the INF file exists and names the model; exit 0. Otherwise
-//     it creates nothing and exits non-zero, saying why on standard error.
+//     queue on the port, when the INF file exists and names the model and no printer of that
+//     name exists; exit 0. Otherwise it creates nothing and exits non-zero, saying why on
+//     standard error.
 //   printui.dll,PrintUIEntry /dd /m "<model>" ...
 //     deletes the printers using that driver and the driver; exit 0.
 // Anything else goes to the system's rundll32.exe.
@@ -121,6 +122,17 @@ int Install(const PrintUiCall& call) {
     if (!PortExists(port)) {
         Report(L"printui: the port \"" + port + L"\" does not exist");
         return kUnknownPort;
+    }
+    // Windows refuses a second printer of the same name (ERROR_PRINTER_ALREADY_EXISTS); this
+    // Wine accepts it and changes the existing printer, so the stand-in refuses as Windows would.
+    {
+        std::wstring name = queue;
+        HANDLE existing = nullptr;
+        if (OpenPrinterW(name.data(), &existing, nullptr)) {
+            ClosePrinter(existing);
+            Report(L"printui: a printer named \"" + queue + L"\" already exists");
+            return kPrinterFailed;
+        }
     }
 
     std::wstring driverName = ToWide(model);

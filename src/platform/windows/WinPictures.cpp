@@ -45,8 +45,7 @@ Bitmap DecodeWithWic(const String& path) {
                                      WICBitmapPaletteTypeCustom)))
         Fail(path);
     UINT width = 0, height = 0;
-    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
-        width > 16384 || height > 16384)
+    if (FAILED(converter->GetSize(&width, &height)) || !PictureSizeAllowed(width, height))
         Fail(path);
     Bitmap bitmap;
     bitmap.width = static_cast<int>(width);

@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "base/Errors.h"
 #include "config/ConfigSeal.h"
@@ -56,12 +57,22 @@ public:
     std::uint32_t error = 0;
     std::uint32_t LastError() override { return error; }
     StringList ListPrinters() override { return printers; }
-    std::vector<String> opened;
+    // Port and driver of a listed printer, by its name; a printer missing here has neither.
+    std::map<String, std::pair<String, String>> setups;
+    std::vector<String> opened; // every printer name asked about
     bool CanOpenPrinter(const String& name) override {
         opened.push_back(name);
         for (const auto& p : printers)
             if (p == name) return true;
         return false;
+    }
+    PrinterSetup ReadPrinter(const String& name) override {
+        PrinterSetup found;
+        if (!CanOpenPrinter(name)) return found;
+        found.exists = true;
+        auto it = setups.find(name);
+        if (it != setups.end()) std::tie(found.port, found.driver) = it->second;
+        return found;
     }
 };
 
@@ -116,8 +127,17 @@ class KitFiles final : public IFiles {
 public:
     EmulatedFiles real;
     String module = u"C:\\Setup\\ODAXPrintDrive.exe";
+    // The system error a read of install.dat fails with (32: held open by another program,
+    // 5: access denied); 0 reads it.
+    std::uint32_t settingsReadError = 0;
     bool FileExists(const String& p) override { return real.FileExists(InKit(p)); }
     bool ReadExclusive(const String& p, std::string& b, std::uint32_t& e) override {
+        const String settings = u"install.dat";
+        if (settingsReadError && p.size() >= settings.size() &&
+            SameText(StringView(p).substr(p.size() - settings.size()), settings)) {
+            e = settingsReadError;
+            return false;
+        }
         return real.ReadExclusive(InKit(p), b, e);
     }
     String InKit(const String& p) const {

@@ -67,11 +67,25 @@ struct InstallWorld : WizardFixture {
             writesAtRun.push_back(registry.writes.size());
             const String install = kRundll32 + u" printui.dll,PrintUIEntry /if /b \"";
             if (installCreatesPrinter && StartsWith(cmd, install)) {
-                const size_t end = cmd.find(u'"', install.size());
-                spooler.printers.push_back(cmd.substr(install.size(), end - install.size()));
+                const String name = Argument(cmd, u" /b \"");
+                spooler.printers.push_back(name);
+                spooler.setups[name] = {Argument(cmd, u" /r \""), Argument(cmd, u" /m \"")};
             }
             if (duringRun) duringRun(cmd);
         };
+    }
+
+    // The quoted value after `option` (such as ` /r "`) in a command line.
+    static String Argument(const String& cmd, const String& option) {
+        const size_t at = cmd.find(option);
+        if (at == String::npos) return {};
+        const size_t from = at + option.size();
+        return cmd.substr(from, cmd.find(u'"', from) - from);
+    }
+    // A printer of the model's name that was there before the run.
+    void ExistingPrinter(const String& port, const String& driver) {
+        spooler.printers.push_back(kModel);
+        spooler.setups[kModel] = {port, driver};
     }
 
     void Config(const String& key, const String& value) {
@@ -98,6 +112,15 @@ struct InstallWorld : WizardFixture {
         list->SetItems(ports);
         list->SetItemIndex(ports.empty() ? -1 : 0);
         main->btnStartInstall->SetEnabled(true);
+    }
+    // A search on the shown USB page that finds the model on `port`, as the user runs it;
+    // what it showed is not the run's.
+    void AcceptedUsbSearch(const std::string& port) {
+        Config(u"PrintName", kModel);
+        fakeusb::answer = port + ",VID_1A2B,PID_3C4D";
+        fakeusb::count = 1;
+        main->btnFindUSB->Click();
+        dialogs.boxes.clear();
     }
     // The click as the program makes it: an error reaches the test.
     void RunInstall() { main->btnStartInstall->Click(); }

@@ -73,7 +73,6 @@ TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
         const char16_t* port;
     } cases[] = {
         {3, u"cbUSB", {u"USB001", u"USB002"}, u"USB001"},
-        {3, u"cbUSB", {}, u""}, // nothing selected: an empty port argument
         {4, u"cbRs232", {u"COM1"}, u"COM1"},
         {5, u"cbLpt", {u"LPT1", u"LPT2"}, u"LPT1"},
         {0, u"cbLpt", {u"LPT1"}, u"COM7"}, // any other page: the port stays as it was
@@ -83,6 +82,7 @@ TEST(InstallRun, SerialParallelAndUsbPagesInstallOnTheShownPort) {
         InstallWorld w;
         PrintSetupInfo.PrintPort = u"COM7";
         w.OnPortPage(c.page, static_cast<ui::ComboBox*>(w.main->FindControl(c.list)), c.ports);
+        if (c.page == 3) w.AcceptedUsbSearch(ToUtf8(c.port));
         w.RunInstall();
         EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStartSpooler, Install(c.port)}));
         EXPECT_EQ(PrintSetupInfo.PrintPort, c.port);
@@ -381,38 +381,72 @@ TEST(InstallRun, TheFailureTextsFollowTheDisplayLanguage) {
 TEST(InstallRun, AnEmptyModelNameIsInstalledAsGivenAndNeverCountsAsInstalled) {
     InstallWorld w;
     PrintSetupInfo.PrintName.clear();
-    w.OnPortPage(3, w.main->cbUSB, {u"USB001"});
+    w.OnPortPage(5, w.main->cbLpt, {u"LPT1"});
     w.RunInstall();
-    EXPECT_EQ(w.sys.processes.commands.back(), Install(u"USB001", InstallWorld::kPosInf, u""));
+    EXPECT_EQ(w.sys.processes.commands.back(), Install(u"LPT1", InstallWorld::kPosInf, u""));
     EXPECT_EQ(w.Status(), En(77));
     EXPECT_TRUE(w.spooler.opened.empty()); // the print server itself is not asked
 }
 
-TEST(InstallRun, ADoubleQuoteInANameIsRefusedBeforeAnyCommand) {
+TEST(InstallRun, AnUnsafeNameIsRefusedBeforeItsCommand) {
+    // When the model name changes while messages are pumped, after the check at the start.
+    enum class Race { None, RemovalQuestion, Pump };
     struct Case {
         const char16_t* name;
         const char16_t* inf;
         const char16_t* port;
-        const char16_t* quoted;
+        int key; // the refusal's caption
+        const char16_t* refused;
+        Race race = Race::None;
     } cases[] = {
-        {u"Model \"1\"", u"pos.inf", u"COM1", u"Model \"1\""},
-        {u"Model-1", u"pos\" /x.inf", u"COM1", u"pos\" /x.inf"},
-        {u"Model-1", u"pos.inf", u"COM\"1", u"COM\"1"},
+        {u"Model \"1\"", u"pos.inf", u"COM1", 79, u"Model \"1\""},
+        {u"Model-1", u"pos\" /x.inf", u"COM1", 79, u"pos\" /x.inf"},
+        {u"Model-1", u"pos.inf", u"COM\"1", 79, u"COM\"1"},
+        // A trailing backslash would swallow the closing quote.
+        {u"Model-1\\", u"pos.inf", u"COM1", 81, u"Model-1\\"},
+        {u"Model-1", u"pos.inf", u"COM1\\", 81, u"COM1\\"},
+        {u"Model-1", u"pos.inf\\", u"COM1", 81, u"pos.inf\\"},
+        // The INF file is a plain name in the language folder.
+        {u"Model-1", u"..\\pos.inf", u"COM1", 81, u"..\\pos.inf"},
+        {u"Model-1", u"sub/pos.inf", u"COM1", 81, u"sub/pos.inf"},
+        {u"Model-1", u"C:pos.inf", u"COM1", 81, u"C:pos.inf"},
+        {u"Model-1", u"\\\\host\\share\\pos.inf", u"COM1", 81, u"\\\\host\\share\\pos.inf"},
+        {u"Model-1", u"..", u"COM1", 81, u".."},
+        {u"Model-1", u"pos.inf", u"COM1", 81, u"Model-1\\", Race::RemovalQuestion},
+        {u"Model-1", u"pos.inf", u"COM1", 79, u"Model\"1", Race::Pump},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(ToUtf8(c.quoted));
+        SCOPED_TRACE(ToUtf8(c.refused) + " race " + std::to_string(static_cast<int>(c.race)));
         InstallWorld w;
         PrintSetupInfo.PrintName = c.name;
         w.Config(u"POSInfFileName", c.inf);
         w.Config(u"CheckPrinterRepeatedly", u"1");
-        w.main->cbPrintList->SetItems({c.name});
-        w.dialogs.answers = {mb::ID_OK, mb::ID_YES};
+        // Offered for removal, and removed when the name is safe; not in the pump's race,
+        // whose name must change before the command it would run.
+        if (c.race != Race::Pump) w.main->cbPrintList->SetItems({c.name});
+        w.dialogs.answers = {mb::ID_YES};
         w.OnPortPage(4, w.main->cbRs232, {c.port});
-        w.RunInstall();
-        EXPECT_TRUE(w.sys.processes.commands.empty());
-        EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(79) + c.quoted});
-        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
-        EXPECT_FALSE(w.wait->Visible());
+        if (c.race == Race::RemovalQuestion)
+            w.dialogs.onBox = [&](const FakeDialogs::Box& b) {
+                if (b.text == En(34)) PrintSetupInfo.PrintName = c.refused;
+            };
+        if (c.race == Race::Pump)
+            w.sys.pump.onPump = [&] {
+                if (!w.main->Enabled()) PrintSetupInfo.PrintName = c.refused; // after the lock
+            };
+        ui::DispatchEvent([&] { w.RunInstall(); });
+        EXPECT_TRUE(w.CommandsStarting(kRundll32).empty());
+        if (c.race == Race::None) {
+            EXPECT_TRUE(w.sys.processes.commands.empty());
+            EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(c.key) + c.refused});
+            EXPECT_FALSE(w.wait->Visible());
+        } else {
+            // Caught where the command line is built: the standard error box.
+            ASSERT_FALSE(w.dialogs.boxes.empty());
+            EXPECT_EQ(w.dialogs.boxes.back().text, En(c.key) + c.refused + u".");
+            EXPECT_TRUE(w.wait->Visible());
+        }
+        EXPECT_EQ(w.dialogs.boxes.back().flags, 0x10u);
         ExpectUsable(w);
     }
 }
@@ -517,11 +551,130 @@ TEST(InstallRun, CommandLinesAreKeptAsUnicodeText) {
     EXPECT_EQ(w.Log().back(), En(44));
 }
 
-TEST(InstallRun, TheQuoteRefusalHasABuiltInTextForKitsWithoutIt) {
-    InstallWorld w;
-    w.CaptionEN(79, u"");
-    PrintSetupInfo.PrintName = u"A\"B";
-    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
-    w.RunInstall();
-    EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + String(kCaptionDoubleQuote.en) + u"A\"B"});
+TEST(InstallRun, TheRefusalsHaveBuiltInTextsForKitsWithoutThem) {
+    struct Case {
+        const char16_t* name;
+        int key;
+        const BuiltInCaption& builtIn;
+    } cases[] = {{u"A\"B", 79, kCaptionDoubleQuote}, {u"A\\", 81, kCaptionUnsafeValue}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        InstallWorld w;
+        w.CaptionEN(c.key, u"");
+        PrintSetupInfo.PrintName = c.name;
+        w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+        w.RunInstall();
+        EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + String(c.builtIn.en) + c.name});
+    }
+}
+
+TEST(InstallRun, OnlyAPrinterWithTheChosenPortAndTheModelsDriverCountsAsInstalled) {
+    // A printer of the model's name may be there before the run (the user kept it, removal is
+    // off, an earlier run); the setup command then creates or changes it, or does nothing.
+    struct Before {
+        const char* what;
+        bool exists;
+        const char16_t* port;
+        const char16_t* driver;
+    } befores[] = {
+        {"none", false, u"", u""},
+        {"same port and driver", true, u"COM1", kName.c_str()},
+        {"same, other letter case", true, u"com1", u"MODEL-1"},
+        {"other port", true, u"LPT1:", kName.c_str()},
+        {"other driver", true, u"COM1", u"Generic / Text Only"},
+    };
+    for (const Before& b : befores) {
+        for (bool commandWorks : {true, false}) {
+            SCOPED_TRACE(std::string(b.what) +
+                         (commandWorks ? ", command works" : ", does nothing"));
+            InstallWorld w;
+            w.Config(u"CheckPrinterRepeatedly", u"0");
+            if (b.exists) w.ExistingPrinter(b.port, b.driver);
+            w.installCreatesPrinter = commandWorks;
+            w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+            w.RunInstall();
+            EXPECT_EQ(w.CommandsStarting(kRundll32).size(), 1u);
+            const bool asAsked = commandWorks || (b.exists && SameText(b.port, u"COM1") &&
+                                                  SameText(b.driver, kName));
+            if (asAsked) {
+                EXPECT_EQ(w.Log(), RunLog());
+                EXPECT_EQ(w.Boxes().front(), En(42) + u"|" + En(44));
+                continue;
+            }
+            String failure = En(77) + kName;
+            if (b.exists) failure += u" (" + String(b.port) + u", " + b.driver + u")";
+            EXPECT_EQ(w.Log().back(), failure);
+            EXPECT_EQ(w.Status(), failure);
+            EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + failure + u"\r\n" + En(78)});
+            EXPECT_EQ(w.dialogs.boxes[0].flags, 0x10u);
+            EXPECT_TRUE(w.wait->Visible());
+            ExpectUsable(w);
+        }
+    }
+}
+
+TEST(InstallRun, TheUsbPageInstallsOnlyWhatASearchOnThisVisitFound) {
+    enum Step { Found, NotFound, LeaveAndReturn };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        bool installs;
+    } cases[] = {
+        {"no search", {}, false},
+        {"a search that found nothing", {NotFound}, false},
+        {"a search that found the model", {Found}, true},
+        {"found, then a search that found nothing", {Found, NotFound}, false},
+        {"found, then the page left and shown again", {Found, LeaveAndReturn}, false},
+        {"the page shown again, then found", {LeaveAndReturn, Found}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallWorld w;
+        w.Config(u"PrintName", kName);
+        w.spooler.ports = {u"COM1:", u"USB001"};
+        // Model-2 is left over from the model page; the USB page must not install it.
+        PrintSetupInfo.PrintName = u"Model-2";
+        w.Click(w.main->btnNext);
+        w.Click(w.main->rbUsb);
+        w.Click(w.main->btnNext);
+        ASSERT_EQ(w.main->pcPage->ActivePage(), w.main->tbsUSB);
+        for (Step step : c.steps) {
+            fakeusb::answer = step == Found ? "USB001,VID_1A2B,PID_3C4D" : "";
+            fakeusb::count = step == Found ? 1 : 0;
+            if (step == LeaveAndReturn) {
+                w.Click(w.main->btnPrevious);
+                w.Click(w.main->btnNext);
+                ASSERT_EQ(w.main->pcPage->ActivePage(), w.main->tbsUSB);
+            } else {
+                w.Click(w.main->btnFindUSB);
+            }
+        }
+        w.dialogs.boxes.clear();
+        w.sys.processes.commands.clear();
+        w.RunInstall();
+        if (c.installs) {
+            EXPECT_EQ(w.sys.processes.commands,
+                      (StringList{kNetStartSpooler, Install(u"USB001")}));
+            continue;
+        }
+        EXPECT_TRUE(w.sys.processes.commands.empty());
+        EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(80)});
+        EXPECT_EQ(w.dialogs.boxes[0].flags, 0x40u);
+        EXPECT_FALSE(w.wait->Visible());
+        EXPECT_TRUE(w.main->Enabled());
+    }
+}
+
+TEST(InstallRun, TheSearchFirstMessageHasBuiltInTextsForKitsWithoutIt) {
+    for (bool chinese : {false, true}) {
+        InstallWorld w;
+        if (chinese) w.Click(w.main->rbChinese);
+        IniOptions->SetIdentValue(chinese ? u"CAPTION_CN" : u"CAPTION_EN", u"CAPTION_80", u"");
+        w.OnPortPage(3, w.main->cbUSB, {u"USB001"});
+        w.RunInstall();
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+        EXPECT_EQ(w.dialogs.boxes[0].text,
+                  chinese ? kCaptionSearchFirst.cn : kCaptionSearchFirst.en);
+        EXPECT_TRUE(w.sys.processes.commands.empty());
+    }
 }

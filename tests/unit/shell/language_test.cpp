@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 
 #include "fakes/WizardFixture.h"
+#include "ui/PictureFile.h"
 
 namespace {
 
@@ -32,6 +33,19 @@ std::string TinyJpeg(int width = 4, int height = 3) {
     jpeg_destroy_compress(&info);
     std::free(out);
     return bytes;
+}
+
+// A JPEG whose frame header claims another size than its data holds.
+std::string Claiming(std::string jpeg, unsigned width, unsigned height) {
+    const size_t sof = jpeg.find("\xFF\xC0");
+    EXPECT_NE(sof, std::string::npos);
+    if (sof == std::string::npos) return jpeg;
+    // Marker, length, precision, then height and width, big-endian.
+    jpeg[sof + 5] = static_cast<char>(height >> 8);
+    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
+    jpeg[sof + 7] = static_cast<char>(width >> 8);
+    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
+    return jpeg;
 }
 
 std::string WithLogos(const std::string& cn, const std::string& en) {
@@ -118,6 +132,7 @@ TEST(Language, LogoRules) {
         {"missing file", "nothing.jpg", "logo.bmp", true, false},
         {"empty path", "", "logo.bmp", true, false},
         {"damaged JPEG hidden and stays hidden", "logo.jpg", "broken.jpeg", false, false},
+        {"a header claiming a huge size", "logo.jpg", "huge.jpg", false, false},
     };
     for (const auto& c : cases) {
         WizardFixture w(WithLogos(c.cnPath, c.enPath));
@@ -126,6 +141,7 @@ TEST(Language, LogoRules) {
         w.kit.Write("logo.png", "\x89PNG");
         w.kit.Write("logo.bmp", "BM");
         w.kit.Write("broken.jpeg", TinyJpeg().substr(0, 40));
+        w.kit.Write("huge.jpg", Claiming(TinyJpeg(), 65500, 65500));
         w.Start();
         EXPECT_EQ(frmMain->ImgCompanyLogo->Visible(), c.visibleAfterEnglish) << c.name;
         w.Click(frmMain->rbChinese);
@@ -179,6 +195,50 @@ TEST(AboutDialog, FilledFromTheSettingsInEitherLanguage) {
     w.Click(frmMain->rbChinese);
     w.Click(frmMain->btnAbout);
     EXPECT_EQ(w.backend.realized.size(), 5u); // three windows at start, one dialog per click
+}
+
+TEST(Pictures, AClaimedSizePastTheLimitIsRefusedBeforeDecoding) {
+    struct Case {
+        unsigned width, height;
+        bool decodes;
+    } cases[] = {
+        {4, 3, true},      {65500, 65500, false}, {16385, 1, false},
+        {1, 16385, false}, {8192, 4096, false}, // past the total
+        {16384, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const std::string jpeg = Claiming(TinyJpeg(), c.width, c.height);
+        if (c.decodes) {
+            const Bitmap b = ui::DecodeJpeg(jpeg);
+            EXPECT_EQ(b.width, static_cast<int>(c.width));
+            EXPECT_EQ(b.height, static_cast<int>(c.height));
+        } else {
+            EXPECT_THROW(ui::DecodeJpeg(jpeg), Exception);
+        }
+    }
+}
+
+TEST(AboutDialog, APictureClaimingAHugeSizeIsHiddenWithoutAMessage) {
+    std::string s = WizardFixture::DefaultSettings();
+    s = With(s, "[OEM]\r\n", "[OEM]\r\nQRImageEN=qr.jpg\r\n");
+    s = With(s, "CompanyLogoEN=logo-en.bmp", "CompanyLogoEN=huge.jpg");
+    WizardFixture w(s);
+    w.kit.Write("qr.jpg", TinyJpeg());
+    w.kit.Write("huge.jpg", Claiming(TinyJpeg(), 65500, 65500));
+    w.Start();
+    EXPECT_FALSE(frmMain->ImgCompanyLogo->Visible());
+    int shown = 0;
+    w.backend.onModal = [&](ui::Form& form) {
+        auto& about = static_cast<TfrmAbout&>(form);
+        ++shown;
+        EXPECT_FALSE(about.imgQR->Visible());
+        EXPECT_FALSE(about.imgLogo->Visible());
+        about.OKButton->Click();
+    };
+    w.Click(frmMain->btnAbout);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(w.dialogs.boxes.empty());
 }
 
 TEST(WaitDialog, CancelHidesOnlyWhileEnabledAndTheLogClearsOnlyWhenShown) {

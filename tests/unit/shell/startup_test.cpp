@@ -212,10 +212,55 @@ TEST(Quit, TheCloseBoxEndsWithoutAsking) {
     EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0});
 }
 
-TEST(VendorLink, LogoAndLinkOpenTheWebAddress) {
-    WizardFixture w;
-    w.Start();
-    w.Click(frmMain->ImgCompanyLogo);
-    w.Click(frmMain->lblWeb);
-    EXPECT_EQ(w.dialogs.opened, (std::vector<String>{u"https://example.com/", u"https://example.com/"}));
+TEST(VendorLink, OnlyAWebAddressIsOpenedByTheLogoAndBothLinks) {
+    struct Case {
+        const char* value; // as written in the settings file
+        bool opened;
+    } cases[] = {
+        {"https://example.com/", true},       {"HTTP://EXAMPLE.COM/odax", true},
+        {"Https://example.com", true},        {"cmd.exe", false},
+        {"\\\\host\\share\\x.exe", false},    {"file:///C:/Windows/System32/cmd.exe", false},
+        {"file:example.html", false},         {"", false},
+        {"\" https://example.com/\"", false}, // quoted to keep the leading blank
+        {"http:/example.com", false},         {"httpx://example.com", false},
+        {"www.example.com", false},           {"javascript:alert(1)", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::string s = With(WizardFixture::DefaultSettings(), "WEB=https://example.com/",
+                             std::string("WEB=") + c.value);
+        WizardFixture w(s);
+        w.Start();
+        const String web = IniOptions->GetIdentValue(u"OEM", u"WEB");
+        w.backend.onModal = [&](ui::Form& form) {
+            auto& about = static_cast<TfrmAbout&>(form);
+            EXPECT_EQ(about.lblWeb->Caption(), web);
+            about.lblWeb->Click();
+            about.OKButton->Click();
+        };
+        w.Click(frmMain->ImgCompanyLogo);
+        w.Click(frmMain->lblWeb);
+        w.Click(frmMain->btnAbout);
+        EXPECT_EQ(w.dialogs.opened, c.opened ? std::vector<String>(3, web) : std::vector<String>{});
+        EXPECT_TRUE(w.dialogs.boxes.empty());
+    }
+}
+
+TEST(StartUp, AnIntegrityCheckThatCannotFinishLeavesNothingInstallable) {
+    // The settings file held open by another program, or its read refused.
+    for (std::uint32_t error : {32u, 5u}) {
+        SCOPED_TRACE(error);
+        WizardFixture w;
+        w.files.settingsReadError = error;
+        w.Start();
+        ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+        EXPECT_TRUE(StartsWith(w.dialogs.boxes[0].text, u"Cannot open file \""))
+            << ToUtf8(w.dialogs.boxes[0].text);
+        EXPECT_EQ(w.dialogs.boxes[0].flags, mb::OK | mb::ICONERROR);
+        EXPECT_FALSE(frmShow);
+        EXPECT_FALSE(frmMain->btnNext->Enabled());
+        EXPECT_FALSE(frmMain->btnStartInstall->Enabled());
+        EXPECT_FALSE(frmMain->btnPrevious->Enabled());
+        EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsWelcome);
+    }
 }
