@@ -451,8 +451,10 @@ class Driver:
 
     def click(self, hwnd, via="auto", x=None, y=None, double=False):
         """Clicks a control at its centre, or at (x, y) from its top-left corner. `via`:
-        "mouse" (real input), "message" (BM_CLICK), "auto" (mouse unless the point is
-        covered). Returns how it clicked."""
+        "mouse" (real input), "message" (BM_CLICK posted), "auto" (mouse unless the point is
+        covered), "invoke" (a button only: BM_CLICK sent from the driver's process as UI
+        Automation's Invoke does; returns at once while the handler runs). Returns how it
+        clicked."""
         return self.call("click", hwnd=hwnd, via=via, x=x, y=y, double=double)["via"]
 
     def click_item(self, hwnd, index, area="text"):

@@ -123,6 +123,32 @@ std::string MessageClick(HWND hwnd, POINT pt, bool doubleClick) {
     return "message";
 }
 
+// UI Automation's Invoke on a push button, as the system's button proxy does it from the
+// client's process: the focus to the button, then BM_CLICK sent (not posted) with a 10 s
+// SendMessageTimeout, SMTO_BLOCK. The handler may hold the sent message for as long as its
+// modal box is open, so the send runs on a thread of its own and the driver answers at once.
+DWORD WINAPI InvokeThread(void* param) {
+    const auto hwnd = static_cast<HWND>(param);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(hwnd, BM_CLICK, 0, 0, SMTO_BLOCK, 10000, &result);
+    return 0;
+}
+
+std::string InvokeClick(HWND hwnd) {
+    if (!IsWindowEnabled(hwnd)) return "none";
+    if (!SameClass(hwnd, L"Button")) throw DriverError("only a button can be invoked");
+    const DWORD self = GetCurrentThreadId();
+    const DWORD target = GetWindowThreadProcessId(hwnd, nullptr);
+    if (AttachThreadInput(self, target, TRUE)) {
+        SetFocus(hwnd);
+        AttachThreadInput(self, target, FALSE);
+    }
+    const HANDLE thread = CreateThread(nullptr, 0, InvokeThread, hwnd, 0, nullptr);
+    if (!thread) throw DriverError("cannot start a thread: " + ToUtf8(SystemText(GetLastError())));
+    CloseHandle(thread);
+    return "invoke";
+}
+
 WORD KeyCode(std::string name) {
     for (auto& c : name)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -170,6 +196,7 @@ std::string Click(HWND hwnd, const POINT* point, ClickVia via, bool doubleClick)
     const RECT r = ScreenRect(hwnd);
     POINT pt = point ? *point : POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     if (via == ClickVia::Message) return MessageClick(hwnd, pt, doubleClick);
+    if (via == ClickVia::Invoke) return InvokeClick(hwnd);
 
     BringToFront(hwnd);
     Settle(hwnd);

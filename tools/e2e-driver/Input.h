@@ -18,12 +18,14 @@ template <class F> bool WaitFor(F done, DWORD timeoutMs) {
 // True when it is active afterwards.
 bool BringToFront(HWND hwnd);
 
-enum class ClickVia { Auto, Mouse, Message };
+enum class ClickVia { Auto, Mouse, Message, Invoke };
 
 // Clicks the control at `point` (screen coordinates; its centre when null). Auto uses the
 // real mouse when the point reaches the control's window, and the button's own click
-// message when something covers it. Returns how it clicked: "mouse", "message", or "none"
-// for a disabled control reached by message (a user's click there does nothing).
+// message when something covers it; Invoke clicks a button as UI Automation's Invoke does
+// (BM_CLICK sent from this process, without waiting for the handler to finish). Returns how
+// it clicked: "mouse", "message", "invoke", or "none" for a disabled control reached by
+// message (a user's click there does nothing).
 std::string Click(HWND hwnd, const POINT* point, ClickVia via, bool doubleClick = false);
 
 // Gives the control the keyboard focus; raises when it cannot.

@@ -127,6 +127,7 @@ ClickVia ViaArg(const Value& req) {
     if (via == "auto") return ClickVia::Auto;
     if (via == "mouse") return ClickVia::Mouse;
     if (via == "message") return ClickVia::Message;
+    if (via == "invoke") return ClickVia::Invoke;
     throw DriverError("unknown \"via\": " + via);
 }
 
@@ -389,6 +390,7 @@ Value Select(const Value& req) {
         return v;
     }
     const ClickVia via = ViaArg(req);
+    if (via == ClickVia::Invoke) throw DriverError("only a button can be invoked");
     if (via != ClickVia::Message) {
         // As a user: open the list, click the item.
         Click(hwnd, nullptr, ClickVia::Mouse);

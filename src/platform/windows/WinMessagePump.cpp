@@ -18,9 +18,13 @@ public:
         MSG msg;
         while (!g_quitSeen && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                // Remembered for the main loop, which ends on it.
+                // Remembered for the local loops, and posted again for the main loop, as the
+                // system's modal loops do: this pump may run inside a message sent from
+                // another thread (a button clicked through UI Automation), and the main
+                // loop's GetMessage that is dispatching it returns for posted messages only.
                 g_quitSeen = true;
                 g_quitCode = static_cast<int>(msg.wParam);
+                PostQuitMessage(g_quitCode);
                 break;
             }
             Dispatch(msg);

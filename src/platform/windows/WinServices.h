@@ -36,7 +36,8 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName);
 using MessageFilter = bool (*)(MSG& msg);
 void SetMessageFilter(MessageFilter filter);
 IMessagePump& WindowsMessagePump();
-// A quit request has been taken from the queue (local loops, such as a modal form's, end).
+// A quit request has been seen by the pump (local loops, such as a modal form's, end); it
+// stays pending for the main loop.
 bool QuitRequested();
 // Runs the message loop until a quit request; returns the exit code it carries.
 int RunMessageLoop();
