@@ -61,7 +61,7 @@ KIT = ROOT / "kit"
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO = 1, 2, 3, 4, 5, 6, 7
 
 
-def wine_env(extra=None):
+def wine_env(extra=None, stand_ins=True):
     """Environment for a Wine process in the test prefix."""
     env = dict(os.environ)
     env.update({
@@ -69,8 +69,10 @@ def wine_env(extra=None):
         "WINEDEBUG": "-all",
         # No Mono or Gecko installers: the prefix is made without network. The system
         # folder's net.exe and rundll32.exe are the stand-ins: native, or Wine would run its
-        # builtin programs in their place.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=;net.exe=n;rundll32.exe=n",
+        # builtin programs in their place. Not while the prefix is made: its set-up runs
+        # Wine's own rundll32 before the stand-ins are there.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=" + (";net.exe=n;rundll32.exe=n" if stand_ins
+                                                 else ""),
         "LANG": env.get("WIZ_LANG", "en_US.UTF-8"),
     })
     if extra:
@@ -126,15 +128,14 @@ def prepare():
         wineserver_kill()
         shutil.rmtree(PREFIX)
     WORK.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["wineboot", "-i"], env=wine_env(), check=True, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=300)
+    subprocess.run(["wineboot", "-i"], env=wine_env(stand_ins=False), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
     settings = WORK / "prefix-settings.reg"
     settings.write_text(PREFIX_SETTINGS.replace("\n", "\r\n"), encoding="ascii")
-    subprocess.run(["wine", "regedit", "/S", to_windows_path(settings)], env=wine_env(),
+    subprocess.run(["wine", "regedit", "/S", to_windows_path(settings)],
+                   env=wine_env(stand_ins=False),
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    subprocess.run(["wineserver", "-w"], env=wine_env(), timeout=300)
-
-
+    subprocess.run(["wineserver", "-w"], env=wine_env(stand_ins=False), timeout=300)
     install_stand_ins()
 
 
