@@ -25,7 +25,8 @@ if [ -z "${DISPLAY:-}" ]; then
   for _ in $(seq 50); do [ -s "$demo/display" ] && break; sleep 0.2; done
   export DISPLAY=":$(head -n 1 "$demo/display")"
 fi
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+# The prefix is made with Wine's own rundll32 (its set-up runs it), before the stand-ins.
+[ -f "$WINEPREFIX/system.reg" ] || WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
 # "中文" and Chinese captions in an English session: let Tahoma fall back to WenQuanYi.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
   /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
