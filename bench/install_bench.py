@@ -1,5 +1,6 @@
 """Times network installation runs of the wizard under Wine (tools/install-bench): prepares a
-kit folder with the stand-in commands beside the bench program and prints its line.
+kit folder for the bench program (the stand-in commands are the prefix's system commands) and
+prints its line.
 
     python3 bench/install_bench.py [runs]
 
@@ -19,9 +20,7 @@ def main():
     folder = h.scratch_dir("install-bench")
     for item in h.KIT.iterdir():
         (shutil.copytree if item.is_dir() else shutil.copy)(item, folder / item.name)
-    for f in (h.WIN64_BIN / "install-bench.exe", h.STAND_INS / "net.exe",
-              h.STAND_INS / "rundll32.exe"):
-        shutil.copy(f, folder)
+    shutil.copy(h.WIN64_BIN / "install-bench.exe", folder)
     with h.Session("install-bench") as s:
         done = subprocess.run(["wine", str(folder / "install-bench.exe"), runs], cwd=folder,
                               env=s.env(), capture_output=True, timeout=1800)

@@ -11,7 +11,8 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64
 
 demo="$root/build/demo"
-export WINEPREFIX="$demo/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# net.exe and rundll32.exe of the prefix are the stand-ins (below): native, not Wine's own.
+export WINEPREFIX="$demo/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;net.exe=n;rundll32.exe=n"
 mkdir -p "$demo"
 
 headless=
@@ -24,19 +25,22 @@ if [ -z "${DISPLAY:-}" ]; then
   for _ in $(seq 50); do [ -s "$demo/display" ] && break; sleep 0.2; done
   export DISPLAY=":$(head -n 1 "$demo/display")"
 fi
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+# The prefix is made with Wine's own rundll32 (its set-up runs it), before the stand-ins.
+[ -f "$WINEPREFIX/system.reg" ] || WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
 # "中文" and Chinese captions in an English session: let Tahoma fall back to WenQuanYi.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
   /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
 
 # The kit folder: settings, pictures, driver folders, the program and its USB library,
 # sealed by the vendor tool. Wine's own printui.dll cannot install drivers, so the
-# command-recording stand-ins (net.exe, rundll32.exe) go beside the program: they create the
-# queue through the spooler and log every command to commands.log.
+# command-recording stand-ins (net.exe, rundll32.exe) replace the prefix's system commands,
+# which the program runs: they create the queue through the spooler and log every command to
+# the kit's commands.log.
 rm -rf "$demo/kit"
 cp -r kit "$demo/kit"
 cp build/win64/bin/ODAXPrintDrive.exe build/win64/bin/USBPrinterlibary.dll "$demo/kit/"
-cp build/win64/bin/stand-ins/*.exe "$demo/kit/"
+cp build/win64/bin/stand-ins/*.exe "$WINEPREFIX/drive_c/windows/system32/"
+export WIZ_COMMANDS_LOG="$(winepath -w "$demo/kit")\\commands.log"
 wine build/win64/bin/odax-kit.exe seal "$(winepath -w "$demo/kit")"
 # Local ports named like the simulated USB printers' ports, so that the spooler lists them.
 for port in USB001 USB002; do

@@ -1,12 +1,51 @@
 """The release command builds the vendor's zip: the 32-bit program and library, the sealed
-settings file, the pictures and the driver folders, named with the version."""
+settings file, the pictures and the driver folders, named with the version.
+
+`release_check.py imports` checks the zip's program instead: its import table names only
+KnownDLLs and the side-by-side common controls, which the loader never takes from the
+program's folder; anything else must be bound at run time from the system folder."""
+import re
 import struct
 import subprocess
 import sys
+import tempfile
 import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+# Windows 10/11 KnownDLLs, ntdll and kernelbase (loaded before anything else), and comctl32
+# (side by side, from the manifest).
+ALLOWED_IMPORTS = {
+    "advapi32", "clbcatq", "combase", "comdlg32", "coml2", "difxapi", "gdi32", "gdiplus",
+    "imagehlp", "imm32", "kernel32", "msctf", "msvcrt", "normaliz", "nsi", "ole32", "oleaut32",
+    "psapi", "rpcrt4", "sechost", "setupapi", "shcore", "shell32", "shlwapi", "user32",
+    "wldap32", "ws2_32", "ntdll", "kernelbase", "comctl32"}
+
+
+def kit_name():
+    return f"ODAXPrintDrive-{(ROOT / 'VERSION').read_text().split()[0]}-kit"
+
+
+def imported_dlls(exe):
+    """The DLL names of a PE file's import table (delay-loaded ones are not in it)."""
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(exe)], capture_output=True,
+                          text=True, check=True).stdout
+    return re.findall(r"^\s*DLL Name: (\S+)", dump, re.M)
+
+
+def check_imports():
+    name = kit_name()
+    archive = ROOT / "build" / "release" / f"{name}.zip"
+    if not archive.exists():
+        main()
+    with zipfile.ZipFile(archive) as z, tempfile.TemporaryDirectory() as tmp:
+        exe = Path(tmp) / "ODAXPrintDrive.exe"
+        exe.write_bytes(z.read(f"{name}/ODAXPrintDrive.exe"))
+        dlls = imported_dlls(exe)
+    assert "kernel32.dll" in [d.lower() for d in dlls], f"no import table read: {dlls}"
+    others = sorted(d for d in dlls if d.lower().rsplit(".", 1)[0] not in ALLOWED_IMPORTS)
+    assert not others, f"the program imports DLLs that are not KnownDLLs: {others}"
+    print(f"1 passed, 0 failed: the program imports only KnownDLLs ({', '.join(dlls)})")
 
 
 def machine(data):
@@ -17,11 +56,10 @@ def machine(data):
 
 
 def main():
-    version = (ROOT / "VERSION").read_text().split()[0]
     run = subprocess.run(["bash", str(ROOT / "scripts" / "release.sh")], capture_output=True,
                          text=True)
     assert run.returncode == 0, run.stdout[-2000:] + run.stderr[-2000:]
-    name = f"ODAXPrintDrive-{version}-kit"
+    name = kit_name()
     archive = ROOT / "build" / "release" / f"{name}.zip"
     with zipfile.ZipFile(archive) as z:
         files = {n[len(name) + 1:] for n in z.namelist() if not n.endswith("/")}
@@ -38,7 +76,7 @@ def main():
 
 if __name__ == "__main__":
     try:
-        main()
+        check_imports() if sys.argv[1:] == ["imports"] else main()
     except AssertionError as e:
         print(f"release check failed: {e}")
         sys.exit(1)

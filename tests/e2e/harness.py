@@ -50,6 +50,10 @@ WORK = Path(os.environ.get("WIZ_E2E_WORK", ROOT / "build" / "host" / "e2e"))
 PREFIX = WORK / "prefix"
 WIN64_BIN = Path(os.environ.get("WIZ_WIN64_BIN", ROOT / "build" / "win64" / "bin"))
 STAND_INS = WIN64_BIN / "stand-ins"
+# The prefix's system folder, where the stand-ins replace Wine's net.exe and rundll32.exe.
+SYSTEM32 = PREFIX / "drive_c" / "windows" / "system32"
+SYSTEM32_WIN = "C:\\windows\\system32"
+STAND_IN_NAMES = ("net.exe", "rundll32.exe")
 SCREENSHOTS = WORK / "screenshots"
 KIT = ROOT / "kit"
 
@@ -57,14 +61,18 @@ KIT = ROOT / "kit"
 IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO = 1, 2, 3, 4, 5, 6, 7
 
 
-def wine_env(extra=None):
+def wine_env(extra=None, stand_ins=True):
     """Environment for a Wine process in the test prefix."""
     env = dict(os.environ)
     env.update({
         "WINEPREFIX": str(PREFIX),
         "WINEDEBUG": "-all",
-        # No Mono or Gecko installers: the prefix is made without network.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        # No Mono or Gecko installers: the prefix is made without network. The system
+        # folder's net.exe and rundll32.exe are the stand-ins: native, or Wine would run its
+        # builtin programs in their place. Not while the prefix is made: its set-up runs
+        # Wine's own rundll32 before the stand-ins are there.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=" + (";net.exe=n;rundll32.exe=n" if stand_ins
+                                                 else ""),
         "LANG": env.get("WIZ_LANG", "en_US.UTF-8"),
     })
     if extra:
@@ -120,23 +128,39 @@ def prepare():
         wineserver_kill()
         shutil.rmtree(PREFIX)
     WORK.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["wineboot", "-i"], env=wine_env(), check=True, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=300)
+    subprocess.run(["wineboot", "-i"], env=wine_env(stand_ins=False), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
     settings = WORK / "prefix-settings.reg"
     settings.write_text(PREFIX_SETTINGS.replace("\n", "\r\n"), encoding="ascii")
-    subprocess.run(["wine", "regedit", "/S", to_windows_path(settings)], env=wine_env(),
+    subprocess.run(["wine", "regedit", "/S", to_windows_path(settings)],
+                   env=wine_env(stand_ins=False),
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    subprocess.run(["wineserver", "-w"], env=wine_env(), timeout=300)
+    subprocess.run(["wineserver", "-w"], env=wine_env(stand_ins=False), timeout=300)
+    install_stand_ins()
+
+
+def install_stand_ins():
+    """Puts the built stand-ins into the prefix's system folder where the copies differ."""
+    for name in STAND_IN_NAMES:
+        built, copy = STAND_INS / name, SYSTEM32 / name
+        if not built.exists():
+            raise FileNotFoundError(f"{built} is missing: build the win64 preset first")
+        if not copy.exists() or copy.read_bytes() != built.read_bytes():
+            shutil.copy(built, copy)
 
 
 def ensure_prefix():
-    """Makes the prefix when a test file runs on its own, without the ctest fixture."""
+    """Makes the prefix when a test file runs on its own, without the ctest fixture, and
+    brings its stand-ins up to date with the build."""
     if not (PREFIX / "system.reg").exists():
         prepare()
+    else:
+        install_stand_ins()
 
 
 def run_windows_program(exe, args=(), cwd=None, timeout=120, env=None):
     """Runs a Windows console program to its end; returns the CompletedProcess."""
+    ensure_prefix()
     return subprocess.run(["wine", str(exe), *args], cwd=cwd, env=wine_env(env),
                           capture_output=True, timeout=timeout)
 
@@ -361,11 +385,12 @@ class Driver:
 
     # ---- processes -------------------------------------------------------------------
 
-    def start(self, exe, args="", cwd=None):
-        """Starts a Windows program (Linux or Windows path); returns its Windows process id."""
+    def start(self, exe, args="", cwd=None, env=None):
+        """Starts a Windows program (Linux or Windows path); returns its Windows process id.
+        `env` sets variables in its environment (the driver's own otherwise)."""
         exe = str(exe) if str(exe)[1:2] == ":" else to_windows_path(exe)
         cwd = None if cwd is None else (str(cwd) if str(cwd)[1:2] == ":" else to_windows_path(cwd))
-        return self.call("start", exe=exe, args=args, cwd=cwd)["pid"]
+        return self.call("start", exe=exe, args=args, cwd=cwd, env=env)["pid"]
 
     def wait_exit(self, pid, timeout=10):
         """The exit code once the program has ended, None if it still runs after `timeout`."""

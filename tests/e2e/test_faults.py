@@ -203,7 +203,7 @@ class Faults(unittest.TestCase):
             # During start-up: the only command is "net start spooler".
             for delay in spread(0.0, 2.0, 4):
                 log.unlink(missing_ok=True)
-                pid = d.start(kit / EXE.name, cwd=kit)
+                pid = d.start(kit / EXE.name, cwd=kit, env=wizkit.log_env(kit))
                 time.sleep(delay)  # the moment of the kill is what this test varies
                 shown = [win["name"] for win in d.windows(pid=pid)]
                 d.kill(pid)
@@ -242,7 +242,7 @@ class Faults(unittest.TestCase):
                 # Killed inside the stop (the spooler stopped or stopping): the one window no
                 # program can close.
                 # The wizard's next start brings the spooler back.
-                again = d.start(kit / EXE.name, cwd=kit)
+                again = d.start(kit / EXE.name, cwd=kit, env=wizkit.log_env(kit))
                 main = d.find_window(pid=again, name="frmMain", timeout=60)
                 d.wait_until(lambda: d.enabled(d.find(main, "btnNext")), timeout=60,
                              what="the welcome page")

@@ -1,10 +1,10 @@
 """Installation runs of the wizard under Wine, driven as a user would drive them.
 
-Each test copies the demo kit into a scratch folder together with the wizard, the USB
-library and the command-recording stand-ins (net.exe, rundll32.exe): the wizard finds them
-beside itself before the system's own, they write every command line into commands.log, the
-net stand-in really stops and starts Wine's spooler and the rundll32 stand-in creates the
-driver and the queue when the INF file names the model.
+Each test copies the demo kit into a scratch folder together with the wizard and the USB
+library. The command-recording stand-ins (net.exe, rundll32.exe) are the prefix's system
+commands: they write every command line into the kit's commands.log, the net stand-in really
+stops and starts Wine's spooler and the rundll32 stand-in creates the driver and the queue when
+the INF file names the model.
 
 Wine's spooler has no Standard TCP/IP port monitor, so it never lists a port from the keys the
 wizard writes. Where a test needs the spooler to list such a port (the question about an
@@ -40,7 +40,7 @@ cap = wizkit.cap
 
 
 def make_kit(name, config=None, drop=()):
-    """The demo kit with the wizard and the stand-ins in a scratch folder, sealed by the
+    """The demo kit with the wizard in a scratch folder, sealed by the
     vendor tool under the same Wine; `config` changes [CONFIG] values, `drop` removes files."""
     return wizkit.make_kit("install-" + name, config=config, drop=drop)
 
@@ -86,7 +86,7 @@ class InstallRuns(h.WineTestCase):
 
     def start(self, kit):
         d = self.driver
-        self.pid = d.start(kit / EXE.name, cwd=kit)
+        self.pid = d.start(kit / EXE.name, cwd=kit, env=wizkit.log_env(kit))
         self.addCleanup(self.end_wizard, self.pid)
         self.main = d.find_window(pid=self.pid, name="frmMain", timeout=60)
         d.wait_until(lambda: d.enabled(self.control("btnNext")), timeout=60,
@@ -292,9 +292,9 @@ class InstallRuns(h.WineTestCase):
         """A printer of the model's name on `port`, set up before the wizard runs (by the
         stand-in's own setup command, kept out of the command log)."""
         inf = h.to_windows_path(kit / "EN" / "ODAXPOS.inf")
-        done = h.run_windows_program(kit / "rundll32.exe", [
+        done = h.run_windows_program(wizkit.STAND_IN_RUNDLL32, [
             "printui.dll,PrintUIEntry", "/if", "/b", model, "/f", inf, "/r", port, "/m", model],
-            cwd=kit)
+            cwd=kit, env=wizkit.log_env(kit))
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
         (kit / "commands.log").unlink(missing_ok=True)
 

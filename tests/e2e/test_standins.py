@@ -1,5 +1,7 @@
-"""The net and rundll32 stand-ins beside a program: found before the system's own, they record
-each command line, and the rundll32 one really installs and removes printer queues."""
+"""The net and rundll32 stand-ins, the test prefix's system commands: they record each command
+line, the net one starts and stops services itself, the rundll32 one really installs and
+removes printer queues and refuses any other call."""
+import re
 import shutil
 import sys
 from pathlib import Path
@@ -15,6 +17,8 @@ OTHER_INF = INF.replace(MODEL, "Stand-in Model-2")
 TCP_PORTS = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Standard TCP/IP Port\Ports"
 LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
 TCP_PORT = "10.20.30.40"
+RUNDLL32 = h.SYSTEM32_WIN + "\\rundll32.exe"
+NET = h.SYSTEM32_WIN + "\\net.exe"
 
 
 def install_command(queue, inf, port, model):
@@ -31,11 +35,8 @@ class StandInTest(h.WineTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        # The program under test runs its commands through RunDOS: the probe stands in for
-        # it, with the stand-ins beside it.
+        # The program under test runs its commands through RunDOS: the probe stands in for it.
         cls.kit = h.scratch_dir("test_standins")
-        for name in ("net.exe", "rundll32.exe"):
-            shutil.copy(h.STAND_INS / name, cls.kit)
         shutil.copy(h.WIN64_BIN / "rundos-probe.exe", cls.kit)
         (cls.kit / "EN").mkdir()
         (cls.kit / "EN" / "pos.inf").write_bytes(INF.encode("ascii"))
@@ -43,8 +44,10 @@ class StandInTest(h.WineTestCase):
         (cls.kit / "EN" / "wide.inf").write_bytes(b"\xff\xfe" + INF.encode("utf-16-le"))
         (cls.kit / "ports.txt").write_text("USB001\r\n", encoding="ascii")
         cls.log = cls.kit / "commands.log"
+        cls.env = {"WIZ_COMMANDS_LOG": h.to_windows_path(cls.log),
+                   "WIZ_SIMULATED_PORTS": h.to_windows_path(cls.kit / "ports.txt")}
         # Nothing from an earlier run of these tests in the same prefix.
-        cls.session.run(cls.kit / "rundll32.exe", ["printui.dll,PrintUIEntry", "/dd", "/m", MODEL])
+        cls.session.run(RUNDLL32, ["printui.dll,PrintUIEntry", "/dd", "/m", MODEL], env=cls.env)
         cls.session.run("reg", ["delete", f"{TCP_PORTS}\\{TCP_PORT}", "/f"])
         cls.session.run("reg", ["delete", LOCAL_PORTS, "/v", TCP_PORT, "/f"])
 
@@ -58,14 +61,14 @@ class StandInTest(h.WineTestCase):
         """RunDOS(command) from a program in the kit folder; returns the text it printed."""
         out = self.kit / "out.txt"
         r = self.session.run(self.kit / "rundos-probe.exe", [h.to_windows_path(out), command],
-                             cwd=self.kit)
+                             cwd=self.kit, env=self.env)
         self.assertEqual(r.returncode, 0, out.read_bytes())
         return out.read_bytes().decode("utf-8")
 
     def rundll32(self, command):
         """The stand-in started directly with the command's arguments, for its exit code."""
         args = command.split(" ", 1)[1]
-        pid = self.driver.start(self.kit / "rundll32.exe", args=args, cwd=self.kit)
+        pid = self.driver.start(RUNDLL32, args=args, cwd=self.kit, env=self.env)
         code = self.driver.wait_exit(pid, timeout=60)
         self.assertIsNotNone(code, "the stand-in did not end")
         return code
@@ -122,19 +125,56 @@ class StandInTest(h.WineTestCase):
                 self.assertNotIn(model, d.printer_drivers())
         self.assertEqual(len(self.logged()), len(cases))
 
-    def test_net_records_and_runs_the_system_net(self):
+    def spooler(self):
+        out = self.session.run("sc", ["query", "spooler"]).stdout.decode("utf-8", "replace")
+        return re.search(r"STATE\s*:\s*\d+\s+(\w+)", out).group(1)
+
+    def test_net_starts_and_stops_the_service_itself(self):
         self.run_dos("net start spooler")  # running, whatever it was before
+        self.assertEqual(self.spooler(), "RUNNING")
         stopped = self.run_dos("net stop spooler")
+        self.assertEqual(self.spooler(), "STOPPED")
         started = self.run_dos("net start spooler")
+        self.assertEqual(self.spooler(), "RUNNING")
         self.assertEqual(self.logged(), ["net start spooler", "net stop spooler",
                                          "net start spooler"])
         self.assertIn("stopped", stopped.lower())
         self.assertIn("started", started.lower())
-        # A failing call ends as the system's net ends it.
-        system = self.session.run("net", ["start", "no-such-service"])
-        standin = self.session.run(self.kit / "net.exe", ["start", "no-such-service"])
-        self.assertNotEqual(system.returncode, 0)
-        self.assertEqual((standin.returncode, standin.stdout), (system.returncode, system.stdout))
+
+        def net(*args):
+            r = self.session.run(NET, args, env=self.env)
+            return r.returncode, r.stdout.decode("utf-8", "replace")
+
+        # Already in that state: exit 2 with net's message, the state unchanged.
+        code, text = net("start", "spooler")
+        self.assertEqual((code, self.spooler()), (2, "RUNNING"))
+        self.assertIn("already been started", text)
+        self.addCleanup(net, "start", "spooler")
+        self.assertEqual(net("stop", "spooler")[0], 0)
+        code, text = net("stop", "spooler")
+        self.assertEqual((code, self.spooler()), (2, "STOPPED"))
+        self.assertIn("not started", text)
+        self.assertEqual(net("start", "spooler")[0], 0)
+        self.assertEqual(self.spooler(), "RUNNING")
+
+        code, text = net("start", "no-such-service")
+        self.assertEqual(code, 2)
+        self.assertIn("service name is invalid", text)
+        # Anything else is refused, not passed on (the system's net is this program).
+        refused = self.session.run(NET, ["use"], env=self.env)
+        self.assertEqual(refused.returncode, 1)
+        self.assertIn(b"only", refused.stderr)
+        self.assertEqual(len(self.logged()), 9)
+
+    def test_other_rundll32_calls_are_refused_once(self):
+        # The stand-in is the system's rundll32: it cannot hand a call on without starting
+        # itself again, so it refuses it, once.
+        r = self.session.run(RUNDLL32, ["shell32.dll,Control_RunDLL", "desk.cpl"],
+                             env=self.env, timeout=60)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"only printui.dll,PrintUIEntry", r.stderr)
+        self.assertEqual(len(self.logged()), 1)
+        self.assertIn("shell32.dll,Control_RunDLL desk.cpl", self.logged()[0])
 
 
 if __name__ == "__main__":

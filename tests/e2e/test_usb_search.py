@@ -72,7 +72,7 @@ class UsbSearch(unittest.TestCase):
                          what="the end of the run")
             folder = h.to_windows_path(kit) + "\\"
             self.assertEqual(
-                (kit / "commands.log").read_text("utf-8").splitlines()[-1],
+                wizkit.commands(kit / "commands.log")[-1],
                 f'rundll32 printui.dll,PrintUIEntry /if /b "{MODELS[0]}" '
                 f'/f "{folder}EN\\ODAXPOS.inf" /r "{PORT}" /m "{MODELS[0]}"')
             queues = {p["name"]: p for p in d.printers()}
@@ -122,7 +122,7 @@ class UsbSearch(unittest.TestCase):
             self.assertFalse(d.enabled(w.control("btnStartInstall")))
             self.assertEqual(d.message_boxes(w.pid), [])
             self.assertFalse(any(line.startswith("rundll32")
-                                 for line in (kit / "commands.log").read_text("utf-8").splitlines()))
+                                 for line in wizkit.commands(kit / "commands.log")))
 
             # A language switch gives the search's texts back to the captions of the language.
             w.choose("rbEnglish")

@@ -49,7 +49,7 @@ class StartUp(unittest.TestCase):
             self.assertEqual([t.strip() for t in d.status(d.find(main, "StatusBar1"))[:2]],
                              [cap["CAPTION_8"], cap["CAPTION_18"]])
             s.screenshot("welcome-en")
-            self.assertIn("net start spooler", (kit / "commands.log").read_text("utf-8"))
+            self.assertIn("net start spooler", wizkit.commands(kit / "commands.log"))
             self.quit(d, p, main, "mouse")
 
     def test_quit_invoked_through_automation(self):

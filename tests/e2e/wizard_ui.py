@@ -27,11 +27,11 @@ def kit_settings():
 class Wizard:
     """One started wizard inside a session."""
 
-    def __init__(self, session, kit, lang="en_US.UTF-8", env=None):
+    def __init__(self, session, kit, lang="en_US.UTF-8", env=None, cwd=None):
         self.session = session
         self.kit = kit
         self.d = session.driver()
-        self.process = wizkit.start(session, kit, lang, env)
+        self.process = wizkit.start(session, kit, lang, env, cwd)
         self.main = self.d.find_window(name="frmMain", timeout=START_TIMEOUT)
         # The start-up sequence ends with the language applied; Next is usable from then on.
         self.d.wait_until(lambda: self.d.enabled(self.control("btnNext")),

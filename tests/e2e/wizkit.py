@@ -1,5 +1,7 @@
-"""The wizard's kit for end-to-end tests: a copy of the demo kit with the program, its USB
-library and the command-recording stand-ins, sealed by the vendor tool under the same Wine."""
+"""The wizard's kit for end-to-end tests: a copy of the demo kit with the program and its USB
+library, sealed by the vendor tool under the same Wine. The command-recording stand-ins live in
+the prefix's system folder (harness.install_stand_ins); a test names their log with
+WIZ_COMMANDS_LOG, by default the kit's commands.log (`log_env`)."""
 import contextlib
 import functools
 import re
@@ -91,18 +93,38 @@ def local_port(session, port):
         session.run("reg", ["delete", LOCAL_PORTS, "/v", port, "/f"], timeout=60)
 
 
-def commands(log):
-    """The command lines a stand-in log holds, none when there is no log."""
+STAND_IN_RUNDLL32 = h.SYSTEM32_WIN + "\\rundll32.exe"
+# A system command run by its full path in the system folder, quoted or not.
+_SYSTEM_COMMAND = re.compile(r'^(?:"c:\\windows\\system32\\(net|rundll32)\.exe"'
+                             r'|c:\\windows\\system32\\(net|rundll32)\.exe)(?= |$)', re.I)
+
+
+def full_commands(log):
+    """The command lines a stand-in log holds, as the commands were started; none when there
+    is no log."""
     return log.read_text("utf-8").splitlines() if log.exists() else []
+
+
+def commands(log):
+    """The command lines of a stand-in log with a system command's full path written as its
+    bare name (`"C:\\windows\\system32\\net.exe" stop spooler` as `net stop spooler`), so
+    that one assertion holds for both forms."""
+    return [_SYSTEM_COMMAND.sub(lambda m: (m.group(1) or m.group(2)).lower(), line)
+            for line in full_commands(log)]
+
+
+def log_env(kit, log=None):
+    """The environment that sends the stand-ins' command lines to `log`, by default the kit's
+    commands.log."""
+    return {"WIZ_COMMANDS_LOG": h.to_windows_path(log or kit / "commands.log")}
 
 
 def remove_queues(kit, log=None):
     """Removes the kit's printers and drivers left by an earlier test with the stand-in's
-    delete command, then its command log (beside it, or `log`)."""
-    env = {"WIZ_COMMANDS_LOG": h.to_windows_path(log)} if log else None
+    delete command, then the command log (the kit's, or `log`)."""
     for model in MODELS:
-        h.run_windows_program(kit / "rundll32.exe",
-                              ["printui.dll,PrintUIEntry", "/dd", "/m", model], cwd=kit, env=env)
+        h.run_windows_program(STAND_IN_RUNDLL32, ["printui.dll,PrintUIEntry", "/dd", "/m", model],
+                              cwd=kit, env=log_env(kit, log))
     (log or kit / "commands.log").unlink(missing_ok=True)
 
 
@@ -111,8 +133,7 @@ def make_kit(name, config=None, drop=(), seal=True):
     kit = h.scratch_dir(name)
     for item in h.KIT.iterdir():
         (shutil.copytree if item.is_dir() else shutil.copy)(item, kit / item.name)
-    for f in (EXE, h.WIN64_BIN / "USBPrinterlibary.dll", h.STAND_INS / "net.exe",
-              h.STAND_INS / "rundll32.exe"):
+    for f in (EXE, h.WIN64_BIN / "USBPrinterlibary.dll"):
         shutil.copy(f, kit)
     data = (kit / "install.dat").read_bytes()
     for key, value in (config or {}).items():
@@ -128,10 +149,14 @@ def make_kit(name, config=None, drop=(), seal=True):
     return kit
 
 
-def start(session, kit, lang=None, env=None):
+def start(session, kit, lang=None, env=None, cwd=None):
     """Starts the wizard from its kit folder as a user would; returns the process. `env`
-    adds variables to its environment."""
-    extra = dict(env or {})
+    adds variables to its environment (the stand-ins log into the kit's commands.log unless
+    it names another); with `cwd` the program is started by its full path from that folder."""
+    extra = {**log_env(kit), **(env or {})}
     if lang:
         extra["LANG"] = lang
-    return session.popen(["wine", EXE.name], cwd=kit, env=session.env(extra or None))
+    if cwd is None:
+        return session.popen(["wine", EXE.name], cwd=kit, env=session.env(extra))
+    return session.popen(["wine", h.to_windows_path(kit / EXE.name)], cwd=cwd,
+                         env=session.env(extra))

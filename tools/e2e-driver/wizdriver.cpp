@@ -134,8 +134,7 @@ ClickVia ViaArg(const Value& req) {
 HWND ComboDropDown(HWND combo) {
     const DWORD pid = ProcessOf(combo);
     for (HWND hwnd : TopLevelWindows())
-        if (ProcessOf(hwnd) == pid && IsWindowVisible(hwnd) &&
-            SameClass(hwnd, L"ComboLBox"))
+        if (ProcessOf(hwnd) == pid && IsWindowVisible(hwnd) && SameClass(hwnd, L"ComboLBox"))
             return hwnd;
     return nullptr;
 }
@@ -159,16 +158,42 @@ Value Configure(const Value& req) {
     return Value::MakeObject();
 }
 
+// The driver's own environment with `changes` (name: value) set, as a block for
+// CreateProcessW: the commands a started program runs inherit them (the stand-ins' log).
+std::wstring EnvironmentWith(const json::Value::Object& changes) {
+    std::vector<std::pair<std::wstring, std::wstring>> vars;
+    for (const auto& [name, value] : changes)
+        vars.emplace_back(FromUtf8(name), FromUtf8(value.AsString()));
+    std::wstring block;
+    wchar_t* own = GetEnvironmentStringsW();
+    for (const wchar_t* p = own; *p; p += wcslen(p) + 1) {
+        const std::wstring entry(p);
+        const size_t eq = entry.find(L'=', 1); // "=C:=C:\dir" entries start with '='
+        const std::wstring name = entry.substr(0, eq);
+        bool changed = false;
+        for (const auto& v : vars)
+            changed = changed || lstrcmpiW(v.first.c_str(), name.c_str()) == 0;
+        if (!changed) block += entry + L'\0';
+    }
+    FreeEnvironmentStringsW(own);
+    for (const auto& [name, value] : vars)
+        block += name + L'=' + value + L'\0';
+    return block + L'\0';
+}
+
 Value Start(const Value& req) {
     const std::wstring exe = FromUtf8(Need(req, "exe").AsString());
     std::wstring line = L"\"" + exe + L"\"";
     const std::wstring args = FromUtf8(StrOr(req, "args", ""));
     if (!args.empty()) line += L" " + args;
     const std::wstring cwd = FromUtf8(StrOr(req, "cwd", ""));
+    const Value* env = req.Find("env");
+    std::wstring block = env && !env->IsNull() ? EnvironmentWith(env->AsObject()) : L"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
                         cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
         throw DriverError("cannot start " + ToUtf8(exe) + ": " +
                           ToUtf8(SystemText(GetLastError())));

@@ -1,6 +1,5 @@
 #pragma once
-// What both stand-ins share: recording their command line beside themselves and handing a
-// call on to the system's own program.
+// What both stand-ins share: recording their command line and reporting.
 #include <windows.h>
 
 #include <string>
@@ -33,9 +32,9 @@ inline std::wstring OwnFolder() {
     return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
-// Where the command lines go: commands.log beside the program, or the file that
-// WIZ_COMMANDS_LOG names (for a program folder that cannot be written, such as a read-only
-// kit; the program under test hands its environment on to the commands it runs).
+// Where the command lines go: the file that WIZ_COMMANDS_LOG names (the tests name one per
+// kit; the program under test hands its environment on to the commands it runs), else
+// commands.log beside the stand-in.
 inline std::wstring LogPath() {
     wchar_t named[MAX_PATH * 4];
     const DWORD n = GetEnvironmentVariableW(L"WIZ_COMMANDS_LOG", named, MAX_PATH * 4);
@@ -67,36 +66,6 @@ inline void Report(const std::wstring& text) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
               &written, nullptr);
-}
-
-// Runs the system's own `program` (from the system folder, never the stand-in beside us)
-// with our arguments and our standard handles; returns its exit code.
-inline int RunSystemProgram(const wchar_t* program) {
-    wchar_t system[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring exe = std::wstring(system, n) + L"\\" + program;
-    const Text tail = ArgumentTail(FromWide(GetCommandLineW()));
-    std::wstring line = L"\"" + exe + L"\"";
-    if (!tail.empty()) line += L" " + ToWide(tail);
-
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        Report(L"cannot run " + exe);
-        return 255;
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 255;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
 }
 
 } // namespace standin

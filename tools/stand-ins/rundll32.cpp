@@ -1,4 +1,5 @@
-// rundll32.exe stand-in: records its command line in commands.log beside itself, then
+// rundll32.exe stand-in, the system's rundll32.exe of the test prefix: records its command
+// line, then
 //   printui.dll,PrintUIEntry /if /b "<queue>" /f "<inf>" /r "<port>" /m "<model>"
 //     installs the model's driver (Wine's PostScript driver under the model's name) and the
 //     queue on the port, when the INF file exists and names the model and no printer of that
@@ -6,7 +7,7 @@
 //     standard error.
 //   printui.dll,PrintUIEntry /dd /m "<model>" ...
 //     deletes the printers using that driver and the driver; exit 0.
-// Anything else goes to the system's rundll32.exe.
+// Anything else is refused with exit 1 (see the end of wmain).
 #include "StandIn.h"
 
 #include <winspool.h>
@@ -67,8 +68,8 @@ Text FromAnsi(std::string_view bytes) {
 // Windows refuses a printer on a port that does not exist; this Wine accepts any name, so
 // the stand-in checks as Windows would. A port exists when the spooler lists it, when the
 // Standard TCP/IP port monitor has its key (the monitor would load it at the spooler's
-// start), or when it is listed in ports.txt beside the stand-in (one name a line: ports a
-// test simulates, such as USB001).
+// start), or when it is listed in the file WIZ_SIMULATED_PORTS names (one name a line: ports
+// a test simulates, such as USB001).
 bool PortExists(const std::wstring& port) {
     if (port.empty()) return false;
     DWORD needed = 0, count = 0;
@@ -88,8 +89,10 @@ bool PortExists(const std::wstring& port) {
         RegCloseKey(h);
         return true;
     }
+    wchar_t simulated[MAX_PATH * 4];
+    const DWORD n = GetEnvironmentVariableW(L"WIZ_SIMULATED_PORTS", simulated, MAX_PATH * 4);
     std::string listed;
-    if (ReadWholeFile(standin::OwnFolder() + L"ports.txt", listed)) {
+    if (n > 0 && n < MAX_PATH * 4 && ReadWholeFile(simulated, listed)) {
         for (const Text& line : standin::Lines(standin::DecodeInf(listed, FromAnsi)))
             if (ToWide(line) == port) return true;
     }
@@ -218,5 +221,10 @@ int wmain() {
         standin::ParsePrintUi(standin::ArgumentTail(standin::FromWide(GetCommandLineW())));
     if (call && call->Has(u"if")) return Install(*call);
     if (call && call->Has(u"dd")) return DeleteDriver(*call);
-    return standin::RunSystemProgram(L"rundll32.exe");
+    // Wine decides builtin or native for a started program by the starting process's
+    // overrides, which name this file native: starting rundll32 again would start this
+    // stand-in again, endlessly.
+    Report(L"rundll32 stand-in: only printui.dll,PrintUIEntry /if and /dd are carried out; "
+           L"Wine's own rundll32 cannot be started from here");
+    return 1;
 }
