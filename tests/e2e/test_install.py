@@ -264,6 +264,25 @@ class InstallRuns(h.WineTestCase):
         sections = wizkit.read_profile(win_ini.read_bytes(), "latin-1")
         return sections.get("WINDOWS", {}).get("DEVICE", "")
 
+    def assert_failure_shown(self, failure_line, screenshot):
+        """The run ended in the verification's failure: its box (key 78 below the line), the
+        line last in the wait dialog's log and in the status bar, no success text, and after OK
+        the windows usable again."""
+        d = self.driver
+        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
+        self.assertEqual((box["title"], box["text"]), (cap(8), failure_line + "\r\n" + cap(78)))
+        wait = self.wait_window()
+        log = d.memo(self.control("mmoWait", wait))
+        self.assertEqual(log[-1], failure_line)
+        for success in (cap(45), MODELS[0] + " " + cap(15), cap(44)):
+            self.assertNotIn(success, log)
+        self.session.screenshot(screenshot)
+        self.press(box, h.IDOK)
+        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the button")
+        self.assertTrue(d.enabled(self.main))
+        self.assertEqual(d.status(self.control("StatusBar1"))[1], failure_line)
+        self.assertTrue(d.enabled(self.control("BitBtn1", wait)))
+
     def test_a_missing_inf_file_ends_in_the_failure_message(self):
         kit = make_kit("no-inf", drop=["EN/ODAXPOS.inf"])
         self.remove_queues(kit)
@@ -271,19 +290,7 @@ class InstallRuns(h.WineTestCase):
         self.start(kit)
         self.walk_to("rbLPT", LPT_PAGE)
         self.install()
-        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
-        failure_line = cap(77) + MODELS[0]
-        self.assertEqual((box["title"], box["text"]), (cap(8), failure_line + "\r\n" + cap(78)))
-        wait = self.wait_window()
-        log = d.memo(self.control("mmoWait", wait))
-        self.assertEqual(log[-1], failure_line)
-        for success in (cap(45), MODELS[0] + " " + cap(15), cap(44)):
-            self.assertNotIn(success, log)
-        self.session.screenshot("missing-inf-failure")
-        self.press(box, h.IDOK)
-        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the button")
-        self.assertEqual(d.status(self.control("StatusBar1"))[1], failure_line)
-        self.assertTrue(d.enabled(self.control("BitBtn1", wait)))
+        self.assert_failure_shown(cap(77) + MODELS[0], "missing-inf-failure")
         self.assertEqual(d.message_boxes(self.pid), [])  # no end message, no quit question
         self.assertTrue(commands(kit)[-1].startswith("rundll32 printui.dll,PrintUIEntry /if"))
         self.assertIsNone(self.queue(MODELS[0]))
@@ -314,20 +321,8 @@ class InstallRuns(h.WineTestCase):
         # The user keeps the printer that is there.
         self.box(cap(8), cap(34), h.IDNO)
 
-        box = d.message_box(pid=self.pid, timeout=RUN_TIMEOUT)
-        failure_line = f"{cap(77)}{MODELS[0]} ({other}, {MODELS[0]})"
-        self.assertEqual((box["title"], box["text"]), (cap(8), failure_line + "\r\n" + cap(78)))
-        wait = self.wait_window()
-        log = d.memo(self.control("mmoWait", wait))
-        self.assertEqual(log[-1], failure_line)
-        for success in (cap(45), MODELS[0] + " " + cap(15), cap(44)):
-            self.assertNotIn(success, log)
-        self.session.screenshot("existing-printer-failure")
-        self.press(box, h.IDOK)
-        d.wait_until(lambda: d.enabled(self.control("btnStartInstall")), what="the button")
-        self.assertTrue(d.enabled(self.main))
-        self.assertEqual(d.status(self.control("StatusBar1"))[1], failure_line)
-        self.assertTrue(d.enabled(self.control("BitBtn1", wait)))
+        self.assert_failure_shown(f"{cap(77)}{MODELS[0]} ({other}, {MODELS[0]})",
+                                  "existing-printer-failure")
         self.assertEqual(d.message_boxes(self.pid), [])  # no end message, no quit question
         self.assertEqual(commands(kit)[-1], install_command(kit, MODELS[0], IP))
         queue = self.queue(MODELS[0])

@@ -143,11 +143,12 @@ class StandInTest(h.WineTestCase):
 
         def net(*args):
             r = self.session.run(NET, args, env=self.env)
+            self.last_net = (r.stdout + r.stderr).decode("utf-8", "replace")
             return r.returncode, r.stdout.decode("utf-8", "replace")
 
         # Already in that state: exit 2 with net's message, the state unchanged.
         code, text = net("start", "spooler")
-        self.assertEqual((code, self.spooler()), (2, "RUNNING"))
+        self.assertEqual((code, self.spooler()), (2, "RUNNING"), self.last_net)
         self.assertIn("already been started", text)
         self.addCleanup(net, "start", "spooler")
         self.assertEqual(net("stop", "spooler")[0], 0)
