@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the 64-bit wizard and starts it under Wine on the demo kit, the way a user starts
-# it from the kit folder. Without a display it runs on a private Xvfb display inside a Wine
-# desktop window and saves a screenshot to build/demo/screenshot.png after a few seconds.
+# it from the kit folder. Without a display it runs on a private Xvfb display and saves a screenshot to build/demo/screenshot.png once the wizard's window
+# is shown.
 # LANG=zh_CN.UTF-8 starts it in Chinese.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -49,8 +49,17 @@ done
 
 cd "$demo/kit"
 if [ -n "$headless" ]; then
-  wine explorer /desktop=ODAX,1024x768 ODAXPrintDrive.exe &
-  sleep "${DEMO_SECONDS:-12}"
+  wine ODAXPrintDrive.exe &
+  # The first start of a new prefix takes much longer than later ones: wait for the main
+  # window itself (the test driver finds it by name), then give it a moment to paint.
+  found=$(echo '{"cmd":"find_window","name":"frmMain","timeout_ms":180000,"seq":1}' |
+          timeout 240 wine "$root/build/win64/bin/wizdriver.exe" 2>/dev/null | head -n 1 || true)
+  case "$found" in
+    *'"ok":true'*|*'"ok": true'*) ;;
+    *) echo "run-demo: the wizard's window did not appear within 180 s (driver: ${found:-no answer})" >&2
+       exit 1 ;;
+  esac
+  sleep "${DEMO_SECONDS:-2}"
   import -window root "$demo/screenshot.png" && echo "screenshot: $demo/screenshot.png"
 else
   exec wine ODAXPrintDrive.exe
