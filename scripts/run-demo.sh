@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the 64-bit wizard and starts it under Wine on the demo kit, the way a user starts
-# it from the kit folder. Without a display it runs on a private Xvfb display and saves a screenshot to build/demo/screenshot.png once the wizard's window
-# is shown.
+# it from the kit folder. Without a display it runs on a private Xvfb display and saves a
+# screenshot to build/demo/screenshot.png once the wizard's window is shown.
 # LANG=zh_CN.UTF-8 starts it in Chinese.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
