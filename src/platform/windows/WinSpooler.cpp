@@ -7,24 +7,13 @@
 #include "platform/Spooler.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinServices.h"
 
 namespace {
 
 // winspool.drv is not a KnownDLL: imported by name, the loader would take a copy lying beside
 // the program (a Downloads folder) before the system's, and run it as administrator. Its
 // functions are bound at run time from the system folder instead.
-Module LoadWinspool() {
-    Module module{::LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)};
-    if (module) return module;
-    // Systems without the search flags refuse it as a bad parameter; the full path is the
-    // same file.
-    wchar_t folder[MAX_PATH];
-    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return module;
-    const std::wstring path = std::wstring(folder, n) + L"\\winspool.drv";
-    return Module{::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)};
-}
-
 struct Winspool {
     Module module;
     decltype(&::EnumPortsW) EnumPorts = nullptr;
@@ -34,7 +23,7 @@ struct Winspool {
     decltype(&::ClosePrinter) ClosePrinter = nullptr;
     DWORD loadError = 0;
 
-    Winspool() : module(LoadWinspool()) {
+    Winspool() : module(LoadSystemLibrary(L"winspool.drv")) {
         if (!module) {
             loadError = ::GetLastError();
             return;
