@@ -8,6 +8,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness as h  # noqa: E402
+import wizkit  # noqa: E402
 
 MODEL = "Stand-in Model-1"  # a name no other test installs
 INF = ('[Version]\r\nSignature="$Windows NT$"\r\nClass=Printer\r\n\r\n'
@@ -17,7 +18,7 @@ OTHER_INF = INF.replace(MODEL, "Stand-in Model-2")
 TCP_PORTS = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Standard TCP/IP Port\Ports"
 LOCAL_PORTS = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
 TCP_PORT = "10.20.30.40"
-RUNDLL32 = h.SYSTEM32_WIN + "\\rundll32.exe"
+RUNDLL32 = wizkit.STAND_IN_RUNDLL32
 NET = h.SYSTEM32_WIN + "\\net.exe"
 
 

@@ -37,10 +37,7 @@ class StartUp(unittest.TestCase):
         kit = wizkit.make_kit("welcome")
         cap = wizkit.captions("EN")
         with h.Session("startup-welcome") as s:
-            d = s.driver()
-            p = wizkit.start(s, kit, "en_US.UTF-8")
-            main = d.find_window(name="frmMain", timeout=60)
-            h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+            d, p, main = self.welcome(s, kit)
             self.assertEqual(d.text(d.find(main, "lblWelcome")), cap["CAPTION_21"])
             self.assertTrue(d.text(main).startswith(cap["CAPTION_20"] + " DLL Ver:"))
             self.assertTrue(d.checked(d.find(main, "rbEnglish")))
@@ -57,11 +54,17 @@ class StartUp(unittest.TestCase):
         # arrives as a message sent from another process, and the quit question opens inside it.
         kit = wizkit.make_kit("invoke-quit")
         with h.Session("startup-invoke-quit") as s:
-            d = s.driver()
-            p = wizkit.start(s, kit, "en_US.UTF-8")
-            main = d.find_window(name="frmMain", timeout=60)
-            h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+            d, p, main = self.welcome(s, kit)
             self.quit(d, p, main, "invoke")
+
+    def welcome(self, s, kit, cwd=None):
+        """Starts the wizard in English (from `cwd` by its full path, when given) and waits for
+        its welcome page; returns the driver, the process and the main window."""
+        d = s.driver()
+        p = wizkit.start(s, kit, "en_US.UTF-8", cwd=cwd)
+        main = d.find_window(name="frmMain", timeout=60)
+        h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+        return d, p, main
 
     def quit(self, d, p, main, via):
         """Quit asks; No keeps the wizard running, Yes ends the process."""
@@ -114,11 +117,7 @@ class StartUp(unittest.TestCase):
         kit = wizkit.make_kit("elsewhere")
         other = h.scratch_dir("elsewhere-cwd")
         with h.Session("startup-elsewhere") as s:
-            d = s.driver()
-            p = s.popen(["wine", h.to_windows_path(kit / wizkit.EXE.name)], cwd=other,
-                        env=s.env({"LANG": "en_US.UTF-8"}))
-            main = d.find_window(name="frmMain", timeout=60)
-            h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")
+            d, p, main = self.welcome(s, kit, cwd=other)
             self.assertEqual(d.message_boxes(), [])
             d.close(main)
             self.assertEqual(p.wait(timeout=30), 0)
