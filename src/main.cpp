@@ -6,6 +6,7 @@
 #include "platform/Processes.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinDialogs.h"
 #include "platform/windows/WinServices.h"
 #include "platform/windows/WindowsServices.h"
 #include "printing/untFuction.h"
@@ -32,7 +33,9 @@ void LoadLibrariesFromSystemFolderOnly() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LoadLibrariesFromSystemFolderOnly();
     InstallWindowsServices();
-    InstallWin32Backend();
+    InstallWindowsDialogs();
+    InstallWin32Backend({&SetApplicationWindow, &QuitRequested});
+    SetMessageFilter(&Win32FilterMessage);
 
     // install.dat and the USB library are the kit's, however the program was started (a
     // shortcut, "Run as administrator" from another folder): the working folder is its own.

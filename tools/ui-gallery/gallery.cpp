@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/windows/WinDialogs.h"
 #include "platform/windows/WinServices.h"
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
@@ -275,7 +276,10 @@ class Gallery final : public ui::Form {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     MessagePump::Install(&WindowsMessagePump());
-    InstallWin32Backend();
+    Libraries::Install(&WindowsLibraries());
+    InstallWindowsDialogs();
+    InstallWin32Backend({&SetApplicationWindow, &QuitRequested});
+    SetMessageFilter(&Win32FilterMessage);
     Gallery gallery;
     ui::DispatchEvent([&] { gallery.Realize(); });
     ui::DispatchEvent([&] { gallery.Show(); });

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/windows/WinServices.h"
+#include "platform/Libraries.h"
 #include "ui/win32/NativeWindows.h"
 
 namespace win32ui {
@@ -14,11 +14,13 @@ namespace {
 // check boxes fall back to the classic frame control.
 class Themes {
   public:
-    Themes() : module_(LoadSystemLibrary(L"uxtheme.dll")) {
-        if (!module_) return;
-        open_ = ProcAddress<Open>(module_.get(), "OpenThemeData");
-        close_ = ProcAddress<Close>(module_.get(), "CloseThemeData");
-        draw_ = ProcAddress<Draw>(module_.get(), "DrawThemeBackground");
+    Themes() {
+        ILibraries& libraries = Libraries::Get();
+        void* module = libraries.LoadSystem(u"uxtheme.dll");
+        if (!module) return;
+        open_ = reinterpret_cast<Open>(libraries.Symbol(module, "OpenThemeData"));
+        close_ = reinterpret_cast<Close>(libraries.Symbol(module, "CloseThemeData"));
+        draw_ = reinterpret_cast<Draw>(libraries.Symbol(module, "DrawThemeBackground"));
     }
     bool DrawCheckBox(HWND hwnd, HDC dc, const RECT& box, int state) const {
         if (!open_ || !close_ || !draw_) return false;
@@ -40,7 +42,6 @@ class Themes {
     using Open = HANDLE(WINAPI*)(HWND, LPCWSTR);
     using Close = HRESULT(WINAPI*)(HANDLE);
     using Draw = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
-    Module module_;
     Open open_ = nullptr;
     Close close_ = nullptr;
     Draw draw_ = nullptr;

@@ -5,8 +5,6 @@
 #include <unordered_map>
 
 #include "platform/MessagePump.h"
-#include "platform/windows/WinDialogs.h"
-#include "platform/windows/WinServices.h"
 #include "ui/Dispatch.h"
 #include "ui/win32/NativeWindows.h"
 
@@ -20,6 +18,14 @@ namespace {
 
 std::unordered_map<HWND, NativeControl*> g_controls;
 std::unordered_map<HWND, FormWindow*> g_forms;
+Win32BackendHooks g_hooks;
+// The first form made: owner of the forms made without one, and of the message boxes.
+HWND g_mainWindow = nullptr;
+
+void SetMainWindow(HWND hwnd) {
+    g_mainWindow = hwnd;
+    if (g_hooks.mainWindowChanged) g_hooks.mainWindowChanged(hwnd);
+}
 
 } // namespace
 
@@ -163,10 +169,12 @@ bool KeptByControl(HWND hwnd, WPARAM key) {
            !static_cast<ui::Memo&>(c->control).readOnly;
 }
 
+} // namespace
+
 // Dialog keyboard for every form: Tab order, arrows within groups and Alt+letter through
 // the dialog manager; Enter and Esc through the model, which knows the default and cancel
 // buttons and whether they are enabled.
-bool FilterMessage(MSG& msg) {
+bool Win32FilterMessage(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
     const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     FormWindow* window = root ? FormOf(root) : nullptr;
@@ -189,6 +197,8 @@ bool FilterMessage(MSG& msg) {
     }
     return IsDialogMessageW(root, &msg) != FALSE;
 }
+
+namespace {
 
 struct ModalScope {
     ui::Form& form;
@@ -218,13 +228,13 @@ void Win32Backend::Realize(ui::Form& form) {
     HWND owner = nullptr;
     if (form.owner)
         if (auto* o = dynamic_cast<FormWindow*>(form.owner->GetPeer())) owner = o->hwnd;
-    if (!owner) owner = ApplicationWindow();
+    if (!owner) owner = g_mainWindow;
 
     auto created = std::make_unique<FormWindow>(form);
     FormWindow& window = *created;
     window.Create(owner);
     form.AttachPeer(std::move(created));
-    if (!ApplicationWindow()) SetApplicationWindow(window.hwnd);
+    if (!g_mainWindow) SetMainWindow(window.hwnd);
 
     // The form's own controls in tab order; controls made without a parent sit on the form too.
     std::vector<ui::Control*> top = InTabOrder(form.Children());
@@ -247,7 +257,7 @@ void Win32Backend::Destroy(ui::Form& form) {
     for (ui::Control* c : form.AllControls())
         if (dynamic_cast<NativeControl*>(c->GetPeer())) c->DetachPeer();
     window->controls.clear();
-    if (ApplicationWindow() == window->hwnd) SetApplicationWindow(nullptr);
+    if (g_mainWindow == window->hwnd) SetMainWindow(nullptr);
     form.DetachPeer(); // destroys the window and every child
 }
 
@@ -264,7 +274,8 @@ void Win32Backend::RunModal(ui::Form& form) {
         EnableWindow(h, FALSE);
     form.Show();
     auto finished = [&form] {
-        return form.ModalResult() != 0 || !form.Visible() || QuitRequested();
+        return form.ModalResult() != 0 || !form.Visible() ||
+               (g_hooks.quitRequested && g_hooks.quitRequested());
     };
     IMessagePump& pump = MessagePump::Get();
     while (!finished()) {
@@ -274,13 +285,12 @@ void Win32Backend::RunModal(ui::Form& form) {
     }
 }
 
-void InstallWin32Backend() {
+void InstallWin32Backend(const Win32BackendHooks& hooks) {
+    g_hooks = hooks;
     INITCOMMONCONTROLSEX classes{sizeof classes,
                                  ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
     RegisterClasses();
     static Win32Backend backend;
     WindowBackend::Install(&backend);
-    InstallWindowsDialogs();
-    SetMessageFilter(&FilterMessage);
 }
