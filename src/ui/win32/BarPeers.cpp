@@ -35,6 +35,12 @@ class StatusPeer final : public PeerOf<ui::StatusBar> {
 
     void ApplyText() override {} // it shows its panels
 
+    // The panels' edges are scaled too: a new DPI comes as a font change.
+    void ApplyFont() override {
+        NativeControl::ApplyFont();
+        ApplyPanels();
+    }
+
     void Apply(ui::Change what) override {
         if (what == ui::Change::Panels) ApplyPanels();
     }
