@@ -10,7 +10,7 @@ backend. `MouseTest` clicks with the real mouse and allows for that.
 import sys
 import unittest
 
-from harness import WIN64_BIN, Session, wait_until
+from harness import IDOK, WIN64_BIN, Session, wait_until
 
 GALLERY = WIN64_BIN / "ui-gallery.exe"
 
@@ -183,6 +183,21 @@ class GalleryTest(GalleryCase):
             self.wait_state("modal", answer)
             wait_until(lambda: self.d.enabled(self.form), what="the owner enabled again")
             self.assertNotIn("frmQuestion", [w["name"] for w in self.d.windows(pid=self.pid, all=True)])
+
+    def test_a_failing_handler_shows_the_error_box_and_the_program_goes_on(self):
+        # The click reaches the handler through the form's window procedure, whose guard
+        # catches the error: nothing may unwind into the system's code that called it.
+        self.click("btnFail")
+        box = self.d.message_box(pid=self.pid, timeout=20)
+        # OK by message, as the other clicks here: closed before any check, so that a failed
+        # check leaves no box holding the gallery for the tests after it.
+        self.d.click(box["buttons"][0]["hwnd"], via="message")
+        self.assertTrue(self.d.wait_gone(box["hwnd"], timeout=20))
+        self.assertEqual(box["text"], "The gallery failed on purpose.")
+        self.assertEqual([b["id"] for b in box["buttons"]], [IDOK])
+        self.assertEqual(self.d.memo(self.find("mmoLog"))[-1], "btnFail")
+        self.applied()  # the gallery still answers
+        self.assertEqual(self.d.message_boxes(pid=self.pid), [])
 
     def test_z_screenshot(self):
         self.session.screenshot("gallery")

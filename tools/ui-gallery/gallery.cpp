@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "base/Errors.h"
 #include "platform/windows/WinDialogs.h"
 #include "platform/windows/WinServices.h"
 #include "ui/Dispatch.h"
@@ -189,6 +190,10 @@ class Gallery final : public ui::Form {
         btnCancel->isCancel = true;
         btnCancel->cancelGlyph = true;
 
+        // Its handler fails: the window procedure shows the standard error box and goes on.
+        auto* fail = Add<ui::Button>(u"btnFail", this, Rect{494, 400, 134, 30});
+        fail->SetCaption(u"Fail");
+
         sbGallery = Add<ui::StatusBar>(u"sbGallery", this, Rect{0, 446, 640, 24});
         sbGallery->AddPanel(70, ui::Alignment::Center);
         sbGallery->AddPanel(300, ui::Alignment::Left);
@@ -227,6 +232,10 @@ class Gallery final : public ui::Form {
         btnCancel->OnClick = [this](ui::Control* s) {
             ++cancels;
             Report(s);
+        };
+        fail->OnClick = [this](ui::Control* s) {
+            Report(s);
+            throw Exception(u"The gallery failed on purpose");
         };
         modal->OnClick = [this](ui::Control* s) {
             auto question = std::make_unique<QuestionForm>();

@@ -8,39 +8,25 @@
 
 namespace {
 
-template <class T> struct ComPtr {
-    T* p = nullptr;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-};
-
 [[noreturn]] void Fail(const String& path) { throw Exception(u"Cannot load picture " + path); }
 
 // bmp, ico and tiff through the Windows Imaging Component.
 Bitmap DecodeWithWic(const String& path) {
-    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    struct Uninit {
-        HRESULT hr;
-        ~Uninit() {
-            if (SUCCEEDED(hr)) CoUninitialize();
-        }
-    } uninit{init};
+    // The objects below go before the apartment does.
+    const ComApartment com(COINIT_APARTMENTTHREADED);
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+                                IID_IWICImagingFactory, factory.put_void())))
         Fail(path);
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromFilename(Wide(path), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)))
+                                                  WICDecodeMetadataCacheOnDemand, decoder.put())))
         Fail(path);
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame))) Fail(path);
+    if (FAILED(decoder->GetFrame(0, frame.put()))) Fail(path);
     ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA,
+    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA,
                                      WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)))
         Fail(path);
@@ -92,20 +78,18 @@ Bitmap DecodeMetafile(const String& path, bool enhanced) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    MemoryDC dc;
-    {
-        HDC screen = GetDC(nullptr);
-        dc.reset(CreateCompatibleDC(screen));
-        ReleaseDC(nullptr, screen);
-    }
+    MemoryDC dc(CreateCompatibleDC(WindowDC(nullptr).get()));
     GdiObject dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc || !dib || !bits) Fail(path);
-    const HGDIOBJ old = SelectObject(dc.get(), dib.get());
-    RECT r{0, 0, width, height};
-    FillRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const bool played = PlayEnhMetaFile(dc.get(), emf.get(), &r) != FALSE;
-    GdiFlush();
-    SelectObject(dc.get(), old); // the bitmap leaves the DC before either is deleted
+    bool played = false;
+    {
+        // The bitmap leaves the DC before either is deleted.
+        const SelectedObject selected(dc.get(), dib.get());
+        RECT r{0, 0, width, height};
+        FillRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        played = PlayEnhMetaFile(dc.get(), emf.get(), &r) != FALSE;
+        GdiFlush();
+    }
     if (!played) Fail(path);
 
     Bitmap bitmap;

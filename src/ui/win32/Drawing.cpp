@@ -190,10 +190,9 @@ Icon MakeCancelGlyph(int size) {
     header.bV5BlueMask = 0x000000FF;
     header.bV5AlphaMask = 0xFF000000;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    GdiObject color(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                     &bits, nullptr, 0));
-    ReleaseDC(nullptr, screen);
+    GdiObject color(CreateDIBSection(WindowDC(nullptr).get(),
+                                     reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits,
+                                     nullptr, 0));
     if (!color || !bits) return Icon();
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     const std::vector<BYTE> zeros(static_cast<size_t>((size + 15) / 16 * 2) * size, 0);

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "base/Errors.h"
-#include "ui/Dispatch.h"
 #include "ui/win32/NativeWindows.h"
 
 namespace win32ui {
@@ -35,9 +34,7 @@ int SystemDpi() {
     using Get = UINT(WINAPI*)();
     static const Get get = ProcAddress<Get>(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
     if (get) return static_cast<int>(get());
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(WindowDC(nullptr).get(), LOGPIXELSY);
     return dpi > 0 ? dpi : 96;
 }
 
@@ -212,9 +209,8 @@ bool FormWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     switch (msg) {
     case WM_CLOSE: {
         // The close box asks the model, whose close handler decides (hide, free or nothing).
-        ui::Form& f = form;
-        ui::DispatchEvent([&f] { f.Close(); });
         result = 0;
+        form.Close();
         return true;
     }
     case WM_ACTIVATE: {

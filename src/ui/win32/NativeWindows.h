@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -15,24 +16,6 @@
 #include "ui/Form.h"
 
 namespace win32ui {
-
-enum class Kind : std::uint8_t {
-    Button,
-    Label,
-    Radio,
-    Combo,
-    CheckList,
-    MaskEdit,
-    Memo,
-    Progress,
-    Status,
-    Image,
-    Pages,
-    Sheet,
-    Group,
-    Panel
-};
-Kind KindOf(const ui::Control& control);
 
 // The window property "WizName": a counted global atom holding the control's name, by which
 // the end-to-end driver finds windows across processes. Given back when the window goes.
@@ -55,63 +38,88 @@ using Icon = UniqueHandle<HICON, IconCloser, nullptr>;
 
 class FormWindow;
 
-// The native window of one control. Owned by its control (as its peer); the window itself
-// goes with the form's top-level window.
-class NativeControl final : public ui::Peer {
+// What a control's window is made of: a system class (subclassed) or one of ours.
+struct WindowSpec {
+    const wchar_t* windowClass;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+};
+
+// The native window of one control, the part every kind shares. Each kind of control has its
+// own peer (Peers.h) that adds its window's class and style, the model's changes it shows and
+// the input it turns into calls on the model. Owned by its control; the window itself goes
+// with the form's top-level window.
+class NativeControl : public ui::Peer {
   public:
-    NativeControl(FormWindow& form, ui::Control& control, Kind kind);
+    NativeControl(FormWindow& form, ui::Control& control);
     ~NativeControl() override;
+    NativeControl(const NativeControl&) = delete;
+    NativeControl& operator=(const NativeControl&) = delete;
 
     void Create(HWND parent, int id);
     // Font changes also bring the sizes that depend on the font (and on the DPI) up to date.
-    void Changed(ui::Change what) override;
+    void Changed(ui::Change what) final;
 
     // A message to the control's own window; true when handled, with `result` set.
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // A notification the control sent to its parent (WM_COMMAND code).
-    void OnCommand(WORD code);
+    virtual void OnCommand(WORD /*code*/) {}
     HBRUSH OnColor(HDC dc);
-    void DrawItem(const DRAWITEMSTRUCT& item);
+    // WM_DRAWITEM of an owner-drawn control; false when the control draws itself.
+    virtual bool DrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
     // The window went away before the peer (the system destroyed it).
     void WindowGone();
+
+    // Enter or Esc that the focused control needs for itself, not for the dialog.
+    virtual bool KeepsKey(WPARAM /*key*/) const { return false; }
+    // A push button: Enter on it presses it.
+    virtual bool IsPushButton() const { return false; }
+    virtual bool IsDefaultButton() const { return false; }
+    // The group of a radio button, whose run of buttons is one dialog group.
+    virtual const ui::RadioGroup* RadioGroupOf() const { return nullptr; }
 
     HWND hwnd = nullptr;
     ui::Control& control;
     FormWindow& form;
-    const Kind kind;
+
+  protected:
+    virtual WindowSpec Spec(HWND parent) const = 0;
+    // Right after the window is made, before the model's state is applied.
+    virtual void Created() {}
+    // The changes only some kinds show (items, marks, range, lines ...).
+    virtual void Apply(ui::Change /*what*/) {}
+    virtual void ApplyText();
+    virtual void ApplyFont();
+    virtual void ApplyEnabled();
+    // The window's rectangle in its parent at the form's DPI.
+    virtual RECT TargetRect();
+    virtual bool OnOwnMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                              LRESULT& /*result*/) {
+        return false;
+    }
+    void ApplyBounds();
+    RECT ScaledBounds(const ui::Rect& b) const;
 
   private:
     void ApplyAll();
-    RECT TargetRect();
-    SIZE LabelTextSize(int width);
-    void ApplyText();
     void ApplyVisible();
-    void ApplyEnabled();
-    void ApplyFont();
-    void ApplyBounds();
-    void ApplyItems();
-    void ApplyMarks();
-    void ApplyPanels();
-    void ApplyLines();
-    void ApplyMaskText();
     void MoveFocusAway();
-    bool OnMaskEditMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool OnCheckListMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void PaintImage(HDC dc);
-    void PaintContainer(HDC dc);
-    int CheckAreaWidth() const;
 
     std::unique_ptr<WindowName> name_;
     bool subclassed_ = false;
-    Icon glyph_;            // the cancel glyph of a button
-    size_t shownLines_ = 0; // memo lines already in the window
-    int pressedItem_ = -1;  // check list item under a mouse press
-    bool pressedOnBox_ = false;
-    bool imagePressed_ = false;
-    // The picture composed for the window's size: opaque 32-bit rows, top down.
-    std::vector<std::uint32_t> composed_;
-    SIZE composedSize_{0, 0};
 };
+
+// A peer that knows its model's own type.
+template <class Model> class PeerOf : public NativeControl {
+  public:
+    PeerOf(FormWindow& f, Model& m) : NativeControl(f, m), model(m) {}
+
+  protected:
+    Model& model;
+};
+
+// The peer of a control, of the control's own kind.
+std::unique_ptr<NativeControl> MakePeer(FormWindow& form, ui::Control& control);
 
 // The top-level window of a form: its fonts, its DPI and its controls.
 class FormWindow final : public ui::Peer {
@@ -156,6 +164,11 @@ FormWindow* FormOf(HWND hwnd);
 void Register(HWND hwnd, NativeControl* control);
 void Register(HWND hwnd, FormWindow* form);
 void Unregister(HWND hwnd);
+
+// A window procedure's own handling of a message, `handle(result)` returning whether it handled
+// it. An error ends the message (handled, with 0) and shows the standard error box, as an
+// event's error does: no exception may cross into the system's code that called the procedure.
+bool HandleGuarded(const std::function<bool(LRESULT&)>& handle, LRESULT& result);
 
 // WM_COMMAND, WM_DRAWITEM and WM_CTLCOLOR* that controls send to whichever window holds
 // them: the form, a page, a panel or a group box.

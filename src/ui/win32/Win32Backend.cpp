@@ -63,8 +63,7 @@ bool OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         NativeControl* child = ControlOf(item->hwndItem);
-        if (!child || child->kind != Kind::CheckList) return false;
-        child->DrawItem(*item);
+        if (!child || !child->DrawItem(*item)) return false;
         result = TRUE;
         return true;
     }
@@ -78,6 +77,17 @@ bool OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     default:
         return false;
     }
+}
+
+bool HandleGuarded(const std::function<bool(LRESULT&)>& handle, LRESULT& result) {
+    bool handled = false, ended = false;
+    ui::DispatchEvent([&] {
+        handled = handle(result);
+        ended = true;
+    });
+    if (ended) return handled;
+    result = 0;
+    return true;
 }
 
 } // namespace win32ui
@@ -95,7 +105,9 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     LRESULT result = 0;
     auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (form && form->OnMessage(msg, wParam, lParam, result)) return result;
+    if (form &&
+        HandleGuarded([&](LRESULT& r) { return form->OnMessage(msg, wParam, lParam, r); }, result))
+        return result;
     return DefDlgProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -109,7 +121,10 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     }
     LRESULT result = 0;
     auto* control = reinterpret_cast<NativeControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (control && control->OnMessage(msg, wParam, lParam, result)) return result;
+    if (control &&
+        HandleGuarded([&](LRESULT& r) { return control->OnMessage(msg, wParam, lParam, r); },
+                      result))
+        return result;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -149,7 +164,7 @@ std::vector<ui::Control*> InTabOrder(std::vector<ui::Control*> controls) {
 
 // Creates the control's window and then those of the controls on it.
 void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow, int& nextId) {
-    auto native = std::make_unique<NativeControl>(window, control, KindOf(control));
+    std::unique_ptr<NativeControl> native = MakePeer(window, control);
     NativeControl& created = *native;
     created.Create(parentWindow, nextId++);
     window.controls.push_back(&created);
@@ -162,11 +177,8 @@ void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow, 
 // Keys the focused control needs for itself: an open drop-down list closes on Enter and
 // Esc, an editable memo takes Enter as a new line.
 bool KeptByControl(HWND hwnd, WPARAM key) {
-    NativeControl* c = ControlOf(hwnd);
-    if (!c) return false;
-    if (c->kind == Kind::Combo) return SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
-    return c->kind == Kind::Memo && key == VK_RETURN &&
-           !static_cast<ui::Memo&>(c->control).readOnly;
+    const NativeControl* c = ControlOf(hwnd);
+    return c && c->KeepsKey(key);
 }
 
 } // namespace
@@ -182,17 +194,19 @@ bool Win32FilterMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN)) {
         if (KeptByControl(msg.hwnd, msg.wParam)) return false;
         if (!IsWindowEnabled(root)) return true;
+        // The pump calls this outside any window procedure: it has a guard of its own.
         ui::Form& form = window->form;
-        if (msg.wParam == VK_ESCAPE) {
-            ui::DispatchEvent([&form] { form.PressEscape(); });
-        } else if (NativeControl* focused = ControlOf(GetFocus());
-                   focused && focused->kind == Kind::Button) {
-            // Enter on a focused button presses that button, as in every dialog.
-            ui::Control& button = focused->control;
-            ui::DispatchEvent([&button] { button.Click(); });
-        } else {
-            ui::DispatchEvent([&form] { form.PressEnter(); });
-        }
+        const WPARAM key = msg.wParam;
+        ui::DispatchEvent([&form, key] {
+            if (key == VK_ESCAPE) {
+                form.PressEscape();
+            } else if (NativeControl* focused = ControlOf(GetFocus());
+                       focused && focused->IsPushButton()) {
+                focused->control.Click(); // Enter on a focused button presses it
+            } else {
+                form.PressEnter();
+            }
+        });
         return true;
     }
     return IsDialogMessageW(root, &msg) != FALSE;
@@ -244,7 +258,7 @@ void Win32Backend::Realize(ui::Form& form) {
     for (ui::Control* c : top)
         if (!c->GetPeer()) CreateControl(window, *c, window.hwnd, nextId);
     for (NativeControl* c : window.controls)
-        if (c->kind == Kind::Button && static_cast<ui::Button&>(c->control).isDefault) {
+        if (c->IsDefaultButton()) {
             SendMessageW(window.hwnd, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(c->hwnd)), 0);
             break;
         }
