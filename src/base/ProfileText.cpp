@@ -302,12 +302,20 @@ std::string ProfileText::WithoutKey(StringView section, StringView key) const {
 std::string ProfileText::WithoutSection(StringView section) const {
     const Section* s = FindSection(section);
     if (!s) return bytes_;
-    // The header and the keys go; comments and other lines stay where they are.
+    // The header and every line of the section go but its comments and blank lines. A line
+    // without '=' is the section's too: left behind, it could come first in the file, and an
+    // ANSI file whose first bytes became FF FE would be read as UTF-16LE.
     std::string out(bytes_, 0, ByteOffset(lines_[s->header].begin));
-    for (std::size_t i = s->header + 1; i < s->end; ++i)
-        if (lines_[i].kind != Kind::Key)
-            out.append(bytes_, ByteOffset(lines_[i].begin),
-                       ByteOffset(lines_[i].next) - ByteOffset(lines_[i].begin));
+    for (std::size_t i = s->header + 1; i < s->end; ++i) {
+        const Line& line = lines_[i];
+        const bool blank =
+            line.kind == Kind::Other &&
+            std::all_of(units_.begin() + static_cast<std::ptrdiff_t>(line.begin),
+                        units_.begin() + static_cast<std::ptrdiff_t>(line.end), IsBlank);
+        if (line.kind == Kind::Comment || blank)
+            out.append(bytes_, ByteOffset(line.begin),
+                       ByteOffset(line.next) - ByteOffset(line.begin));
+    }
     const std::size_t tail =
         s->end < lines_.size() ? ByteOffset(lines_[s->end].begin) : ByteOffset(lines_.back().next);
     out.append(bytes_, tail, std::string::npos);
