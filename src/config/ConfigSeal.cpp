@@ -54,24 +54,34 @@ std::string WriteProfileValue(std::string_view fileBytes, StringView section, St
 }
 
 std::optional<std::string> BlankConfigID(std::string_view fileBytes) {
-    if (!FindProfileKey(fileBytes, kConfigSection, kConfigIDKey)) return std::nullopt;
-    return WriteProfileValue(fileBytes, kConfigSection, kConfigIDKey, u"");
+    const ProfileText text = Parse(fileBytes);
+    const ProfileText::Section* section = text.FindSection(kConfigSection);
+    if (!section || !text.FindKey(*section, kConfigIDKey)) return std::nullopt;
+    return text.WithValue(kConfigSection, kConfigIDKey, u"");
 }
+
+namespace {
+
+String DigestOfBlanked(const std::string& blanked, const String& oemid) {
+    TFileMD5 fileDigest;
+    const String joined = Trim(oemid) + Trim(fileDigest.HashStream(blanked)) + Trim(u"Dornel");
+    return LowerCase(MD5String(joined));
+}
+
+} // namespace
 
 std::optional<String> ComputeConfigID(std::string_view fileBytes, const String& oemid) {
     const std::optional<std::string> blanked = BlankConfigID(fileBytes);
     if (!blanked) return std::nullopt;
-    TFileMD5 fileDigest;
-    const String joined = Trim(oemid) + Trim(fileDigest.HashStream(*blanked)) + Trim(u"Dornel");
-    return LowerCase(MD5String(joined));
+    return DigestOfBlanked(*blanked, oemid);
 }
 
 std::string SealConfigID(std::string_view fileBytes, const String& oemid) {
-    std::string withKey(fileBytes);
-    if (!FindProfileKey(withKey, kConfigSection, kConfigIDKey))
-        withKey = WriteProfileValue(withKey, kConfigSection, kConfigIDKey, u"");
-    const std::optional<String> value = ComputeConfigID(withKey, oemid);
-    return WriteProfileValue(withKey, kConfigSection, kConfigIDKey, value.value());
+    // Writing the value over the blanked line gives the same bytes as over the old value.
+    std::optional<std::string> blanked = BlankConfigID(fileBytes);
+    if (!blanked) blanked = WriteProfileValue(fileBytes, kConfigSection, kConfigIDKey, u"");
+    return WriteProfileValue(*blanked, kConfigSection, kConfigIDKey,
+                             DigestOfBlanked(*blanked, oemid));
 }
 
 std::optional<String> StoredConfigID(std::string_view fileBytes) {
