@@ -3,13 +3,8 @@
 // the file: the digest covers the bytes exactly as the profile writer would leave them
 // after writing an empty `ConfigID`, so the value matches one sealed by blank-then-hash.
 //
-// Files are read as the Windows profile functions read them: UTF-16LE when they start with
-// FF FE, otherwise any ASCII-compatible ANSI code page (the structure - brackets, '=', ';',
-// blanks, line ends - is ASCII, and no double-byte code page uses those bytes inside a
-// character); CR LF, LF and CR line ends; section and key names without regard to ASCII
-// letter case, blanks (space, tab, vertical tab) around names ignored; lines whose first
-// non-blank is ';' are comments; only the first copy of a section and the first of
-// duplicate keys count.
+// Files are read as the Windows profile functions read them (ProfileText); non-ASCII names and
+// values go through the installed CodePage service.
 #include <cstddef>
 #include <optional>
 #include <string>

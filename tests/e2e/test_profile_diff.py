@@ -213,6 +213,10 @@ CASES = [
                 show_bytes(b"; c0\r\n[T]\r\ny=2\r\n")),
         sections(), keys("T"),
     ]),
+    # A line without '=' is part of the section it stands in and goes with it.
+    Case("deleteloose", {"t.ini": b"[S]\r\na=1\r\nloose\r\n[T]\r\nx=1\r\n"}, [
+        write("S", None, None), dump(), sections(), get("T", "x"),
+    ]),
     Case("utf16write", {"t.ini": b"\xff\xfe" + "[S]\r\nk=v\r\n".encode("utf-16-le")}, [
         write("S", "k", "\u4e2d"), write("T", "j", "\u00e9"), dump(),
         get("S", "k"), get("T", "j"),

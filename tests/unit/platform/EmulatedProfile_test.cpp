@@ -246,6 +246,9 @@ TEST_F(EmulatedProfileTest, WritesChangeOnlyTheLinesConcerned) {
         {"; c0\r\n[S]\r\na=1\r\n; c1\r\nb=2\r\n[T]\r\nx=1\r\n", u"s", std::nullopt, std::nullopt,
          "; c0\r\n; c1\r\n[T]\r\nx=1\r\n"},
         {"[T]\r\nx=1\r\n[S]\r\na=1", u"S", std::nullopt, std::nullopt, "[T]\r\nx=1\r\n"},
+        // A line without '=' is the section's and goes with it; blank lines stay.
+        {"[S]\r\na=1\r\nloose\r\n \t\r\n; c\r\n[T]\r\nx=1\r\n", u"S", std::nullopt, std::nullopt,
+         " \t\r\n; c\r\n[T]\r\nx=1\r\n"},
         // Code page 936 for an ANSI file.
         {"[S]\r\nk=v\r\n", u"S", u"k", u"\u4E2D\u6587", "[S]\r\nk=\xD6\xD0\xCE\xC4\r\n"},
         {"[S]\r\nk=v\r\n", u"S", u"k", u"\u0E01", "[S]\r\nk=?\r\n"},
@@ -370,6 +373,24 @@ TEST(ProfileDocument, WritesAreReadBackAndTouchNothingElseOnRandomFiles) {
             }
         }
     }
+}
+
+// Found by fuzzing: removing the first section of an ANSI file left a line starting with the
+// bytes FF FE at the start of the file, which then read as UTF-16LE with one section.
+TEST(ProfileDocument, RemovingASectionKeepsAnAnsiFileAnsi) {
+    EmulatedCodePage codePage(936);
+    const std::string found(
+        "[CONFIG]\r\nC@nfigID=01=OD\x01XM=1\r\xFF\xFE[\0\xFF\xFF\xFF\xF2\xFF\xF7"
+        "\0\0\xFD\n\n[mode; cg\n  [ C[\nv=\nCO\x01\0l_M\nNF\x01\0ree\nk= ]O\rPv;\n"
+        "co\0\0\0S2",
+        98);
+    const ProfileDocument doc(found, codePage);
+    const ProfileDocument after(doc.WithoutSection(u"CONFIG"), codePage);
+    EXPECT_EQ(after.SectionNames(), (StringList{u"mode; cg", u"C["}));
+    EXPECT_EQ(after.Value(u"C[", u"v"), String());
+
+    const ProfileDocument small("[S]\r\na=1\r\n\xFF\xFE[x\r\n\r\n[T]\r\nb=2\r\n", codePage);
+    EXPECT_EQ(small.WithoutSection(u"S"), "\r\n[T]\r\nb=2\r\n");
 }
 
 TEST(EmulatedFiles, MapsWindowsPathsAndReportsWindowsErrors) {
