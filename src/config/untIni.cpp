@@ -5,7 +5,7 @@
 #include "base/Errors.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 
 TIniOptions* IniOptions = nullptr;
 

@@ -5,7 +5,7 @@
 #include "config/untIni.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 #include "ui/PictureFile.h"
 
 TfrmAbout* frmAbout = nullptr;

@@ -1,5 +1,6 @@
 // What in a kit would make the wizard misbehave, found the way the wizard reads the kit:
 // values through the profile functions, model lines cut by the wizard's own rule.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <system_error>
@@ -7,9 +8,10 @@
 #include "config/ConfigSeal.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "install/PrintModel.h"
+#include "install/untModels.h"
 #include "kit-tool/KitTool.h"
 #include "platform/CodePage.h"
+#include "session/Connections.h"
 #include "ui/PictureFile.h"
 
 namespace fs = std::filesystem;
@@ -45,6 +47,16 @@ const Switch kSwitches[] = {
     {u"MrPrintSet", Form::Integer,
      u"every installation ends with this error instead of its end message"},
 };
+
+// The DefaultPort values of the wizard's connection types, lowest to highest ("0 to 3").
+String DefaultPortRange() {
+    std::int32_t low = ConnectionTypes().front().defaultPort, high = low;
+    for (const ConnectionType& type : ConnectionTypes()) {
+        low = std::min(low, type.defaultPort);
+        high = std::max(high, type.defaultPort);
+    }
+    return IntToStr(low) + u" to " + IntToStr(high);
+}
 
 const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
                                         u"QRImageEN"};
@@ -165,9 +177,9 @@ private:
             } else if (s.form == Form::Integer && !TryStrToInt(value, number)) {
                 Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
                               u"' is not a valid integer value; " + s.effect);
-            } else if (String(s.key) == u"DefaultPort" && (number < 0 || number > 3)) {
-                Add(line, u"[CONFIG] DefaultPort: " + value +
-                              u" is none of 0 to 3: no connection type is preselected");
+            } else if (String(s.key) == u"DefaultPort" && !ConnectionOfDefaultPort(number)) {
+                Add(line, u"[CONFIG] DefaultPort: " + value + u" is none of " + DefaultPortRange() +
+                              u": no connection type is preselected");
             }
         }
         const String printClass = Value(u"CONFIG", u"DefaultPrintClass");

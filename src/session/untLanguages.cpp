@@ -1,4 +1,4 @@
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 
 #include "platform/Locale.h"
 
