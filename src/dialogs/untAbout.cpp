@@ -1,6 +1,7 @@
 #include "dialogs/untAbout.h"
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "platform/Dialogs.h"
@@ -57,7 +58,7 @@ void TfrmAbout::FormShow(ui::Control*) {
     Memo1->Clear();
     const String tSection = IniOptions->OSCaption();
     auto oem = [](const String& key) { return IniOptions->GetIdentValue(u"OEM", key); };
-    auto caption = [&](const char16_t* key) { return IniOptions->GetIdentValue(tSection, key); };
+    auto caption = [&](const char16_t* key) { return CaptionText(tSection, key); };
 
     String tQR, tLogo, tIdentAddr;
     if (OSLanguage == TOSLanguage::CN) {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
@@ -18,35 +19,14 @@
 #include "printing/untSystemPrinterInfo.h"
 #include "shell/untMain.h"
 
-const BuiltInCaption kCaptionNotInstalled = {
-    u"CAPTION_77",
-    u"Installation failed, no printer of this name was set up with the chosen port and its "
-    u"driver: ",
-    u"安装失败，未按所选端口和驱动安装此名称的打印机："};
-const BuiltInCaption kCaptionNotInstalledHint = {
-    u"CAPTION_78",
-    u"Check that the driver file in the EN and CN folders names this model and that the port "
-    u"exists.",
-    u"请检查EN和CN文件夹中的驱动文件是否包含此型号，以及端口是否存在。"};
-const BuiltInCaption kCaptionDoubleQuote = {
-    u"CAPTION_79",
-    u"Installation refused: a double quote (\") cannot be passed to the printer setup command. "
-    u"It appears in: ",
-    u"拒绝安装：双引号（\"）无法传给打印机安装命令，以下名称中含有双引号："};
-const BuiltInCaption kCaptionSearchFirst = {
-    u"CAPTION_80",
-    u"Please search for the USB printer first: the model to install is the one the search finds.",
-    u"请先搜索USB打印机：安装的型号是搜索找到的型号。"};
-const BuiltInCaption kCaptionUnsafeValue = {
-    u"CAPTION_81",
-    u"Installation refused: this name cannot be passed to the printer setup command (it ends in a "
-    u"backslash, or the driver file name holds a folder): ",
-    u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："};
+const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
+const CaptionKey& kCaptionNotInstalledHint = CaptionKeyOf(u"CAPTION_78");
+const CaptionKey& kCaptionDoubleQuote = CaptionKeyOf(u"CAPTION_79");
+const CaptionKey& kCaptionSearchFirst = CaptionKeyOf(u"CAPTION_80");
+const CaptionKey& kCaptionUnsafeValue = CaptionKeyOf(u"CAPTION_81");
 
-String CaptionOrBuiltIn(const BuiltInCaption& caption) {
-    String text = IniOptions->GetIdentValue(LCaption, caption.key);
-    if (!text.empty()) return text;
-    return OSLanguage == TOSLanguage::CN ? caption.cn : caption.en;
+String CaptionOrBuiltIn(const CaptionKey& caption) {
+    return CaptionText(LCaption, caption.key);
 }
 
 // The local computer's driver (no /c), for the architecture of the system's spooler, whatever
@@ -66,7 +46,7 @@ String InstallCommand(const String& name, const String& folder, const String& la
 namespace {
 
 String CaptionText(const char16_t* key) {
-    return IniOptions->GetIdentValue(LCaption, key);
+    return ::CaptionText(LCaption, key);
 }
 
 String Config(const char16_t* key) {
@@ -91,7 +71,7 @@ struct CommandValue {
 // command line has no way to escape a double quote, so one would end its argument and start
 // new ones; a trailing backslash would escape the closing quote; an INF name with a folder
 // or drive in it would take the driver from outside the kit's language folder.
-const BuiltInCaption* Unsafe(const CommandValue& v) {
+const CaptionKey* Unsafe(const CommandValue& v) {
     const String& text = *v.value;
     if (text.find(u'"') != String::npos) return &kCaptionDoubleQuote;
     if (!text.empty() && text.back() == u'\\') return &kCaptionUnsafeValue;
@@ -104,7 +84,7 @@ const BuiltInCaption* Unsafe(const CommandValue& v) {
 // The refusal of the first unsafe value, or an empty text when all are safe.
 String FirstRefusal(std::initializer_list<CommandValue> values) {
     for (const CommandValue& v : values)
-        if (const BuiltInCaption* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
+        if (const CaptionKey* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
     return {};
 }
 

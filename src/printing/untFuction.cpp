@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
@@ -194,7 +195,7 @@ bool IsValidIP(const String& ip) {
 bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
     TfrmWait& wait = *frmWait;
     ui::ProgressBar& bar = *wait.pbWait;
-    auto caption = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto caption = [](const char16_t* key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { wait.mmoWait->Append(line); };
     auto pump = [] { MessagePump::Get().ProcessMessages(); };
     const std::vector<PortValue> values = PortValues(NewIP);
@@ -205,9 +206,9 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
     try {
         try {
             const String section = IniOptions->GetCaptionLanguage();
-            wait.SetCaption(IniOptions->GetIdentValue(section, u"Caption_48"));
-            wait.Label1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_50"));
-            wait.BitBtn1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_51"));
+            wait.SetCaption(CaptionText(section, u"Caption_48"));
+            wait.Label1->SetCaption(CaptionText(section, u"Caption_50"));
+            wait.BitBtn1->SetCaption(CaptionText(section, u"Caption_51"));
             bar.SetMax(22);
             bar.SetStep(1);
             bar.SetMin(0);

@@ -1,6 +1,7 @@
 #include "shell/untMain.h"
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untAbout.h"
@@ -241,8 +242,8 @@ void TfrmMain::FormShow(ui::Control*) {
 }
 
 void TfrmMain::btnQuitClick(ui::Control*) {
-    const int answer = Dialogs::Get().MessageBox(IniOptions->GetIdentValue(LCaption, u"Caption_43"),
-                                                 IniOptions->GetIdentValue(LCaption, u"Caption_8"),
+    const int answer = Dialogs::Get().MessageBox(CaptionText(LCaption, u"Caption_43"),
+                                                 CaptionText(LCaption, u"Caption_8"),
                                                  mb::YESNO | mb::ICONQUESTION);
     if (answer == mb::ID_YES) Close();
 }

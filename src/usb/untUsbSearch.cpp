@@ -1,3 +1,4 @@
+#include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
 #include "install/PrintModel.h"
@@ -23,7 +24,7 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
     } running{usbSearchRunning_};
 
     const String own = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
     auto log = [](const String& line) { frmWait->mmoWait->Append(line); };
     auto step = [] { frmWait->pbWait->StepIt(); };
 
@@ -33,9 +34,9 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
         btnStartInstall->SetEnabled(false);
 
         frmWait->Show();
-        frmWait->SetCaption(IniOptions->GetIdentValue(own, u"Caption_17"));
-        frmWait->Label1->SetCaption(IniOptions->GetIdentValue(own, u"Caption_28"));
-        frmWait->BitBtn1->SetCaption(IniOptions->GetIdentValue(own, u"Caption_51"));
+        frmWait->SetCaption(CaptionText(own, u"Caption_17"));
+        frmWait->Label1->SetCaption(CaptionText(own, u"Caption_28"));
+        frmWait->BitBtn1->SetCaption(CaptionText(own, u"Caption_51"));
         Pump();
         frmWait->BitBtn1->SetEnabled(false);
         frmWait->pbWait->SetMax(8);
@@ -44,7 +45,7 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
         frmWait->pbWait->SetPosition(0);
 
         rbUsb->SetChecked(true);
-        StatusBar1->SetPanelText(1, IniOptions->GetIdentValue(own, u"Caption_38"));
+        StatusBar1->SetPanelText(1, CaptionText(own, u"Caption_38"));
         rbUsb->SetChecked(true);
         btnFindUSB->SetEnabled(false);
 

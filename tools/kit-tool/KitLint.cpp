@@ -4,6 +4,7 @@
 #include <map>
 #include <system_error>
 
+#include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
@@ -17,18 +18,6 @@ namespace fs = std::filesystem;
 namespace kit {
 
 namespace {
-
-// Every caption number some part of the wizard reads (31, 67 and 73 to 75 are never read).
-std::vector<int> CaptionNumbers() {
-    std::vector<int> numbers;
-    for (int n = 1; n <= 72; ++n)
-        if (n != 31 && n != 67) numbers.push_back(n);
-    numbers.push_back(76);
-    return numbers;
-}
-// Captions of the failed-installation and refused-name messages: without them the wizard
-// falls back to its own bilingual text instead of the vendor's wording.
-const int kCaptionsWithFallback[] = {77, 78, 79, 80, 81};
 
 enum class Form { Boolean, Integer };
 struct Switch {
@@ -138,18 +127,18 @@ private:
                            u" text of the wizard is empty");
                 continue;
             }
-            auto check = [&](int n, const String& effect) {
-                const String key = u"CAPTION_" + IntToStr(n);
+            for (const CaptionKey& caption : CaptionKeys()) {
+                const String key = caption.key;
                 const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
-                if (present && !Trim(Value(lang.section, key)).empty()) return;
-                Add(LineOf(lang.section, key),
-                    String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
-                        u": the wizard " + effect);
-            };
-            for (int n : CaptionNumbers())
-                check(n, String(u"shows an empty ") + lang.language + u" text");
-            for (int n : kCaptionsWithFallback)
-                check(n, String(u"uses its built-in ") + lang.language + u" text instead");
+                if (present && !Trim(Value(lang.section, key)).empty()) continue;
+                const String effect =
+                    caption.HasBuiltInText()
+                        ? String(u"uses its built-in ") + lang.language + u" text instead"
+                        : String(u"shows an empty ") + lang.language + u" text";
+                Add(LineOf(lang.section, key), String(u"[") + lang.section + u"] " + key +
+                                                   (present ? u" is empty" : u" is missing") +
+                                                   u": the wizard " + effect);
+            }
         }
     }
 
