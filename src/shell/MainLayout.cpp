@@ -1,7 +1,5 @@
 #include "shell/MainLayout.h"
 
-#include <stdexcept>
-
 namespace {
 
 const ControlPlace kPlaces[] = {
@@ -52,7 +50,5 @@ const ControlPlace kPlaces[] = {
 } // namespace
 
 const ControlPlace& MainPlace(StringView name) {
-    for (const auto& p : kPlaces)
-        if (name == p.name) return p;
-    throw std::logic_error("no place for control " + ToUtf8(name));
+    return ui::FindPlace(kPlaces, name);
 }

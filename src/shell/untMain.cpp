@@ -41,9 +41,7 @@ void Refuse(const Refusal& r) {
 }
 
 template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name, Extra&&... extra) {
-    const ControlPlace& p = MainPlace(name);
-    ui::Control* parent = p.parent ? form.FindControl(p.parent) : &form;
-    return form.Add<T>(name, parent, p.bounds, std::forward<Extra>(extra)...);
+    return ui::AddPlaced<T>(form, MainPlace(name), std::forward<Extra>(extra)...);
 }
 
 
