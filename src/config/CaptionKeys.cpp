@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "config/Languages.h"
 #include "config/untIni.h"
-#include "shell/untLanguages.h"
 
 namespace {
 
@@ -67,5 +67,5 @@ String CaptionText(const String& section, StringView key) {
     const CaptionKey& row = CaptionKeyOf(key);
     String text = IniOptions->GetIdentValue(section, String(key));
     if (!text.empty() || !row.HasBuiltInText()) return text;
-    return OSLanguage == TOSLanguage::CN ? row.cn : row.en;
+    return row.*DisplayLanguage().builtInText;
 }

@@ -2,12 +2,12 @@
 
 #include "base/Errors.h"
 #include "config/CaptionKeys.h"
+#include "config/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/DialogLayouts.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "shell/untLanguages.h"
 #include "ui/PictureFile.h"
 
 TfrmAbout* frmAbout = nullptr;
@@ -61,21 +61,13 @@ void TfrmAbout::FormShow(ui::Control*) {
     auto oem = [](const String& key) { return IniOptions->GetIdentValue(u"OEM", key); };
     auto caption = [&](const char16_t* key) { return CaptionText(tSection, key); };
 
-    String tQR, tLogo, tIdentAddr;
-    if (OSLanguage == TOSLanguage::CN) {
-        tQR = u"QRImageCN";
-        tLogo = u"CompanyLogoCN";
-        tIdentAddr = u"AddrCN";
-        lblCompanyName->SetCaption(oem(u"CompanyNameCN"));
-        lblCompanyNameEN->SetCaption(oem(u"CompanyNameEN"));
-        lblCompanyNameEN->SetVisible(true);
-    } else {
-        tQR = u"QRImageEN";
-        tLogo = u"CompanyLogoEN";
-        tIdentAddr = u"AddrEN";
-        lblCompanyName->SetCaption(oem(u"CompanyNameEN"));
-        lblCompanyNameEN->SetVisible(false);
-    }
+    const LanguageInfo& language = DisplayLanguage();
+    const String tQR = language.qrKey;
+    const String tLogo = language.logoKey;
+    const String tIdentAddr = language.addressKey;
+    lblCompanyName->SetCaption(oem(language.companyNameKey));
+    if (language.secondNameKey) lblCompanyNameEN->SetCaption(oem(language.secondNameKey));
+    lblCompanyNameEN->SetVisible(language.secondNameKey != nullptr);
 
     // Either picture failing hides both; nothing is reported.
     try {

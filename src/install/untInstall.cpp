@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "config/CaptionKeys.h"
+#include "config/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
@@ -261,7 +262,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     report(CaptionText(u"Caption_53"));
     Pump();
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
-    const String lang = OSLanguage == TOSLanguage::CN ? u"CN" : u"EN";
+    const String lang = DisplayLanguage().kitFolder;
     RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
     const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
     report(CaptionText(u"Caption_46"));

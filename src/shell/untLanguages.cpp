@@ -1,5 +1,6 @@
 #include "shell/untLanguages.h"
 
+#include "config/Languages.h"
 #include "platform/Locale.h"
 
 TOSLanguage OSLanguage = TOSLanguage::EN;
@@ -17,7 +18,7 @@ TOSLanguage LanguageOfLocaleValue(const String& value) {
         else return TOSLanguage::EN;
         id = id * 16 + v;
     }
-    return (id == 0x0804 || id == 0x0004 || id == 0x1004) ? TOSLanguage::CN : TOSLanguage::EN;
+    return LanguageOfLocaleId(id);
 }
 
 TOSLanguage GetWindowsLanguage(std::uint32_t LCTYPE) {

@@ -6,6 +6,7 @@
 
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
+#include "config/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/PrintModel.h"
@@ -34,9 +35,6 @@ const Switch kSwitches[] = {
     {u"MrPrintSet", Form::Integer,
      u"every installation ends with this error instead of its end message"},
 };
-
-const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
-                                        u"QRImageEN"};
 
 bool IsUpperHex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
 
@@ -117,27 +115,24 @@ private:
     }
 
     void Captions() {
-        const struct {
-            const char16_t* section;
-            const char16_t* language;
-        } languages[] = {{u"CAPTION_CN", u"Chinese"}, {u"CAPTION_EN", u"English"}};
-        for (const auto& lang : languages) {
-            if (!FindProfileSection(bytes_, lang.section)) {
-                Add(0, String(u"[") + lang.section + u"] is missing: every " + lang.language +
+        for (const LanguageInfo& lang : Languages()) {
+            const char16_t* section = lang.captionSection;
+            if (!FindProfileSection(bytes_, section)) {
+                Add(0, String(u"[") + section + u"] is missing: every " + lang.name +
                            u" text of the wizard is empty");
                 continue;
             }
             for (const CaptionKey& caption : CaptionKeys()) {
                 const String key = caption.key;
-                const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
-                if (present && !Trim(Value(lang.section, key)).empty()) continue;
+                const bool present = FindProfileKey(bytes_, section, key).has_value();
+                if (present && !Trim(Value(section, key)).empty()) continue;
                 const String effect =
                     caption.HasBuiltInText()
-                        ? String(u"uses its built-in ") + lang.language + u" text instead"
-                        : String(u"shows an empty ") + lang.language + u" text";
-                Add(LineOf(lang.section, key), String(u"[") + lang.section + u"] " + key +
-                                                   (present ? u" is empty" : u" is missing") +
-                                                   u": the wizard " + effect);
+                        ? String(u"uses its built-in ") + lang.name + u" text instead"
+                        : String(u"shows an empty ") + lang.name + u" text";
+                Add(LineOf(section, key), String(u"[") + section + u"] " + key +
+                                              (present ? u" is empty" : u" is missing") +
+                                              u": the wizard " + effect);
             }
         }
     }
@@ -238,13 +233,13 @@ private:
                             u"' holds a double quote: the wizard refuses to install with it");
                 continue;
             }
-            for (const char16_t* lang : {u"EN", u"CN"}) {
-                const fs::path relative = PathOf(lang) / PathOf(name);
+            for (const LanguageInfo& lang : Languages()) {
+                const fs::path relative = PathOf(lang.kitFolder) / PathOf(name);
                 std::error_code ec;
                 if (!fs::is_regular_file(kit_.folder / relative, ec)) {
                     Add(at, String(u"[CONFIG] ") + inf.key + u": " + TextOf(relative) +
-                                u" is missing from the kit: installing in " +
-                                (String(lang) == u"EN" ? u"English" : u"Chinese") + u" fails");
+                                u" is missing from the kit: installing in " + lang.name +
+                                u" fails");
                     continue;
                 }
                 anyInfRead = true;
@@ -267,8 +262,16 @@ private:
     }
 
     void Pictures() {
-        for (const char16_t* key : kPictureKeys) {
-            const bool qr = StartsWith(key, u"QR");
+        struct Picture {
+            const char16_t* key;
+            bool qr;
+        };
+        std::vector<Picture> pictures;
+        for (const LanguageInfo& lang : Languages())
+            pictures.push_back({lang.logoKey, false});
+        for (const LanguageInfo& lang : Languages())
+            pictures.push_back({lang.qrKey, true});
+        for (const auto& [key, qr] : pictures) {
             const String value = Trim(Value(u"OEM", key));
             const std::size_t at = LineOf(u"OEM", key);
             const String where = String(u"[OEM] ") + key;
