@@ -4,6 +4,8 @@
 
 #include "base/Errors.h"
 #include "base/Scoped.h"
+#include "config/CaptionKeys.h"
+#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/untInstall.h"
@@ -16,35 +18,14 @@
 #include "printing/untSystemPrinterInfo.h"
 #include "session/untLanguages.h"
 
-const BuiltInCaption kCaptionNotInstalled = {
-    {u"Installation failed, no printer of this name was set up with the chosen port and its "
-     u"driver: ",
-     u"安装失败，未按所选端口和驱动安装此名称的打印机："},
-    u"CAPTION_77"};
-const BuiltInCaption kCaptionNotInstalledHint = {
-    {u"Check that the driver file in the EN and CN folders names this model and that the port "
-     u"exists.",
-     u"请检查EN和CN文件夹中的驱动文件是否包含此型号，以及端口是否存在。"},
-    u"CAPTION_78"};
-const BuiltInCaption kCaptionDoubleQuote = {
-    {u"Installation refused: a double quote (\") cannot be passed to the printer setup command. "
-     u"It appears in: ",
-     u"拒绝安装：双引号（\"）无法传给打印机安装命令，以下名称中含有双引号："},
-    u"CAPTION_79"};
-const BuiltInCaption kCaptionSearchFirst = {
-    {u"Please search for the USB printer first: the model to install is the one the search finds.",
-     u"请先搜索USB打印机：安装的型号是搜索找到的型号。"},
-    u"CAPTION_80"};
-const BuiltInCaption kCaptionUnsafeValue = {
-    {u"Installation refused: this name cannot be passed to the printer setup command (it ends in a "
-     u"backslash, or the driver file name holds a folder): ",
-     u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："},
-    u"CAPTION_81"};
+const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
+const CaptionKey& kCaptionNotInstalledHint = CaptionKeyOf(u"CAPTION_78");
+const CaptionKey& kCaptionDoubleQuote = CaptionKeyOf(u"CAPTION_79");
+const CaptionKey& kCaptionSearchFirst = CaptionKeyOf(u"CAPTION_80");
+const CaptionKey& kCaptionUnsafeValue = CaptionKeyOf(u"CAPTION_81");
 
-String CaptionOrBuiltIn(const BuiltInCaption& caption) {
-    String text = IniOptions->GetIdentValue(LCaption, caption.key);
-    if (!text.empty()) return text;
-    return InDisplayLanguage(caption);
+String CaptionOrBuiltIn(const CaptionKey& caption) {
+    return CaptionText(LCaption, caption.key);
 }
 
 // The local computer's driver (no /c), for the architecture of the system's spooler, whatever
@@ -64,7 +45,7 @@ String InstallCommand(const String& name, const String& folder, const String& la
 namespace {
 
 String CaptionText(const char16_t* key) {
-    return IniOptions->GetIdentValue(LCaption, key);
+    return ::CaptionText(LCaption, key);
 }
 
 String Config(const char16_t* key) {
@@ -81,7 +62,7 @@ struct CommandValue {
 // command line has no way to escape a double quote, so one would end its argument and start
 // new ones; a trailing backslash would escape the closing quote; an INF name with a folder
 // or drive in it would take the driver from outside the kit's language folder.
-const BuiltInCaption* Unsafe(const CommandValue& v) {
+const CaptionKey* Unsafe(const CommandValue& v) {
     const String& text = *v.value;
     if (text.find(u'"') != String::npos) return &kCaptionDoubleQuote;
     if (!text.empty() && text.back() == u'\\') return &kCaptionUnsafeValue;
@@ -94,7 +75,7 @@ const BuiltInCaption* Unsafe(const CommandValue& v) {
 // The refusal of the first unsafe value, or an empty text when all are safe.
 String FirstRefusal(std::initializer_list<CommandValue> values) {
     for (const CommandValue& v : values)
-        if (const BuiltInCaption* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
+        if (const CaptionKey* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
     return {};
 }
 
@@ -235,7 +216,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     report(CaptionText(u"Caption_53"));
     Pump();
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
-    const String lang = OSLanguage == TOSLanguage::CN ? u"CN" : u"EN";
+    const String lang = DisplayLanguage().kitFolder;
     RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
     const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
     report(CaptionText(u"Caption_46"));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "platform/Clock.h"
@@ -187,7 +188,7 @@ bool IsValidIP(const String& ip) {
 }
 
 bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
-    auto caption = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto caption = [](const char16_t* key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
     const std::vector<PortValue> values = PortValues(NewIP);
 
@@ -197,9 +198,9 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
     try {
         try {
             const String section = IniOptions->GetCaptionLanguage();
-            progress.Open(IniOptions->GetIdentValue(section, u"Caption_48"),
-                          IniOptions->GetIdentValue(section, u"Caption_50"),
-                          IniOptions->GetIdentValue(section, u"Caption_51"));
+            progress.Open(CaptionText(section, u"Caption_48"),
+                          CaptionText(section, u"Caption_50"),
+                          CaptionText(section, u"Caption_51"));
             progress.Steps(22);
             progress.ClearLog();
             progress.Cancellable(false);

@@ -1,7 +1,7 @@
 #include "session/BuiltInText.h"
 
-#include "session/untLanguages.h"
+#include "session/Languages.h"
 
 String InDisplayLanguage(const BuiltInText& text) {
-    return OSLanguage == TOSLanguage::CN ? text.cn : text.en;
+    return text.*DisplayLanguage().builtInText;
 }

@@ -1,4 +1,5 @@
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "shell/untMain.h"
 #include "ui/PictureFile.h"
@@ -11,7 +12,7 @@ void TfrmMain::rbChineseClick(ui::Control* Sender) {
 void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
     OSLanguage = tLanguage;
     LCaption = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
     lblLanguage->SetCaption(text(u"CAPTION_1"));
     for (const ConnectionType& type : ConnectionTypes()) {
         RadioOf(type)->SetCaption(text(type.radioCaption));

@@ -1,6 +1,5 @@
 #include "shell/MainLayout.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "session/Connections.h"
@@ -62,7 +61,6 @@ const std::vector<ControlPlace>& Places() {
 } // namespace
 
 const ControlPlace& MainPlace(StringView name) {
-    for (const auto& p : Places())
-        if (name == p.name) return p;
-    throw std::logic_error("no place for control " + ToUtf8(name));
+    const std::vector<ControlPlace>& places = Places();
+    return ui::FindPlace(places.data(), places.data() + places.size(), name);
 }

@@ -1,5 +1,6 @@
 // The USB page's search button: the search, and its outcome on the main window.
 #include "base/Scoped.h"
+#include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
 #include "platform/Dialogs.h"
@@ -11,7 +12,7 @@
 void TfrmMain::btnFindUSBClick(ui::Control*) {
     ReentryGuard running(usbSearchRunning_); // a click while the search pumps messages
     if (!running) return;
-    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
 
     usbSearchAccepted_ = false;
     // Nothing may stay disabled or open after a failed search; the dispatcher shows why.

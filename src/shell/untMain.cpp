@@ -1,6 +1,7 @@
 #include "shell/untMain.h"
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untAbout.h"
@@ -40,9 +41,7 @@ void Refuse(const Refusal& r) {
 }
 
 template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name, Extra&&... extra) {
-    const ControlPlace& p = MainPlace(name);
-    ui::Control* parent = p.parent ? form.FindControl(p.parent) : &form;
-    return form.Add<T>(name, parent, p.bounds, std::forward<Extra>(extra)...);
+    return ui::AddPlaced<T>(form, MainPlace(name), std::forward<Extra>(extra)...);
 }
 
 
@@ -239,8 +238,8 @@ void TfrmMain::FormShow(ui::Control*) {
 }
 
 void TfrmMain::btnQuitClick(ui::Control*) {
-    const int answer = Dialogs::Get().MessageBox(IniOptions->GetIdentValue(LCaption, u"Caption_43"),
-                                                 IniOptions->GetIdentValue(LCaption, u"Caption_8"),
+    const int answer = Dialogs::Get().MessageBox(CaptionText(LCaption, u"Caption_43"),
+                                                 CaptionText(LCaption, u"Caption_8"),
                                                  mb::YESNO | mb::ICONQUESTION);
     if (answer == mb::ID_YES) Close();
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "platform/MessagePump.h"
 #include "session/untLanguages.h"
@@ -11,16 +12,16 @@
 UsbSearchResult SearchUsbPrinter(const StringList& ports,
                                  const std::vector<TPrintModelInfo>& models, IProgress& progress) {
     const String own = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
 
-    progress.Open(IniOptions->GetIdentValue(own, u"Caption_17"),
-                  IniOptions->GetIdentValue(own, u"Caption_28"),
-                  IniOptions->GetIdentValue(own, u"Caption_51"));
+    progress.Open(CaptionText(own, u"Caption_17"),
+                  CaptionText(own, u"Caption_28"),
+                  CaptionText(own, u"Caption_51"));
     Pump();
     progress.Cancellable(false);
     progress.Steps(8);
-    progress.Status(IniOptions->GetIdentValue(own, u"Caption_38"));
+    progress.Status(CaptionText(own, u"Caption_38"));
     Pump();
 
     log(text(u"CAPTION_41"));
