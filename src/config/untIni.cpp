@@ -3,9 +3,10 @@
 #include <memory>
 
 #include "base/Errors.h"
+#include "session/Languages.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 
 TIniOptions* IniOptions = nullptr;
 
@@ -145,15 +146,15 @@ bool TIniOptions::GetCheckIniFile() {
 }
 
 String TIniOptions::GetCaptionLanguage() {
-    return OSLanguage == TOSLanguage::CN ? u"CAPTION_CN" : u"CAPTION_EN";
+    return DisplayLanguage().captionSection;
 }
 
 String TIniOptions::GetMessageLanguage() {
-    return OSLanguage == TOSLanguage::CN ? u"MESSAGE_CN" : u"MESSAGE_EN";
+    return DisplayLanguage().messageSection;
 }
 
 String TIniOptions::GetCompanyLOGO() {
-    return OSLanguage == TOSLanguage::CN ? u"CompanyLogoCN" : u"CompanyLogoEN";
+    return DisplayLanguage().logoKey;
 }
 
 void CreateIniOptions() {

@@ -52,9 +52,11 @@ class TIniOptions {
     String GetINIFileName();
     // True when the settings file exists as a file (a directory does not count).
     bool GetCheckIniFile();
-    String GetCaptionLanguage(); // "CAPTION_CN" or "CAPTION_EN" by OSLanguage
-    String GetMessageLanguage(); // "MESSAGE_CN" or "MESSAGE_EN"
-    String GetCompanyLOGO();     // the [OEM] key naming the logo: CompanyLogoCN or CompanyLogoEN
+    // The display language's caption and message sections and [OEM] logo key ("CAPTION_CN",
+    // "MESSAGE_CN", "CompanyLogoCN" in Chinese).
+    String GetCaptionLanguage();
+    String GetMessageLanguage();
+    String GetCompanyLOGO();
     // The computed integrity value of the settings file (defined with the integrity check).
     String GetCheckIniMD5ID();
 

@@ -1,25 +1,28 @@
 #include "dialogs/untAbout.h"
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
+#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
+#include "dialogs/DialogLayouts.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 #include "ui/PictureFile.h"
 
 TfrmAbout* frmAbout = nullptr;
 
-TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", 573, 338) {
+TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", kAboutClientWidth, kAboutClientHeight) {
     position = ui::FormPosition::OwnerCenter;
-    Panel1 = Add<ui::Panel>(u"Panel1", this, ui::Rect{8, 8, 553, 281});
-    imgLogo = Add<ui::Image>(u"imgLogo", Panel1, ui::Rect{8, 8, 81, 73});
-    lblCompanyName = Add<ui::Label>(u"lblCompanyName", Panel1, ui::Rect{95, 19, 386, 25});
-    lblCompanyNameEN = Add<ui::Label>(u"lblCompanyNameEN", Panel1, ui::Rect{95, 50, 386, 25});
-    imgQR = Add<ui::Image>(u"imgQR", Panel1, ui::Rect{351, 88, 186, 183});
-    Memo1 = Add<ui::Memo>(u"Memo1", Panel1, ui::Rect{8, 96, 337, 183});
-    lblWeb = Add<ui::Label>(u"lblWeb", this, ui::Rect{16, 307, 329, 18});
-    OKButton = Add<ui::Button>(u"OKButton", this, ui::Rect{470, 306, 75, 25});
+    Panel1 = ui::AddPlaced<ui::Panel>(*this, AboutPlace(u"Panel1"));
+    imgLogo = ui::AddPlaced<ui::Image>(*this, AboutPlace(u"imgLogo"));
+    lblCompanyName = ui::AddPlaced<ui::Label>(*this, AboutPlace(u"lblCompanyName"));
+    lblCompanyNameEN = ui::AddPlaced<ui::Label>(*this, AboutPlace(u"lblCompanyNameEN"));
+    imgQR = ui::AddPlaced<ui::Image>(*this, AboutPlace(u"imgQR"));
+    Memo1 = ui::AddPlaced<ui::Memo>(*this, AboutPlace(u"Memo1"));
+    lblWeb = ui::AddPlaced<ui::Label>(*this, AboutPlace(u"lblWeb"));
+    OKButton = ui::AddPlaced<ui::Button>(*this, AboutPlace(u"OKButton"));
 
     // Neutral design-time contents: showing the dialog replaces or hides every one of them.
     lblCompanyName->SetCaption(u"Company");
@@ -57,23 +60,15 @@ void TfrmAbout::FormShow(ui::Control*) {
     Memo1->Clear();
     const String tSection = IniOptions->OSCaption();
     auto oem = [](const String& key) { return IniOptions->GetIdentValue(u"OEM", key); };
-    auto caption = [&](const char16_t* key) { return IniOptions->GetIdentValue(tSection, key); };
+    auto caption = [&](const char16_t* key) { return CaptionText(tSection, key); };
 
-    String tQR, tLogo, tIdentAddr;
-    if (OSLanguage == TOSLanguage::CN) {
-        tQR = u"QRImageCN";
-        tLogo = u"CompanyLogoCN";
-        tIdentAddr = u"AddrCN";
-        lblCompanyName->SetCaption(oem(u"CompanyNameCN"));
-        lblCompanyNameEN->SetCaption(oem(u"CompanyNameEN"));
-        lblCompanyNameEN->SetVisible(true);
-    } else {
-        tQR = u"QRImageEN";
-        tLogo = u"CompanyLogoEN";
-        tIdentAddr = u"AddrEN";
-        lblCompanyName->SetCaption(oem(u"CompanyNameEN"));
-        lblCompanyNameEN->SetVisible(false);
-    }
+    const LanguageInfo& language = DisplayLanguage();
+    const String tQR = language.qrKey;
+    const String tLogo = language.logoKey;
+    const String tIdentAddr = language.addressKey;
+    lblCompanyName->SetCaption(oem(language.companyNameKey));
+    if (language.secondNameKey) lblCompanyNameEN->SetCaption(oem(language.secondNameKey));
+    lblCompanyNameEN->SetVisible(language.secondNameKey != nullptr);
 
     // Either picture failing hides both; nothing is reported.
     try {

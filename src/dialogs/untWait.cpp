@@ -1,14 +1,16 @@
 #include "dialogs/untWait.h"
 
+#include "dialogs/DialogLayouts.h"
+
 TfrmWait* frmWait = nullptr;
 
-TfrmWait::TfrmWait() : ui::Form(u"frmWait", 527, 345) {
+TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight) {
     SetCaption(u"frmWait");
     position = ui::FormPosition::OwnerCenter;
-    Label1 = Add<ui::Label>(u"Label1", this, ui::Rect{24, 14, 481, 51});
-    mmoWait = Add<ui::Memo>(u"mmoWait", this, ui::Rect{24, 71, 481, 218});
-    pbWait = Add<ui::ProgressBar>(u"pbWait", this, ui::Rect{24, 305, 391, 17});
-    BitBtn1 = Add<ui::Button>(u"BitBtn1", this, ui::Rect{421, 300, 84, 27});
+    Label1 = ui::AddPlaced<ui::Label>(*this, WaitPlace(u"Label1"));
+    mmoWait = ui::AddPlaced<ui::Memo>(*this, WaitPlace(u"mmoWait"));
+    pbWait = ui::AddPlaced<ui::ProgressBar>(*this, WaitPlace(u"pbWait"));
+    BitBtn1 = ui::AddPlaced<ui::Button>(*this, WaitPlace(u"BitBtn1"));
 
     Label1->autoSize = false;
     Label1->wordWrap = true;

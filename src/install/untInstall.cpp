@@ -1,13 +1,13 @@
 // The installation run: the port, an optional removal of an installed driver, the printer-setup
 // command, the default printer and the end of the run.
-#include <exception>
 #include <initializer_list>
 
 #include "base/Errors.h"
+#include "base/Scoped.h"
+#include "config/CaptionKeys.h"
+#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "dialogs/untWait.h"
-#include "install/PrintModel.h"
 #include "install/untInstall.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -16,37 +16,16 @@
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
-#include "shell/untMain.h"
+#include "session/untLanguages.h"
 
-const BuiltInCaption kCaptionNotInstalled = {
-    u"CAPTION_77",
-    u"Installation failed, no printer of this name was set up with the chosen port and its "
-    u"driver: ",
-    u"安装失败，未按所选端口和驱动安装此名称的打印机："};
-const BuiltInCaption kCaptionNotInstalledHint = {
-    u"CAPTION_78",
-    u"Check that the driver file in the EN and CN folders names this model and that the port "
-    u"exists.",
-    u"请检查EN和CN文件夹中的驱动文件是否包含此型号，以及端口是否存在。"};
-const BuiltInCaption kCaptionDoubleQuote = {
-    u"CAPTION_79",
-    u"Installation refused: a double quote (\") cannot be passed to the printer setup command. "
-    u"It appears in: ",
-    u"拒绝安装：双引号（\"）无法传给打印机安装命令，以下名称中含有双引号："};
-const BuiltInCaption kCaptionSearchFirst = {
-    u"CAPTION_80",
-    u"Please search for the USB printer first: the model to install is the one the search finds.",
-    u"请先搜索USB打印机：安装的型号是搜索找到的型号。"};
-const BuiltInCaption kCaptionUnsafeValue = {
-    u"CAPTION_81",
-    u"Installation refused: this name cannot be passed to the printer setup command (it ends in a "
-    u"backslash, or the driver file name holds a folder): ",
-    u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："};
+const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
+const CaptionKey& kCaptionNotInstalledHint = CaptionKeyOf(u"CAPTION_78");
+const CaptionKey& kCaptionDoubleQuote = CaptionKeyOf(u"CAPTION_79");
+const CaptionKey& kCaptionSearchFirst = CaptionKeyOf(u"CAPTION_80");
+const CaptionKey& kCaptionUnsafeValue = CaptionKeyOf(u"CAPTION_81");
 
-String CaptionOrBuiltIn(const BuiltInCaption& caption) {
-    String text = IniOptions->GetIdentValue(LCaption, caption.key);
-    if (!text.empty()) return text;
-    return OSLanguage == TOSLanguage::CN ? caption.cn : caption.en;
+String CaptionOrBuiltIn(const CaptionKey& caption) {
+    return CaptionText(LCaption, caption.key);
 }
 
 // The local computer's driver (no /c), for the architecture of the system's spooler, whatever
@@ -66,19 +45,11 @@ String InstallCommand(const String& name, const String& folder, const String& la
 namespace {
 
 String CaptionText(const char16_t* key) {
-    return IniOptions->GetIdentValue(LCaption, key);
+    return ::CaptionText(LCaption, key);
 }
 
 String Config(const char16_t* key) {
     return IniOptions->GetIdentValue(u"CONFIG", key);
-}
-
-void Pump() {
-    MessagePump::Get().ProcessMessages();
-}
-
-int Ask(const String& title, const String& text, std::uint32_t flags) {
-    return Dialogs::Get().MessageBox(text, title, flags);
 }
 
 // A value on the printer-setup command line: the INF name must also be a plain file name.
@@ -91,7 +62,7 @@ struct CommandValue {
 // command line has no way to escape a double quote, so one would end its argument and start
 // new ones; a trailing backslash would escape the closing quote; an INF name with a folder
 // or drive in it would take the driver from outside the kit's language folder.
-const BuiltInCaption* Unsafe(const CommandValue& v) {
+const CaptionKey* Unsafe(const CommandValue& v) {
     const String& text = *v.value;
     if (text.find(u'"') != String::npos) return &kCaptionDoubleQuote;
     if (!text.empty() && text.back() == u'\\') return &kCaptionUnsafeValue;
@@ -104,7 +75,7 @@ const BuiltInCaption* Unsafe(const CommandValue& v) {
 // The refusal of the first unsafe value, or an empty text when all are safe.
 String FirstRefusal(std::initializer_list<CommandValue> values) {
     for (const CommandValue& v : values)
-        if (const BuiltInCaption* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
+        if (const CaptionKey* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
     return {};
 }
 
@@ -132,125 +103,91 @@ String RemoveBlanks(const String& text) {
 
 } // namespace
 
-void TfrmMain::btnStartInstallClick(ui::Control*) {
-    // A click that arrives while a run pumps messages would start a run inside the run.
-    if (installRunning_) return;
-    installRunning_ = true;
-    struct RunningFlag {
-        bool& flag;
-        ~RunningFlag() { flag = false; }
-    } running{installRunning_};
-
-    TfrmWait& wait = *frmWait;
+InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
+                               IProgress& progress) {
     auto report = [&](const String& text) {
-        StatusBar1->SetPanelText(1, text);
-        wait.mmoWait->Append(StatusBar1->PanelText(1));
+        progress.Status(text);
+        progress.Log(text);
     };
-    TPrintModelInfo& setup = PrintSetupInfo;
+    const ConnectionType* const connection = choices.connection;
 
-    // A USB printer is installed as a search found it; a model left from elsewhere would be
-    // set up on a port it may not be on.
-    if (pcPage->ActivePage() == tbsUSB && !usbSearchAccepted_) {
-        Ask(CaptionText(u"CAPTION_8"), CaptionOrBuiltIn(kCaptionSearchFirst),
-            mb::OK | mb::ICONINFORMATION);
-        return;
+    // A printer found by a search is installed as the search found it; a model left from
+    // elsewhere would be set up on a port it may not be on.
+    if (connection && connection->modelFromSearch && !choices.searchAccepted) {
+        progress.Ask(CaptionText(u"CAPTION_8"), CaptionOrBuiltIn(kCaptionSearchFirst),
+                     mb::OK | mb::ICONINFORMATION);
+        return InstallOutcome::Refused;
     }
 
     // The values of the install command that are known now are checked before anything runs.
-    const bool labelClass = rbLabel->Checked();
-    const String inf = Config(labelClass ? u"LabelInfFileName" : u"POSInfFileName");
+    const String inf = Config(choices.labelClass ? u"LabelInfFileName" : u"POSInfFileName");
+    const bool typedAddress = connection && !connection->portList;
+    const String chosenPort = connection && !typedAddress ? choices.port : String();
     {
-        const String pagePort = pcPage->ActivePage() == tbsUSB     ? cbUSB->Text()
-                                : pcPage->ActivePage() == tbsRs232 ? cbRs232->Text()
-                                : pcPage->ActivePage() == tbsLpt   ? cbLpt->Text()
-                                                                   : String();
-        const String refusal = FirstRefusal({{&setup.PrintName}, {&inf, true}, {&pagePort}});
+        const String refusal = FirstRefusal({{&setup.PrintName}, {&inf, true}, {&chosenPort}});
         if (!refusal.empty()) {
-            Ask(CaptionText(u"CAPTION_8"), refusal, mb::OK | mb::ICONERROR);
-            return;
+            progress.Ask(CaptionText(u"CAPTION_8"), refusal, mb::OK | mb::ICONERROR);
+            return InstallOutcome::Refused;
         }
     }
 
-    // When an error ends the run, the windows are left usable: the main window and the install
-    // button enabled, so the user can correct the cause and start again; the wait dialog kept
-    // on screen with the log up to the step that failed, and its button enabled so that it can
-    // be closed. The error still reaches the standard error box.
-    struct RestoreOnError {
-        TfrmMain& main;
-        TfrmWait& dialog;
-        int pending = std::uncaught_exceptions();
-        ~RestoreOnError() {
-            if (std::uncaught_exceptions() == pending) return;
-            main.btnStartInstall->SetEnabled(true);
-            main.SetEnabled(true);
-            dialog.BitBtn1->SetEnabled(true);
-        }
-    } restore{*this, wait};
+    // When an error ends the run, the windows are left usable, so the user can correct the
+    // cause and start again; the wait dialog stays on screen with the log up to the step that
+    // failed. The error still reaches the standard error box.
+    OnError restore([&] { progress.Busy(false); });
 
     // The wait dialog, titled for the run.
-    wait.Show();
-    wait.mmoWait->Clear();
-    StatusBar1->SetPanelText(1, CaptionText(u"Caption_47"));
-    wait.Label1->SetCaption(StatusBar1->PanelText(1));
-    wait.mmoWait->Append(StatusBar1->PanelText(1));
-    wait.SetCaption(StatusBar1->PanelText(1));
+    const String title = CaptionText(u"Caption_47");
+    progress.Open(title, title, std::nullopt);
+    progress.ClearLog();
+    report(title);
     Pump();
 
     // The port, from the page that is shown.
-    ui::TabSheet* page = pcPage->ActivePage();
-    if (page == tbsNet) {
-        String NewIp = RemoveBlanks(meText->Text());
+    if (typedAddress) {
+        String NewIp = RemoveBlanks(choices.port);
         if (!IsValidIP(NewIp)) {
-            Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"),
-                mb::OK | mb::ICONINFORMATION);
-            meText->SetFocus();
-            wait.Close();
-            return;
+            progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"),
+                         mb::OK | mb::ICONINFORMATION);
+            progress.Close();
+            return InstallOutcome::AddressRefused;
         }
         bool IP_SFCZ = false;
-        const StringList ports = cbPortList->Items(); // a pump may refill the list
-        for (const String& port : ports) {
+        for (const String& port : choices.ports) {
             if (Trim(port) != NewIp) continue;
             report(CaptionText(u"CAPTION_30"));
             Pump();
-            if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
-                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
-                meText->SetFocus();
-                NewIp.clear();
-                wait.Close();
-                return;
+            if (progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
+                             mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+                progress.Close();
+                return InstallOutcome::AddressRefused;
             }
             IP_SFCZ = true;
             break;
         }
         if (!IP_SFCZ) {
             report(CaptionText(u"Caption_70"));
-            if (!CreateNewIpPort(this, NewIp)) {
+            if (!CreateNewIpPort(NewIp, progress)) {
                 report(CaptionText(u"CAPTION_71"));
-                wait.Close();
-                Ask(CaptionText(u"CAPTION_33"),
-                    CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
-                    mb::OK | mb::ICONERROR);
-                return;
+                progress.Close();
+                progress.Ask(CaptionText(u"CAPTION_33"),
+                             CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
+                             mb::OK | mb::ICONERROR);
+                return InstallOutcome::PortNotCreated;
             }
             report(CaptionText(u"Caption_59") + NewIp + CaptionText(u"Caption_32"));
         }
         setup.PrintPort = NewIp;
-    } else if (page == tbsUSB) {
-        setup.PrintPort = cbUSB->Text();
-    } else if (page == tbsRs232) {
-        setup.PrintPort = cbRs232->Text();
-    } else if (page == tbsLpt) {
-        setup.PrintPort = cbLpt->Text();
+    } else if (connection) {
+        setup.PrintPort = chosenPort;
     }
 
     // A printer of the same name may be removed first.
     if (StrToBool(Config(u"CheckPrinterRepeatedly"))) {
-        const StringList printers = cbPrintList->Items();
-        for (const String& printer : printers) {
+        for (const String& printer : choices.printers) {
             if (printer != setup.PrintName) continue;
-            if (Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
-                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+            if (progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
+                             mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
                 RunSpoolerCommand(SpoolerAction::Start);
                 WaitTime(1000);
                 Pump();
@@ -267,9 +204,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     }
 
     // From here to the end nothing on the main window may run.
-    btnStartInstall->SetEnabled(false);
-    SetEnabled(false);
-    wait.BitBtn1->SetEnabled(false);
+    progress.Busy(true);
     Pump();
 
     // The spooler and the printer-setup command.
@@ -281,7 +216,7 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     report(CaptionText(u"Caption_53"));
     Pump();
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
-    const String lang = OSLanguage == TOSLanguage::CN ? u"CN" : u"EN";
+    const String lang = DisplayLanguage().kitFolder;
     RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
     const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
     report(CaptionText(u"Caption_46"));
@@ -300,12 +235,11 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         report(failure);
         Pump();
         // The same state as after an error: the log stays on screen, everything usable.
-        btnStartInstall->SetEnabled(true);
-        SetEnabled(true);
-        wait.BitBtn1->SetEnabled(true);
-        Ask(CaptionText(u"CAPTION_8"),
-            failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint), mb::OK | mb::ICONERROR);
-        return;
+        progress.Busy(false);
+        progress.Ask(CaptionText(u"CAPTION_8"),
+                     failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint),
+                     mb::OK | mb::ICONERROR);
+        return InstallOutcome::NotInstalled;
     }
     report(CaptionText(u"Caption_45"));
     Pump();
@@ -322,7 +256,8 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         question += SysPrint->GetMRPrint();
         question += u",";
         question += CaptionText(u"Caption_54");
-        if (Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
+        if (progress.Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) ==
+            mb::ID_YES)
             SysPrint->SetMRPrint(setup.PrintName);
         break;
     }
@@ -331,22 +266,23 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     }
 
     // The end of the run.
-    report(CaptionText(u"Caption_44"));
+    const String done = CaptionText(u"Caption_44");
+    report(done);
     Pump();
-    Ask(CaptionText(u"Caption_42"), StatusBar1->PanelText(1), mb::OK | mb::ICONINFORMATION);
+    progress.Ask(CaptionText(u"Caption_42"), done, mb::OK | mb::ICONINFORMATION);
     if (Config(u"SetupAutoQuit") == u"0") {
-        if (Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
-                mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
-            btnQuitClick(nullptr);
+        if (progress.Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
+                         mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
+            progress.Quit();
     } else {
-        Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),
-            mb::OK | mb::ICONINFORMATION);
-        btnQuitClick(nullptr);
+        progress.Ask(CaptionText(u"Caption_8"),
+                     CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),
+                     mb::OK | mb::ICONINFORMATION);
+        progress.Quit();
     }
     Pump();
-    btnStartInstall->SetEnabled(true);
-    wait.Close();
-    SetEnabled(true);
-    wait.BitBtn1->SetEnabled(true);
-    StatusBar1->SetPanelText(1, CaptionText(u"Caption_18"));
+    progress.Close();
+    progress.Busy(false);
+    progress.Status(CaptionText(u"Caption_18"));
+    return InstallOutcome::Installed;
 }

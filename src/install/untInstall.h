@@ -1,31 +1,61 @@
 #pragma once
-// The installation run (TfrmMain::btnStartInstallClick) and the pieces it is made of.
+// The installation run and the pieces it is made of.
 #include "base/Text.h"
+#include "config/CaptionKeys.h"
+#include "session/Connections.h"
+#include "session/PrintModel.h"
+#include "session/Progress.h"
 
-// A caption key this run added to the kit's texts, with the text used when a kit lacks it.
-struct BuiltInCaption {
-    const char16_t* key;
-    const char16_t* en;
-    const char16_t* cn;
-};
+// The caption keys this run added to the kit's texts; their rows carry the built-in texts.
+
 // The printer-setup command ended but no printer of the model's name exists with the chosen
 // port and the model's driver; the name follows, then the port and driver found, if any.
-extern const BuiltInCaption kCaptionNotInstalled;
+extern const CaptionKey& kCaptionNotInstalled;
 // The second line of that failure's message: what to check.
-extern const BuiltInCaption kCaptionNotInstalledHint;
+extern const CaptionKey& kCaptionNotInstalledHint;
 // A model, port or INF name holds a double quote; the value follows.
-extern const BuiltInCaption kCaptionDoubleQuote;
+extern const CaptionKey& kCaptionDoubleQuote;
 // Install on the USB page without a printer found by a search on this visit of the page.
-extern const BuiltInCaption kCaptionSearchFirst;
+extern const CaptionKey& kCaptionSearchFirst;
 // A model, port or INF name ends in a backslash, or the INF name is not a plain file name;
 // the value follows.
-extern const BuiltInCaption kCaptionUnsafeValue;
+extern const CaptionKey& kCaptionUnsafeValue;
 
 // The text of the key in the current caption section, or the built-in text of the display
 // language when the kit has none.
-String CaptionOrBuiltIn(const BuiltInCaption& caption);
+String CaptionOrBuiltIn(const CaptionKey& caption);
 
 // The printer-setup command lines, put together as they are run.
 String DeleteCommand(const String& name);
 String InstallCommand(const String& name, const String& folder, const String& lang,
                       const String& inf, const String& port);
+
+// What the user chose on the main window for a run.
+struct InstallChoices {
+    // The connection type of the page shown; nullptr when that is no port page.
+    const ConnectionType* connection = nullptr;
+    // The port chosen on that page, or the address typed on the network page.
+    String port;
+    // A search on this visit of the page found the model to install.
+    bool searchAccepted = false;
+    // The label printer class (its own INF file) rather than the receipt printer class.
+    bool labelClass = false;
+    // The system's ports and installed printers as the main window last listed them.
+    StringList ports;
+    StringList printers;
+};
+
+enum class InstallOutcome {
+    Refused,        // a value was refused (or no search accepted) before anything ran
+    AddressRefused, // the typed address is no address, or the user wants to type another one
+    PortNotCreated, // the network port could not be made
+    NotInstalled,   // the printer-setup command ran but no printer as asked exists
+    Installed,
+};
+
+// The installation run: the port, an optional removal of an installed driver, the printer-setup
+// command and its check, the default printer and the end of the run. `setup` is the chosen
+// model; the run sets its port. Everything is shown and asked through `progress`; an error
+// leaves the windows usable (progress.Busy(false)) and goes on to the caller.
+InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
+                               IProgress& progress);

@@ -11,3 +11,8 @@ public:
     virtual void PostQuit(int exitCode) = 0;
 };
 using MessagePump = Service<IMessagePump>;
+
+// The windows kept alive during a long operation: every pending message, once.
+inline void Pump() {
+    MessagePump::Get().ProcessMessages();
+}

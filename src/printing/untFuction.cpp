@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "dialogs/untWait.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
@@ -15,12 +15,8 @@
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "printing/SystemCommands.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 #include "ui/Controls.h"
-
-namespace {
-
-} // namespace
 
 void CheckResult(bool b) {
     if (b) return;
@@ -70,7 +66,7 @@ void WaitTime(std::int32_t MSecs) {
     const std::uint32_t start = clock.GetTickCount();
     for (;;) {
         clock.Sleep(1);
-        MessagePump::Get().ProcessMessages();
+        Pump();
         const std::uint32_t now = clock.GetTickCount();
         const auto elapsed = static_cast<std::int32_t>(now - start);
         if (elapsed >= MSecs || static_cast<std::int32_t>(now) < static_cast<std::int32_t>(start))
@@ -191,12 +187,9 @@ bool IsValidIP(const String& ip) {
     return true;
 }
 
-bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
-    TfrmWait& wait = *frmWait;
-    ui::ProgressBar& bar = *wait.pbWait;
-    auto caption = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
-    auto log = [&](const String& line) { wait.mmoWait->Append(line); };
-    auto pump = [] { MessagePump::Get().ProcessMessages(); };
+bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
+    auto caption = [](const char16_t* key) { return CaptionText(LCaption, key); };
+    auto log = [&](const String& line) { progress.Log(line); };
     const std::vector<PortValue> values = PortValues(NewIP);
 
     enum class Stage { Preparing, FirstKey, SecondKey, Finishing };
@@ -205,37 +198,33 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
     try {
         try {
             const String section = IniOptions->GetCaptionLanguage();
-            wait.SetCaption(IniOptions->GetIdentValue(section, u"Caption_48"));
-            wait.Label1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_50"));
-            wait.BitBtn1->SetCaption(IniOptions->GetIdentValue(section, u"Caption_51"));
-            bar.SetMax(22);
-            bar.SetStep(1);
-            bar.SetMin(0);
-            bar.SetPosition(0);
-            wait.mmoWait->Clear();
-            wait.Show();
-            wait.BitBtn1->SetEnabled(false);
+            progress.Open(CaptionText(section, u"Caption_48"),
+                          CaptionText(section, u"Caption_50"),
+                          CaptionText(section, u"Caption_51"));
+            progress.Steps(22);
+            progress.ClearLog();
+            progress.Cancellable(false);
 
             log(caption(u"CAPTION_56"));
-            pump();
+            Pump();
             WaitTime(2000);
-            pump();
-            bar.StepIt();
+            Pump();
+            progress.Step();
             // The keys are written even when the spooler did not stop.
             RunSpoolerCommand(SpoolerAction::Stop);
-            pump();
+            Pump();
             log(caption(u"CAPTION_57"));
-            bar.StepIt();
+            progress.Step();
 
             stage = Stage::FirstKey;
             reg.Open(kControlSet001Ports + NewIP);
             log(caption(u"CAPTION_58"));
-            bar.StepIt();
-            pump();
+            progress.Step();
+            Pump();
             for (const PortValue& v : values) {
                 reg.Write(v);
                 log(v.MemoLine());
-                bar.StepIt();
+                progress.Step();
             }
             reg.CloseKey();
 
@@ -251,21 +240,21 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
             reg.Release();
             RunSpoolerCommand(SpoolerAction::Start);
             log(caption(u"CAPTION_59") + NewIP + caption(u"CAPTION_60"));
-            bar.SetPosition(bar.Max());
+            progress.Finish();
             WaitTime(2000);
-            pump();
-            wait.BitBtn1->SetEnabled(true);
-            Dialogs::Get().MessageBox(caption(u"CAPTION_59") + NewIP + u"," +
-                                          caption(u"CAPTION_32"),
-                                      caption(u"CAPTION_8"), mb::OK | mb::ICONINFORMATION);
+            Pump();
+            progress.Cancellable(true);
+            progress.Ask(caption(u"CAPTION_8"),
+                         caption(u"CAPTION_59") + NewIP + u"," + caption(u"CAPTION_32"),
+                         mb::OK | mb::ICONINFORMATION);
             return true;
         } catch (const ERegistryException&) {
             // A: what was written stays; nothing is rolled back.
-            if (stage == Stage::SecondKey) wait.BitBtn1->SetEnabled(true);
+            if (stage == Stage::SecondKey) progress.Cancellable(true);
             RunSpoolerCommand(SpoolerAction::Start);
-            pump();
+            Pump();
             WaitTime(2000);
-            wait.BitBtn1->SetEnabled(true);
+            progress.Cancellable(true);
             reg.Release();
             return false;
         }
@@ -274,7 +263,7 @@ bool CreateNewIpPort(ui::Control* /*sender*/, const String& NewIP) {
         // more try; if that cannot be started either, the caller hears of it.
         RunSpoolerCommand(SpoolerAction::Start);
         WaitTime(2000);
-        pump();
+        Pump();
         reg.Release();
         return false;
     }

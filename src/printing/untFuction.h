@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "platform/Processes.h"
+#include "session/Progress.h"
 
 // Runs a console command hidden, waits until it has ended and returns what it printed,
 // each line followed by CR LF; the windows keep being served meanwhile. Raises EOSError with
@@ -27,17 +28,13 @@ String ExtractFilePath(StringView path);
 // byte-order mark; lines split at CR, LF or CR LF and re-joined with CR LF.
 String DecodeCommandOutput(std::string_view bytes);
 
-namespace ui {
-class Control;
-}
-
 // A dotted address of four pieces (empty pieces dropped, leading blanks skipped), not all
 // zero and none above 255. A piece that is not an integer raises EConvertError, unless an
 // earlier piece already decided the answer.
 bool IsValidIP(const String& ip);
 
 // Makes the Standard TCP/IP port `NewIP`: stops the spooler, writes the port's key under
-// ControlSet001 and CurrentControlSet, starts the spooler again, showing each step in the wait
-// dialog. True only when both keys were written and the restart was started. The spooler is
+// ControlSet001 and CurrentControlSet, starts the spooler again, showing each step through
+// `progress`. True only when both keys were written and the restart was started. The spooler is
 // restarted on every way out; only a restart that cannot be started twice raises.
-bool CreateNewIpPort(ui::Control* sender, const String& NewIP);
+bool CreateNewIpPort(const String& NewIP, IProgress& progress);

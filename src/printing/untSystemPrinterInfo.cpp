@@ -6,8 +6,6 @@
 #include "platform/Processes.h"
 #include "platform/Profile.h"
 #include "platform/Spooler.h"
-#include "printing/untFuction.h"
-#include "shell/untMain.h"
 
 TSystemPrinterInfo* SysPrint = nullptr;
 
@@ -68,29 +66,4 @@ void TSystemPrinterInfo::SetMRPrint(const String& name) {
                                             u"win.ini"))
         throw EIniFileException(u"Unable to write to win.ini");
     profile.WritePrivateProfileStringW(std::nullopt, std::nullopt, std::nullopt, u"win.ini");
-}
-
-void TfrmMain::PushPortListToList() {
-    cbUSB->Clear();
-    cbRs232->Clear();
-    cbPortList->Clear();
-    cbLpt->Clear();
-    cbPortList->SetItems(SysPrint->GetSystemPrintPortList());
-    for (const String& name : cbPortList->Items()) {
-        const String kind = UpperCase(StringView(name).substr(0, 3));
-        ui::ComboBox* list = kind == u"USB"   ? cbUSB
-                             : kind == u"COM" ? cbRs232
-                             : kind == u"LPT" ? cbLpt
-                                              : nullptr;
-        if (!list) continue;
-        list->AddItem(name);
-        list->SetItemIndex(0);
-    }
-    if (!cbPortList->Items().empty()) cbPortList->SetItemIndex(0);
-}
-
-void TfrmMain::PushPrinterListToList() {
-    cbPrintList->Clear();
-    cbPrintList->SetItems(SysPrint->GetSystemPrintList());
-    if (!cbPrintList->Items().empty()) cbPrintList->SetItemIndex(0);
 }

@@ -1,4 +1,5 @@
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "shell/untMain.h"
 #include "ui/PictureFile.h"
@@ -11,18 +12,14 @@ void TfrmMain::rbChineseClick(ui::Control* Sender) {
 void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
     OSLanguage = tLanguage;
     LCaption = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return IniOptions->GetIdentValue(LCaption, key); };
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
     lblLanguage->SetCaption(text(u"CAPTION_1"));
-    rbNet->SetCaption(text(u"CAPTION_2"));
-    rbUsb->SetCaption(text(u"CAPTION_3"));
-    rbRs232->SetCaption(text(u"CAPTION_4"));
-    rbLPT->SetCaption(text(u"CAPTION_5"));
-    lblNetIP->SetCaption(text(u"CAPTION_6"));
-    lblUSBTitle->SetCaption(text(u"CAPTION_7"));
+    for (const ConnectionType& type : ConnectionTypes()) {
+        RadioOf(type)->SetCaption(text(type.radioCaption));
+        LabelOf(type)->SetCaption(text(type.labelCaption));
+    }
     gbUSBprompt->SetCaption(text(u"CAPTION_8"));
     lblUSBPrompt->SetCaption(text(u"CAPTION_9"));
-    lblRs232->SetCaption(text(u"CAPTION_10"));
-    lblLpt->SetCaption(text(u"CAPTION_11"));
     btnAbout->SetCaption(text(u"CAPTION_12"));
     btnPrevious->SetCaption(text(u"CAPTION_13"));
     btnNext->SetCaption(text(u"CAPTION_14"));

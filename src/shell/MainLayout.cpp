@@ -1,9 +1,12 @@
 #include "shell/MainLayout.h"
 
-#include <stdexcept>
+#include <vector>
+
+#include "session/Connections.h"
 
 namespace {
 
+// The connection radio buttons are placed by the connection table.
 const ControlPlace kPlaces[] = {
     {u"lblLanguage", nullptr, {20, 347, 96, 13}},
     {u"pbSchedule", nullptr, {24, 318, 649, 17}},
@@ -16,10 +19,6 @@ const ControlPlace kPlaces[] = {
     {u"lblWelcome", u"tbsWelcome", {16, 24, 626, 25}},
     {u"ImgCompanyLogo", u"tbsWelcome", {256, 71, 141, 139}},
     {u"tbsPort", u"pcPage", {0, 0, 645, 280}},
-    {u"rbNet", u"tbsPort", {75, 66, 509, 17}},
-    {u"rbUsb", u"tbsPort", {75, 101, 525, 17}},
-    {u"rbRs232", u"tbsPort", {75, 137, 525, 17}},
-    {u"rbLPT", u"tbsPort", {75, 178, 535, 17}},
     {u"tbsNet", u"pcPage", {0, 0, 645, 280}},
     {u"lblNetIP", u"tbsNet", {59, 73, 37, 13}},
     {u"meText", u"tbsNet", {76, 92, 168, 31}},
@@ -49,10 +48,19 @@ const ControlPlace kPlaces[] = {
     {u"rbLabel", nullptr, {0, 0, 0, 0}},
 };
 
+const std::vector<ControlPlace>& Places() {
+    static const std::vector<ControlPlace> places = [] {
+        std::vector<ControlPlace> all(std::begin(kPlaces), std::end(kPlaces));
+        for (const ConnectionType& type : ConnectionTypes())
+            all.push_back({type.radio, u"tbsPort", type.radioBounds});
+        return all;
+    }();
+    return places;
+}
+
 } // namespace
 
 const ControlPlace& MainPlace(StringView name) {
-    for (const auto& p : kPlaces)
-        if (name == p.name) return p;
-    throw std::logic_error("no place for control " + ToUtf8(name));
+    const std::vector<ControlPlace>& places = Places();
+    return ui::FindPlace(places.data(), places.data() + places.size(), name);
 }

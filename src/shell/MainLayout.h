@@ -1,12 +1,8 @@
 #pragma once
 // The main window's controls: name, parent and 96-DPI geometry, in one table.
-#include "ui/Controls.h"
+#include "ui/Layout.h"
 
-struct ControlPlace {
-    const char16_t* name;
-    const char16_t* parent; // nullptr: the window itself
-    ui::Rect bounds;
-};
+using ui::ControlPlace;
 
 // Client area of the main window.
 constexpr int kMainClientWidth = 690;

@@ -1,34 +1,39 @@
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "install/PrintModel.h"
 #include "platform/Dialogs.h"
+#include "session/PrintModel.h"
 #include "shell/untMain.h"
 
-const std::array<std::array<std::int32_t, 4>, 4> PagePort = {{
-    {0, 1, 6, 2},  // NET: welcome, connection, model, address
-    {0, 1, -1, 3}, // USB: welcome, connection, USB page
-    {0, 1, 6, 4},  // RS232
-    {0, 1, 6, 5},  // LPT
-}};
 TEnumPort EnumPort = TEnumPort::NET;
 std::int32_t pageNo = 0;
 
 namespace {
+
+// The page shown at a step of the chosen connection type: welcome, connection, model (skipped,
+// -1, where a search chooses the model) and the type's port page.
 std::int32_t PageAt(std::int32_t step) {
-    return PagePort[static_cast<size_t>(EnumPort)][static_cast<size_t>(step)];
+    const ConnectionType& type = ConnectionOf(EnumPort);
+    switch (step) {
+    case 0:
+        return 0;
+    case 1:
+        return 1;
+    case 2:
+        return type.modelFromSearch ? -1 : 6;
+    default:
+        return type.pageIndex;
+    }
 }
+
 } // namespace
 
 void TfrmMain::rbNetClick(ui::Control* Sender) {
-    if (Sender == rbNet) {
-        EnumPort = TEnumPort::NET;
-    } else if (Sender == rbUsb) {
-        cbUSB->SetEnabled(StrToBool(IniOptions->GetIdentValue(u"CONFIG", u"USBPortSelect")));
-        EnumPort = TEnumPort::USB;
-    } else if (Sender == rbRs232) {
-        EnumPort = TEnumPort::RS232;
-    } else if (Sender == rbLPT) {
-        EnumPort = TEnumPort::LPT;
+    if (const ConnectionType* type = Sender ? ConnectionOfRadio(Sender->Name()) : nullptr) {
+        if (type->portListSwitch)
+            PortListOf(*type)->SetEnabled(
+                StrToBool(IniOptions->GetIdentValue(u"CONFIG", type->portListSwitch)));
+        EnumPort = type->kind;
     }
     PushPortListToList();
 }
@@ -42,8 +47,8 @@ void TfrmMain::btnNextClick(ui::Control* Sender) {
             for (int i = 0; i < chkPrintSelect->Count() && chosen < 0; ++i)
                 if (chkPrintSelect->Checked(i)) chosen = i;
             if (chosen < 0) {
-                Dialogs::Get().MessageBox(IniOptions->GetIdentValue(LCaption, u"CAPTION_26"),
-                                          IniOptions->GetIdentValue(LCaption, u"CAPTION_8"),
+                Dialogs::Get().MessageBox(CaptionText(LCaption, u"CAPTION_26"),
+                                          CaptionText(LCaption, u"CAPTION_8"),
                                           mb::OK | mb::ICONINFORMATION);
                 return;
             }

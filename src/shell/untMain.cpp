@@ -1,6 +1,7 @@
 #include "shell/untMain.h"
 
 #include "base/Errors.h"
+#include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untAbout.h"
@@ -8,6 +9,7 @@
 #include "platform/MessagePump.h"
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
+#include "session/BuiltInText.h"
 #include "shell/MainLayout.h"
 #include "ui/Dispatch.h"
 #include "usb/untUsbDLLinitalize.h"
@@ -17,32 +19,29 @@ bool frmShow = false;
 
 namespace {
 
-// The refusals are the only built-in texts: they are shown when the settings cannot be trusted.
+// The refusals are shown when the settings cannot be trusted, so their texts are built in.
 struct Refusal {
-    const char16_t* titleCN;
-    const char16_t* textCN;
-    const char16_t* titleEN;
-    const char16_t* textEN;
+    BuiltInText title;
+    BuiltInText text;
 };
 const Refusal kMissingFiles = {
-    u"警告", u"缺少系统核心文件，驱动安装向导无法运行，安装失败！！", u"Warning",
-    u"Missing system core files, driver installation wizard cannot run, installation "
-    u"failed\uFF01\uFF01"};
+    {u"Warning", u"警告"},
+    {u"Missing system core files, driver installation wizard cannot run, installation "
+     u"failed\uFF01\uFF01",
+     u"缺少系统核心文件，驱动安装向导无法运行，安装失败！！"}};
 const Refusal kIntegrity = {
-    u"警告", u"配制文件效验失败，文件可能被非法修改，安装工具将强制退出！", u"Warning",
-    u"The validation of the configuration file failed. The file may have been illegally "
-    u"modified, and the installation tool will be forced to exit!"};
+    {u"Warning", u"警告"},
+    {u"The validation of the configuration file failed. The file may have been illegally "
+     u"modified, and the installation tool will be forced to exit!",
+     u"配制文件效验失败，文件可能被非法修改，安装工具将强制退出！"}};
 
 void Refuse(const Refusal& r) {
-    const bool cn = OSLanguage == TOSLanguage::CN;
-    Dialogs::Get().MessageBox(cn ? r.textCN : r.textEN, cn ? r.titleCN : r.titleEN,
+    Dialogs::Get().MessageBox(InDisplayLanguage(r.text), InDisplayLanguage(r.title),
                               mb::OK | mb::ICONHAND | mb::TOPMOST);
 }
 
 template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name, Extra&&... extra) {
-    const ControlPlace& p = MainPlace(name);
-    ui::Control* parent = p.parent ? form.FindControl(p.parent) : &form;
-    return form.Add<T>(name, parent, p.bounds, std::forward<Extra>(extra)...);
+    return ui::AddPlaced<T>(form, MainPlace(name), std::forward<Extra>(extra)...);
 }
 
 
@@ -151,8 +150,8 @@ TfrmMain::TfrmMain() : ui::Form(u"frmMain", kMainClientWidth, kMainClientHeight)
     OnDestroy = [this](ui::Control* s) { FormDestroy(s); };
     btnPrevious->OnClick = [this](ui::Control* s) { btnNextClick(s); };
     btnNext->OnClick = [this](ui::Control* s) { btnNextClick(s); };
-    for (ui::RadioButton* rb : {rbNet, rbUsb, rbRs232, rbLPT})
-        rb->OnClick = [this](ui::Control* s) { rbNetClick(s); };
+    for (const ConnectionType& type : ConnectionTypes())
+        RadioOf(type)->OnClick = [this](ui::Control* s) { rbNetClick(s); };
     rbChinese->OnClick = [this](ui::Control* s) { rbChineseClick(s); };
     rbEnglish->OnClick = [this](ui::Control* s) { rbChineseClick(s); };
     btnQuit->OnClick = [this](ui::Control* s) { btnQuitClick(s); };
@@ -170,7 +169,7 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::FormCreate(ui::Control*) {
     SetEnabled(false);
-    MessagePump::Get().ProcessMessages();
+    Pump();
     try {
         RunSpoolerCommand(SpoolerAction::Start);
     } catch (const Exception& e) {
@@ -220,12 +219,10 @@ void TfrmMain::FormShow(ui::Control*) {
     btnNext->SetEnabled(true);
     btnAbout->SetEnabled(StrToBool(IniOptions->GetIdentValue(u"CONFIG", u"DefaultAbout")));
     btnStartInstall->SetEnabled(false);
-    switch (StrToInt(IniOptions->GetIdentValue(u"CONFIG", u"DefaultPort"))) {
-    case 0: rbNet->SetChecked(true); EnumPort = TEnumPort::NET; break;
-    case 1: rbUsb->SetChecked(true); EnumPort = TEnumPort::USB; break;
-    case 2: rbRs232->SetChecked(true); EnumPort = TEnumPort::RS232; break;
-    case 3: rbLPT->SetChecked(true); EnumPort = TEnumPort::LPT; break;
-    default: break;
+    if (const ConnectionType* type = ConnectionOfDefaultPort(
+            StrToInt(IniOptions->GetIdentValue(u"CONFIG", u"DefaultPort")))) {
+        RadioOf(*type)->SetChecked(true);
+        EnumPort = type->kind;
     }
     if (UpperCase(IniOptions->GetIdentValue(u"CONFIG", u"DefaultPrintClass")) == u"POS")
         rbPOS->SetChecked(true);
@@ -241,8 +238,8 @@ void TfrmMain::FormShow(ui::Control*) {
 }
 
 void TfrmMain::btnQuitClick(ui::Control*) {
-    const int answer = Dialogs::Get().MessageBox(IniOptions->GetIdentValue(LCaption, u"Caption_43"),
-                                                 IniOptions->GetIdentValue(LCaption, u"Caption_8"),
+    const int answer = Dialogs::Get().MessageBox(CaptionText(LCaption, u"Caption_43"),
+                                                 CaptionText(LCaption, u"Caption_8"),
                                                  mb::YESNO | mb::ICONQUESTION);
     if (answer == mb::ID_YES) Close();
 }
@@ -261,7 +258,7 @@ void TfrmMain::ImgCompanyLogoClick(ui::Control*) {
 void TfrmMain::FormClose(ui::Control*, ui::CloseAction& Action) {
     Action = ui::CloseAction::Free;
     MessagePump::Get().PostQuit(0);
-    MessagePump::Get().ProcessMessages();
+    Pump();
 }
 
 void TfrmMain::FormDestroy(ui::Control*) { frmShow = false; }

@@ -1,19 +1,41 @@
 #pragma once
 // The main wizard window.
-#include <array>
 #include <cstdint>
 #include <memory>
 
-#include "shell/untLanguages.h"
+#include "session/Connections.h"
+#include "session/Progress.h"
+#include "session/untLanguages.h"
 #include "ui/Form.h"
 
-enum class TEnumPort : std::uint8_t { NET = 0, USB = 1, RS232 = 2, LPT = 3 };
-
-// Page shown at each step of each connection type; -1 marks a skipped step.
-extern const std::array<std::array<std::int32_t, 4>, 4> PagePort;
 extern TEnumPort EnumPort;
 extern std::int32_t pageNo;
 extern bool frmShow;
+
+class TfrmMain;
+
+// How the operations the main window starts show their progress: on the wait dialog and the
+// main window's status bar; busy holds the main window and its install button.
+class MainWindowProgress final : public IProgress {
+public:
+    explicit MainWindowProgress(TfrmMain& main) : main_(main) {}
+    void Open(const String& caption, const String& heading,
+              const std::optional<String>& button) override;
+    void Close() override;
+    void ClearLog() override;
+    void Log(const String& line) override;
+    void Steps(int count) override;
+    void Step() override;
+    void Finish() override;
+    void Cancellable(bool enabled) override;
+    void Status(const String& text) override;
+    int Ask(const String& title, const String& text, std::uint32_t flags) override;
+    void Busy(bool busy) override;
+    void Quit() override;
+
+private:
+    TfrmMain& main_;
+};
 
 class TfrmMain : public ui::Form {
 public:
@@ -87,8 +109,21 @@ public:
     // The model-table load of the start-up sequence.
     void LoadModelTable();
 
+    // What the operations started here report through.
+    IProgress& Progress() { return progress_; }
+
 private:
+    // The controls of a connection type's row.
+    ui::RadioButton* RadioOf(const ConnectionType& type) const;
+    ui::Label* LabelOf(const ConnectionType& type) const;
+    ui::ComboBox* PortListOf(const ConnectionType& type) const;
+    // The connection type whose port page is shown, nullptr on any other page, and the port
+    // chosen there (for the network, the address as typed).
+    const ConnectionType* ShownConnection() const;
+    String ChosenPort(const ConnectionType& type) const;
+
     ui::RadioGroup connectionGroup_, languageGroup_, classGroup_;
+    MainWindowProgress progress_{*this};
     bool installRunning_ = false; // a second click during a run does nothing
     bool usbSearchRunning_ = false;
     // A search on this visit of the USB page found the model to install.

@@ -2,7 +2,7 @@
 // blank or line end, appear in the line in order, and hold a separator only inside quotes.
 // Without quotes the cut is a plain split at commas and line ends.
 #include "FuzzCommon.h"
-#include "install/PrintModel.h"
+#include "install/untModels.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
-#include "install/PrintModel.h"
+#include "install/untModels.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
@@ -22,7 +22,8 @@
 #include "platform/Profile.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
-#include "shell/untLanguages.h"
+#include "session/PrintModel.h"
+#include "session/untLanguages.h"
 #include "shell/untMain.h"
 #include "ui/headless/HeadlessBackend.h"
 

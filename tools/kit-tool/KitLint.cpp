@@ -1,15 +1,19 @@
 // What in a kit would make the wizard misbehave, found the way the wizard reads the kit:
 // values through the profile functions, model lines cut by the wizard's own rule.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <system_error>
 
+#include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
+#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "install/PrintModel.h"
+#include "install/untModels.h"
 #include "kit-tool/KitTool.h"
 #include "platform/CodePage.h"
+#include "session/Connections.h"
 #include "ui/PictureFile.h"
 
 namespace fs = std::filesystem;
@@ -17,18 +21,6 @@ namespace fs = std::filesystem;
 namespace kit {
 
 namespace {
-
-// Every caption number some part of the wizard reads (31, 67 and 73 to 75 are never read).
-std::vector<int> CaptionNumbers() {
-    std::vector<int> numbers;
-    for (int n = 1; n <= 72; ++n)
-        if (n != 31 && n != 67) numbers.push_back(n);
-    numbers.push_back(76);
-    return numbers;
-}
-// Captions of the failed-installation and refused-name messages: without them the wizard
-// falls back to its own bilingual text instead of the vendor's wording.
-const int kCaptionsWithFallback[] = {77, 78, 79, 80, 81};
 
 enum class Form { Boolean, Integer };
 struct Switch {
@@ -45,6 +37,16 @@ const Switch kSwitches[] = {
     {u"MrPrintSet", Form::Integer,
      u"every installation ends with this error instead of its end message"},
 };
+
+// The DefaultPort values of the wizard's connection types, lowest to highest ("0 to 3").
+String DefaultPortRange() {
+    std::int32_t low = ConnectionTypes().front().defaultPort, high = low;
+    for (const ConnectionType& type : ConnectionTypes()) {
+        low = std::min(low, type.defaultPort);
+        high = std::max(high, type.defaultPort);
+    }
+    return IntToStr(low) + u" to " + IntToStr(high);
+}
 
 const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
                                         u"QRImageEN"};
@@ -128,28 +130,25 @@ private:
     }
 
     void Captions() {
-        const struct {
-            const char16_t* section;
-            const char16_t* language;
-        } languages[] = {{u"CAPTION_CN", u"Chinese"}, {u"CAPTION_EN", u"English"}};
-        for (const auto& lang : languages) {
-            if (!FindProfileSection(bytes_, lang.section)) {
-                Add(0, String(u"[") + lang.section + u"] is missing: every " + lang.language +
+        for (const LanguageInfo& lang : Languages()) {
+            const char16_t* section = lang.captionSection;
+            if (!FindProfileSection(bytes_, section)) {
+                Add(0, String(u"[") + section + u"] is missing: every " + lang.name +
                            u" text of the wizard is empty");
                 continue;
             }
-            auto check = [&](int n, const String& effect) {
-                const String key = u"CAPTION_" + IntToStr(n);
-                const bool present = FindProfileKey(bytes_, lang.section, key).has_value();
-                if (present && !Trim(Value(lang.section, key)).empty()) return;
-                Add(LineOf(lang.section, key),
-                    String(u"[") + lang.section + u"] " + key + (present ? u" is empty" : u" is missing") +
-                        u": the wizard " + effect);
-            };
-            for (int n : CaptionNumbers())
-                check(n, String(u"shows an empty ") + lang.language + u" text");
-            for (int n : kCaptionsWithFallback)
-                check(n, String(u"uses its built-in ") + lang.language + u" text instead");
+            for (const CaptionKey& caption : CaptionKeys()) {
+                const String key = caption.key;
+                const bool present = FindProfileKey(bytes_, section, key).has_value();
+                if (present && !Trim(Value(section, key)).empty()) continue;
+                const String effect =
+                    caption.HasBuiltInText()
+                        ? String(u"uses its built-in ") + lang.name + u" text instead"
+                        : String(u"shows an empty ") + lang.name + u" text";
+                Add(LineOf(section, key), String(u"[") + section + u"] " + key +
+                                              (present ? u" is empty" : u" is missing") +
+                                              u": the wizard " + effect);
+            }
         }
     }
 
@@ -165,9 +164,9 @@ private:
             } else if (s.form == Form::Integer && !TryStrToInt(value, number)) {
                 Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
                               u"' is not a valid integer value; " + s.effect);
-            } else if (String(s.key) == u"DefaultPort" && (number < 0 || number > 3)) {
-                Add(line, u"[CONFIG] DefaultPort: " + value +
-                              u" is none of 0 to 3: no connection type is preselected");
+            } else if (String(s.key) == u"DefaultPort" && !ConnectionOfDefaultPort(number)) {
+                Add(line, u"[CONFIG] DefaultPort: " + value + u" is none of " + DefaultPortRange() +
+                              u": no connection type is preselected");
             }
         }
         const String printClass = Value(u"CONFIG", u"DefaultPrintClass");
@@ -249,13 +248,13 @@ private:
                             u"' holds a double quote: the wizard refuses to install with it");
                 continue;
             }
-            for (const char16_t* lang : {u"EN", u"CN"}) {
-                const fs::path relative = PathOf(lang) / PathOf(name);
+            for (const LanguageInfo& lang : Languages()) {
+                const fs::path relative = PathOf(lang.kitFolder) / PathOf(name);
                 std::error_code ec;
                 if (!fs::is_regular_file(kit_.folder / relative, ec)) {
                     Add(at, String(u"[CONFIG] ") + inf.key + u": " + TextOf(relative) +
-                                u" is missing from the kit: installing in " +
-                                (String(lang) == u"EN" ? u"English" : u"Chinese") + u" fails");
+                                u" is missing from the kit: installing in " + lang.name +
+                                u" fails");
                     continue;
                 }
                 anyInfRead = true;
@@ -278,8 +277,16 @@ private:
     }
 
     void Pictures() {
-        for (const char16_t* key : kPictureKeys) {
-            const bool qr = StartsWith(key, u"QR");
+        struct Picture {
+            const char16_t* key;
+            bool qr;
+        };
+        std::vector<Picture> pictures;
+        for (const LanguageInfo& lang : Languages())
+            pictures.push_back({lang.logoKey, false});
+        for (const LanguageInfo& lang : Languages())
+            pictures.push_back({lang.qrKey, true});
+        for (const auto& [key, qr] : pictures) {
             const String value = Trim(Value(u"OEM", key));
             const std::size_t at = LineOf(u"OEM", key);
             const String where = String(u"[OEM] ") + key;

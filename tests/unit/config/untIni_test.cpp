@@ -7,7 +7,7 @@
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/EmulatedProfile.h"
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 
 namespace {
 

@@ -43,7 +43,7 @@ std::string WizardFixture::DefaultSettings() {
     return s;
 }
 
-WizardFixture::WizardFixture(const std::string& settings, bool seal) {
+WizardFixture::WizardFixture(const std::string& settings, bool seal, bool windows) {
     char cwd[4096];
     previousDir = getcwd(cwd, sizeof cwd) ? cwd : "/";
     if (chdir(kit.Path().c_str()) != 0) throw std::runtime_error("cannot enter the kit folder");
@@ -69,7 +69,7 @@ WizardFixture::WizardFixture(const std::string& settings, bool seal) {
     listCheckNum = 0;
     ResetUsbDLL();
     InitializeUnits();
-    CreateWindows();
+    if (windows) CreateWindows();
 }
 
 WizardFixture::~WizardFixture() {

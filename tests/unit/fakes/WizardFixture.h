@@ -19,15 +19,16 @@
 #include "dialogs/untWait.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeSystem.h"
-#include "install/PrintModel.h"
+#include "install/untModels.h"
 #include "platform/Libraries.h"
 #include "platform/Locale.h"
 #include "platform/Pictures.h"
 #include "platform/Spooler.h"
+#include "platform/TempFolder.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/EmulatedProfile.h"
-#include "platform/TempFolder.h"
 #include "printing/untSystemPrinterInfo.h"
+#include "session/PrintModel.h"
 #include "shell/untMain.h"
 #include "ui/Dispatch.h"
 #include "ui/headless/HeadlessBackend.h"
@@ -197,7 +198,9 @@ struct WizardFixture {
     // A complete, sealed settings file in code page 936 unless a test changes it.
     static std::string DefaultSettings();
 
-    explicit WizardFixture(const std::string& settings = DefaultSettings(), bool seal = true);
+    // Without `windows` only the units are set up, as for an operation run on its own.
+    explicit WizardFixture(const std::string& settings = DefaultSettings(), bool seal = true,
+                           bool windows = true);
     ~WizardFixture();
 
     // Writes install.dat (text in UTF-8, stored in code page 936), sealed if asked.

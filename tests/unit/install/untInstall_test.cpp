@@ -555,7 +555,7 @@ TEST(InstallRun, TheRefusalsHaveBuiltInTextsForKitsWithoutThem) {
     struct Case {
         const char16_t* name;
         int key;
-        const BuiltInCaption& builtIn;
+        const CaptionKey& builtIn;
     } cases[] = {{u"A\"B", 79, kCaptionDoubleQuote}, {u"A\\", 81, kCaptionUnsafeValue}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);

@@ -9,9 +9,12 @@
 #include <string>
 #include <unistd.h>
 
+#include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
+#include "config/untIni.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedProfile.h"
+#include "session/untLanguages.h"
 
 namespace fs = std::filesystem;
 
@@ -272,6 +275,80 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
                                   for (const String& f : findings) all += ToUtf8(f) + "\n";
                                   return all;
                               }();
+    }
+}
+
+// The wizard reads its captions through the table the lint checks, so the two agree on every
+// key: without a key every kit must carry the lint reports an empty text and the wizard shows
+// one; without a key with built-in texts the lint reports the fallback and the wizard shows
+// its own text; a key the table does not list is neither asked for nor readable.
+TEST_F(KitFixture, TheLintAndTheWizardAgreeOnEveryCaptionKey) {
+    struct InKit { // the wizard's settings object on this kit, its working folder
+        std::string before = fs::current_path().string();
+        explicit InKit(const fs::path& kit) {
+            fs::current_path(kit);
+            CreateIniOptions();
+        }
+        ~InKit() {
+            FreeIniOptions();
+            OSLanguage = TOSLanguage::EN;
+            fs::current_path(before);
+        }
+    } wizard(root_);
+    const struct {
+        const char16_t* section;
+        TOSLanguage language;
+        const char16_t* name;
+    } languages[] = {{u"CAPTION_CN", TOSLanguage::CN, u"Chinese"},
+                     {u"CAPTION_EN", TOSLanguage::EN, u"English"}};
+    auto captionFindings = [&] {
+        std::vector<String> found;
+        for (const String& f : Lint())
+            if (f.find(u"] CAPTION_") != String::npos) found.push_back(f);
+        return found;
+    };
+    // The settings without a key's line in both caption sections.
+    auto without = [](const std::string& number) {
+        std::string s = GoodSettings();
+        for (std::size_t at; (at = s.find("\nCaption_" + number + "=")) != std::string::npos;)
+            s.erase(at + 1, s.find('\n', at + 1) - at);
+        return s;
+    };
+
+    for (const CaptionKey& caption : CaptionKeys()) {
+        const std::string key = ToUtf8(caption.key);
+        SCOPED_TRACE(key);
+        const std::string number = key.substr(key.find('_') + 1);
+        Write(settings_, GoodSettings());
+        for (const auto& lang : languages)
+            EXPECT_EQ(CaptionText(lang.section, caption.key), FromAscii("text " + number));
+
+        Write(settings_, without(number));
+        const std::vector<String> findings = captionFindings();
+        ASSERT_EQ(findings.size(), 2u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            const auto& lang = languages[i];
+            const String effect = caption.HasBuiltInText()
+                                      ? String(u"uses its built-in ") + lang.name + u" text instead"
+                                      : String(u"shows an empty ") + lang.name + u" text";
+            const String finding = String(u"[") + lang.section + u"] " + caption.key +
+                                   u" is missing: the wizard " + effect;
+            EXPECT_EQ(findings[i].substr(findings[i].size() - finding.size()), finding);
+            OSLanguage = lang.language;
+            const String builtIn = !caption.HasBuiltInText()          ? String()
+                                   : lang.language == TOSLanguage::CN ? caption.cn
+                                                                      : caption.en;
+            EXPECT_EQ(CaptionText(lang.section, caption.key), builtIn);
+        }
+    }
+
+    // Keys some kits carry that no part of the wizard reads.
+    for (const char* number : {"31", "67", "73", "74", "75"}) {
+        SCOPED_TRACE(number);
+        Write(settings_, without(number));
+        EXPECT_EQ(captionFindings(), std::vector<String>{});
+        EXPECT_THROW(CaptionText(u"CAPTION_EN", FromAscii(std::string("CAPTION_") + number)),
+                     std::logic_error);
     }
 }
 

@@ -139,7 +139,7 @@ TEST(CreateNewIpPort, WritesBothKeysByteForByteBetweenStopAndStartOfTheSpooler) 
     bool buttonDuringStop = true;
     w.duringRun = [&](const String&) { buttonDuringStop = w.wait->BitBtn1->Enabled(); };
 
-    ASSERT_TRUE(CreateNewIpPort(w.main, kIp));
+    ASSERT_TRUE(CreateNewIpPort(kIp, w.main->Progress()));
 
     const auto values = TenValues();
     ASSERT_EQ(w.registry.writes.size(), 20u);
@@ -177,7 +177,7 @@ TEST(CreateNewIpPort, OverwritesAnExistingKeyValueByValueAndKeepsForeignValues) 
     InstallWorld w;
     w.registry.keys[k001][u"HostName"] = {1, RegSzBytes(u"10.0.0.1")};
     w.registry.keys[k001][u"Foreign"] = {4, RegDwordBytes(7)};
-    ASSERT_TRUE(CreateNewIpPort(w.main, kIp));
+    ASSERT_TRUE(CreateNewIpPort(kIp, w.main->Progress()));
     EXPECT_EQ(w.registry.Find(k001, u"HostName")->data, RegSzBytes(kIp));
     ASSERT_NE(w.registry.Find(k001, u"Foreign"), nullptr);
     EXPECT_EQ(w.registry.Find(k001, u"Foreign")->data, RegDwordBytes(7));
@@ -194,7 +194,7 @@ TEST(CreateNewIpPort, AFailedWriteKeepsWhatWasWrittenAndRestartsTheSpooler) {
         SCOPED_TRACE(c.refused);
         InstallWorld w;
         w.registry.refuseWrite = c.refused;
-        EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
+        EXPECT_FALSE(CreateNewIpPort(kIp, w.main->Progress()));
         EXPECT_EQ(w.registry.keys[k001].size(), c.firstKeyValues);
         EXPECT_EQ(w.registry.keys.count(kCurrent) ? w.registry.keys[kCurrent].size() : 0,
                   c.secondKeyValues);
@@ -217,7 +217,7 @@ TEST(CreateNewIpPort, AFailedWriteKeepsWhatWasWrittenAndRestartsTheSpooler) {
 TEST(CreateNewIpPort, AKeyThatCannotBeOpenedFailsAtItsFirstWrite) {
     InstallWorld w;
     w.registry.refuseOpen.insert(kCurrent);
-    EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
+    EXPECT_FALSE(CreateNewIpPort(kIp, w.main->Progress()));
     EXPECT_EQ(w.registry.keys[k001].size(), 10u);
     EXPECT_EQ(w.registry.keys.count(kCurrent), 0u);
     EXPECT_EQ(w.sys.processes.commands.back(), kNetStartSpooler);
@@ -231,7 +231,7 @@ TEST(CreateNewIpPort, ASpoolerThatCannotBeStoppedWritesNothingAndStartsItAgain) 
         SCOPED_TRACE(stop.neverEnds);
         InstallWorld w;
         w.sys.processes.scripted[kNetStopSpooler] = stop;
-        EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
+        EXPECT_FALSE(CreateNewIpPort(kIp, w.main->Progress()));
         EXPECT_EQ(w.sys.processes.commands, (StringList{kNetStopSpooler, kNetStartSpooler}));
         EXPECT_EQ(w.registry.accessesOpened, 0);
         EXPECT_TRUE(w.registry.writes.empty());
@@ -259,9 +259,9 @@ TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
         RefuseNthStart processes(w.sys.processes, kNetStartSpooler, c.refusedStarts);
         ScopedService<IProcesses> use(processes);
         if (c.raises) {
-            EXPECT_THROW(CreateNewIpPort(w.main, kIp), EOSError);
+            EXPECT_THROW(CreateNewIpPort(kIp, w.main->Progress()), EOSError);
         } else {
-            EXPECT_FALSE(CreateNewIpPort(w.main, kIp));
+            EXPECT_FALSE(CreateNewIpPort(kIp, w.main->Progress()));
             EXPECT_EQ(w.sys.processes.commands.back(), kNetStartSpooler);
         }
         EXPECT_EQ(processes.refusedCalls.size(), c.refusedStarts.size());
@@ -273,7 +273,7 @@ TEST(CreateNewIpPort, ARestartThatCannotBeStartedIsTriedOnceMore) {
 TEST(CreateNewIpPort, ClosingTheDialogMeanwhileChangesNothing) {
     InstallWorld w;
     w.sys.pump.onPump = [&] { w.wait->Close(); };
-    ASSERT_TRUE(CreateNewIpPort(w.main, kIp));
+    ASSERT_TRUE(CreateNewIpPort(kIp, w.main->Progress()));
     EXPECT_EQ(w.registry.writes.size(), 20u);
     EXPECT_EQ(w.Log(), ExpectedLog(10, true));
     EXPECT_EQ(w.dialogs.boxes.size(), 1u);

@@ -1,6 +1,7 @@
-#include "shell/untLanguages.h"
+#include "session/untLanguages.h"
 
 #include "platform/Locale.h"
+#include "session/Languages.h"
 
 TOSLanguage OSLanguage = TOSLanguage::EN;
 String LCaption;
@@ -17,7 +18,7 @@ TOSLanguage LanguageOfLocaleValue(const String& value) {
         else return TOSLanguage::EN;
         id = id * 16 + v;
     }
-    return (id == 0x0804 || id == 0x0004 || id == 0x1004) ? TOSLanguage::CN : TOSLanguage::EN;
+    return LanguageOfLocaleId(id);
 }
 
 TOSLanguage GetWindowsLanguage(std::uint32_t LCTYPE) {

@@ -19,7 +19,3 @@ extern StringList PrintModel;
 extern TPrintModelInfo PrintSetupInfo;
 // Index of the item whose mark the single-choice rule set last (or the default item).
 extern int listCheckNum;
-
-// Cuts a model line into its pieces: commas and line ends separate, quoted stretches keep
-// commas and their quotes, leading blanks skipped, trailing blanks kept, empty pieces dropped.
-StringList CutModelLine(StringView line);

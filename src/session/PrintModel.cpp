@@ -1,0 +1,6 @@
+#include "session/PrintModel.h"
+
+std::vector<TPrintModelInfo> PrintModelInfo;
+StringList PrintModel;
+TPrintModelInfo PrintSetupInfo;
+int listCheckNum = 0;

@@ -1,0 +1,62 @@
+// The USB page's search button: the search, and its outcome on the main window.
+#include "base/Scoped.h"
+#include "config/CaptionKeys.h"
+#include "config/untIni.h"
+#include "dialogs/untWait.h"
+#include "platform/Dialogs.h"
+#include "printing/untFuction.h"
+#include "session/PrintModel.h"
+#include "shell/untMain.h"
+#include "usb/untUsbSearch.h"
+
+void TfrmMain::btnFindUSBClick(ui::Control*) {
+    ReentryGuard running(usbSearchRunning_); // a click while the search pumps messages
+    if (!running) return;
+    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
+
+    usbSearchAccepted_ = false;
+    // Nothing may stay disabled or open after a failed search; the dispatcher shows why.
+    OnError restore([this] {
+        SetEnabled(true);
+        btnFindUSB->SetEnabled(true);
+        frmWait->Close();
+    });
+    SetEnabled(false);
+    btnStartInstall->SetEnabled(false);
+    rbUsb->SetChecked(true);
+    btnFindUSB->SetEnabled(false);
+    PushPortListToList();
+
+    const UsbSearchResult found = SearchUsbPrinter(cbUSB->Items(), PrintModelInfo, progress_);
+    if (found.portIndex) {
+        cbUSB->SetItemIndex(*found.portIndex);
+        PrintSetupInfo = found.model;
+    }
+
+    SetEnabled(true);
+    progress_.Log(text(u"CAPTION_35"));
+    progress_.Finish();
+    btnFindUSB->SetEnabled(true);
+
+    const String title = text(u"CAPTION_8");
+    if (!found.accepted) {
+        progress_.Log(text(u"CAPTION_25"));
+        progress_.Status(text(u"CAPTION_24"));
+        progress_.Ask(title, text(u"CAPTION_25"), mb::OK | mb::ICONINFORMATION);
+        lblUSBPrompt->SetCaption(text(u"CAPTION_23"));
+        btnStartInstall->SetEnabled(false);
+    } else {
+        const String shown = text(u"CAPTION_27") + PrintSetupInfo.PrintName;
+        const String P = cbUSB->Text();
+        progress_.Log(shown + u"," + P);
+        progress_.Status(shown + u":" + P);
+        progress_.Ask(title, shown + u"," + P, mb::OK | mb::ICONINFORMATION);
+        lblUSBPrompt->SetCaption(shown + u"," + P);
+        // The main window is usable while the box is up, so the user may have left the USB
+        // page by now; the install button belongs to the last page only.
+        btnStartInstall->SetEnabled(pcPage->ActivePage() == tbsUSB);
+        usbSearchAccepted_ = pcPage->ActivePage() == tbsUSB;
+    }
+    WaitTime(200);
+    progress_.Close();
+}
