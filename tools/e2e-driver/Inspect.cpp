@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "Wide.h"
+#include "platform/windows/ErrorText.h"
 
 UINT g_answerTimeoutMs = 5000;
 
@@ -66,7 +66,7 @@ LRESULT Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (error == ERROR_TIMEOUT || error == 0)
             throw DriverError("busy: the window did not answer within " +
                               std::to_string(g_answerTimeoutMs) + " ms");
-        throw DriverError("message failed: " + ToUtf8(SystemText(error)));
+        throw DriverError("message failed: " + ToUtf8(WindowsErrorText(error)));
     }
     return static_cast<LRESULT>(result);
 }
@@ -196,12 +196,12 @@ RemoteBuffer::RemoteBuffer(HWND owner, size_t size) : size_(size) {
     process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
                            ProcessOf(owner));
     if (!process_)
-        throw DriverError("cannot open the program: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("cannot open the program: " + ToUtf8(WindowsErrorText(GetLastError())));
     address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!address_) {
         const DWORD error = GetLastError();
         CloseHandle(process_);
-        throw DriverError("no memory in the program: " + ToUtf8(SystemText(error)));
+        throw DriverError("no memory in the program: " + ToUtf8(WindowsErrorText(error)));
     }
 }
 
