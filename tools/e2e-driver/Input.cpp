@@ -6,6 +6,7 @@
 
 #include "Inspect.h"
 #include "platform/windows/ErrorText.h"
+#include "platform/windows/Handles.h"
 
 namespace {
 
@@ -144,10 +145,9 @@ std::string InvokeClick(HWND hwnd) {
         SetFocus(hwnd);
         AttachThreadInput(self, target, FALSE);
     }
-    const HANDLE thread = CreateThread(nullptr, 0, InvokeThread, hwnd, 0, nullptr);
+    const Handle thread(CreateThread(nullptr, 0, InvokeThread, hwnd, 0, nullptr));
     if (!thread)
         throw DriverError("cannot start a thread: " + ToUtf8(WindowsErrorText(GetLastError())));
-    CloseHandle(thread);
     return "invoke";
 }
 
