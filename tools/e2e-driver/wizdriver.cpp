@@ -31,7 +31,7 @@ using Handler = std::function<Json(const Json&)>;
 constexpr WORD kMessageBoxTextId = 0xFFFF; // the static holding a message box's text
 
 // Processes this driver started, so they can be waited for and ended by id.
-std::map<DWORD, HANDLE> g_started;
+std::map<DWORD, Handle> g_started;
 
 // ---- request fields ------------------------------------------------------------------
 
@@ -56,7 +56,7 @@ DWORD Timeout(const Json& req) {
     return static_cast<DWORD>(IntOr(req, "timeout_ms", 0));
 }
 
-Json Handle(HWND hwnd) {
+Json WindowHandle(HWND hwnd) {
     return Json(static_cast<long long>(reinterpret_cast<INT_PTR>(hwnd)));
 }
 
@@ -81,7 +81,7 @@ std::wstring Caption(HWND hwnd) {
 // A short description without asking the program anything.
 Json Brief(HWND hwnd) {
     Json v;
-    v["hwnd"] = Handle(hwnd);
+    v["hwnd"] = WindowHandle(hwnd);
     v["name"] = ToUtf8(WizName(hwnd));
     v["class"] = ToUtf8(ClassName(hwnd));
     v["caption"] = ToUtf8(Caption(hwnd));
@@ -120,7 +120,7 @@ Json DescribeMessageBox(HWND box) {
         Json b;
         b["id"] = static_cast<long long>(GetDlgCtrlID(child));
         b["text"] = ToUtf8(Text(child));
-        b["hwnd"] = Handle(child);
+        b["hwnd"] = WindowHandle(child);
         buttons.push_back(std::move(b));
     }
     v["buttons"] = std::move(buttons);
@@ -204,7 +204,7 @@ Json Start(const Json& req) {
         throw DriverError("cannot start " + ToUtf8(exe) + ": " +
                           ToUtf8(WindowsErrorText(GetLastError())));
     CloseHandle(pi.hThread);
-    g_started[pi.dwProcessId] = pi.hProcess;
+    g_started[pi.dwProcessId] = Handle(pi.hProcess);
     Json v;
     v["pid"] = static_cast<long long>(pi.dwProcessId);
     return v;
@@ -215,7 +215,7 @@ HANDLE StartedProcess(const Json& req) {
     const auto it = g_started.find(pid);
     if (it == g_started.end())
         throw DriverError("not started by this driver: " + std::to_string(pid));
-    return it->second;
+    return it->second.get();
 }
 
 Json WaitExit(const Json& req) {
@@ -642,9 +642,8 @@ int wmain() {
         }
     }
     // Nothing this driver started outlives it.
-    for (auto& [pid, process] : g_started) {
-        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
+    for (const auto& [pid, process] : g_started)
+        if (WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+            TerminateProcess(process.get(), 1);
     return 0;
 }
