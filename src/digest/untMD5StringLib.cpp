@@ -34,7 +34,7 @@ inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 
 #define MD5_STEP(f, a, b, c, d, x, s, ac)                                                     \
     a += f(b, c, d) + (x) + static_cast<std::uint32_t>(ac);                                  \
-    a = RL(a, s) + b;
+    (a) = RL(a, s) + (b);
 
 // Compresses `blocks` consecutive 64-byte blocks, keeping the state in registers between them.
 void Compress(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks) {

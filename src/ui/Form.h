@@ -35,7 +35,6 @@ public:
     // Creates the native windows through the installed backend (nothing without one), then
     // runs OnCreate while the form is still invisible.
     void Realize();
-    bool Realized() const { return realized_; }
 
     // Becomes visible; OnShow runs just before, on the change from hidden only. A form the
     // show handler closed stays hidden.
@@ -47,7 +46,6 @@ public:
     int ShowModal();
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result);
-    bool IsModal() const { return modal_; }
 
     // Tells the backend to destroy the native windows; OnDestroy runs.
     void Destroy();

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "Inspect.h"
-#include "Wide.h"
+#include "platform/windows/ErrorText.h"
+#include "platform/windows/Handles.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ void Send(std::vector<INPUT>& inputs) {
     if (inputs.empty()) return;
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (sent != inputs.size())
-        throw DriverError("the system refused the input: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("the system refused the input: " +
+                          ToUtf8(WindowsErrorText(GetLastError())));
 }
 
 INPUT MouseInput(DWORD flags) {
@@ -79,7 +81,7 @@ POINT AvoidDoubleClick(HWND hwnd, POINT pt, const RECT& bounds) {
 
 void MouseClick(HWND hwnd, POINT pt, bool doubleClick) {
     if (!SetCursorPos(pt.x, pt.y))
-        throw DriverError("cannot move the mouse: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("cannot move the mouse: " + ToUtf8(WindowsErrorText(GetLastError())));
     // Wine moves the X pointer after the system's cursor; a button pressed before the X
     // server has reported that move can be lost. A hand on a mouse pauses about as long.
     Sleep(kPointerSettleMs);
@@ -143,9 +145,9 @@ std::string InvokeClick(HWND hwnd) {
         SetFocus(hwnd);
         AttachThreadInput(self, target, FALSE);
     }
-    const HANDLE thread = CreateThread(nullptr, 0, InvokeThread, hwnd, 0, nullptr);
-    if (!thread) throw DriverError("cannot start a thread: " + ToUtf8(SystemText(GetLastError())));
-    CloseHandle(thread);
+    const Handle thread(CreateThread(nullptr, 0, InvokeThread, hwnd, 0, nullptr));
+    if (!thread)
+        throw DriverError("cannot start a thread: " + ToUtf8(WindowsErrorText(GetLastError())));
     return "invoke";
 }
 

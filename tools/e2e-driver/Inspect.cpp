@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "Wide.h"
+#include "platform/windows/ErrorText.h"
 
 UINT g_answerTimeoutMs = 5000;
 
@@ -66,7 +66,7 @@ LRESULT Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (error == ERROR_TIMEOUT || error == 0)
             throw DriverError("busy: the window did not answer within " +
                               std::to_string(g_answerTimeoutMs) + " ms");
-        throw DriverError("message failed: " + ToUtf8(SystemText(error)));
+        throw DriverError("message failed: " + ToUtf8(WindowsErrorText(error)));
     }
     return static_cast<LRESULT>(result);
 }
@@ -193,31 +193,31 @@ RECT ListItemRect(HWND list, int index) {
 }
 
 RemoteBuffer::RemoteBuffer(HWND owner, size_t size) : size_(size) {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                           ProcessOf(owner));
+    process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               ProcessOf(owner)));
     if (!process_)
-        throw DriverError("cannot open the program: " + ToUtf8(SystemText(GetLastError())));
-    address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        throw DriverError("cannot open the program: " + ToUtf8(WindowsErrorText(GetLastError())));
+    address_ =
+        VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!address_) {
         const DWORD error = GetLastError();
-        CloseHandle(process_);
-        throw DriverError("no memory in the program: " + ToUtf8(SystemText(error)));
+        throw DriverError("no memory in the program: " + ToUtf8(WindowsErrorText(error)));
     }
 }
 
 RemoteBuffer::~RemoteBuffer() {
-    VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    CloseHandle(process_);
+    VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
 }
 
 void RemoteBuffer::Read(void* to, size_t size) const {
     SIZE_T got = 0;
-    if (size > size_ || !ReadProcessMemory(process_, address_, to, size, &got) || got != size)
+    if (size > size_ || !ReadProcessMemory(process_.get(), address_, to, size, &got) || got != size)
         throw DriverError("cannot read the program's memory");
 }
 
 void RemoteBuffer::Write(const void* from, size_t size) {
     SIZE_T put = 0;
-    if (size > size_ || !WriteProcessMemory(process_, address_, from, size, &put) || put != size)
+    if (size > size_ || !WriteProcessMemory(process_.get(), address_, from, size, &put) ||
+        put != size)
         throw DriverError("cannot write the program's memory");
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/windows/Handles.h"
+
 // A failed driver command; the text goes back to the test as the answer's "error".
 class DriverError : public std::runtime_error {
   public:
@@ -73,7 +75,7 @@ class RemoteBuffer {
     void Write(const void* from, size_t size);
 
   private:
-    HANDLE process_ = nullptr;
+    Handle process_;
     void* address_ = nullptr;
     size_t size_ = 0;
 };

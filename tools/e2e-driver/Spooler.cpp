@@ -4,7 +4,7 @@
 #include <winspool.h>
 
 #include "Inspect.h"
-#include "Wide.h"
+#include "platform/windows/ErrorText.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::vector<PrinterEntry> LocalPrinters() {
     EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed ? needed : 1);
     if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count))
-        throw DriverError("cannot list printers: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("cannot list printers: " + ToUtf8(WindowsErrorText(GetLastError())));
     std::vector<PrinterEntry> out;
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
@@ -33,7 +33,8 @@ std::vector<std::wstring> PrinterDrivers() {
     EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed ? needed : 1);
     if (!EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count))
-        throw DriverError("cannot list printer drivers: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("cannot list printer drivers: " +
+                          ToUtf8(WindowsErrorText(GetLastError())));
     std::vector<std::wstring> out;
     const auto* info = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
@@ -46,7 +47,7 @@ std::vector<std::wstring> PortNames() {
     EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed ? needed : 1);
     if (!EnumPortsW(nullptr, 1, buffer.data(), needed, &needed, &count))
-        throw DriverError("cannot list ports: " + ToUtf8(SystemText(GetLastError())));
+        throw DriverError("cannot list ports: " + ToUtf8(WindowsErrorText(GetLastError())));
     std::vector<std::wstring> out;
     const auto* info = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)

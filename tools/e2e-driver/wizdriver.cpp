@@ -14,55 +14,60 @@
 
 #include "Input.h"
 #include "Inspect.h"
-#include "Json.h"
+#include "Protocol.h"
 #include "Spooler.h"
-#include "Wide.h"
+#include "platform/windows/ErrorText.h"
 
 namespace {
 
-using json::Value;
-using Handler = std::function<Value(const Value&)>;
+using protocol::AsBool;
+using protocol::AsInt;
+using protocol::AsString;
+using protocol::Find;
+using protocol::Has;
+using protocol::Json;
+using Handler = std::function<Json(const Json&)>;
 
 constexpr WORD kMessageBoxTextId = 0xFFFF; // the static holding a message box's text
 
 // Processes this driver started, so they can be waited for and ended by id.
-std::map<DWORD, HANDLE> g_started;
+std::map<DWORD, Handle> g_started;
 
 // ---- request fields ------------------------------------------------------------------
 
-const Value& Need(const Value& req, const char* key) {
-    const Value* v = req.Find(key);
-    if (!v || v->IsNull()) throw DriverError(std::string("missing \"") + key + "\"");
+const Json& Need(const Json& req, const char* key) {
+    const Json* v = Find(req, key);
+    if (!v || v->is_null()) throw DriverError(std::string("missing \"") + key + "\"");
     return *v;
 }
-long long IntOr(const Value& req, const char* key, long long fallback) {
-    return req.Has(key) ? req.Find(key)->AsInt() : fallback;
+long long IntOr(const Json& req, const char* key, long long fallback) {
+    return Has(req, key) ? AsInt(*Find(req, key)) : fallback;
 }
-std::string StrOr(const Value& req, const char* key, const std::string& fallback) {
-    return req.Has(key) ? req.Find(key)->AsString() : fallback;
+std::string StrOr(const Json& req, const char* key, const std::string& fallback) {
+    return Has(req, key) ? AsString(*Find(req, key)) : fallback;
 }
-bool BoolOr(const Value& req, const char* key, bool fallback) {
-    return req.Has(key) ? req.Find(key)->AsBool() : fallback;
+bool BoolOr(const Json& req, const char* key, bool fallback) {
+    return Has(req, key) ? AsBool(*Find(req, key)) : fallback;
 }
-HWND WindowArg(const Value& req, const char* key = "hwnd") {
-    return CheckWindow(Need(req, key).AsInt());
+HWND WindowArg(const Json& req, const char* key = "hwnd") {
+    return CheckWindow(AsInt(Need(req, key)));
 }
-DWORD Timeout(const Value& req) {
+DWORD Timeout(const Json& req) {
     return static_cast<DWORD>(IntOr(req, "timeout_ms", 0));
 }
 
-Value Handle(HWND hwnd) {
-    return Value(static_cast<long long>(reinterpret_cast<INT_PTR>(hwnd)));
+Json WindowHandle(HWND hwnd) {
+    return Json(static_cast<long long>(reinterpret_cast<INT_PTR>(hwnd)));
 }
 
-Value Rect(const RECT& r) {
-    return Value(Value::Array{r.left, r.top, r.right, r.bottom});
+Json Rect(const RECT& r) {
+    return Json::array({r.left, r.top, r.right, r.bottom});
 }
 
-Value Strings(const std::vector<std::wstring>& list) {
-    Value out = Value::MakeArray();
+Json Strings(const std::vector<std::wstring>& list) {
+    Json out = Json::array();
     for (const auto& s : list)
-        out.Push(ToUtf8(s));
+        out.push_back(ToUtf8(s));
     return out;
 }
 
@@ -74,16 +79,16 @@ std::wstring Caption(HWND hwnd) {
 }
 
 // A short description without asking the program anything.
-Value Brief(HWND hwnd) {
-    Value v;
-    v.Set("hwnd", Handle(hwnd));
-    v.Set("name", ToUtf8(WizName(hwnd)));
-    v.Set("class", ToUtf8(ClassName(hwnd)));
-    v.Set("caption", ToUtf8(Caption(hwnd)));
-    v.Set("pid", static_cast<long long>(ProcessOf(hwnd)));
-    v.Set("ctrl_id", static_cast<long long>(GetDlgCtrlID(hwnd)));
-    v.Set("visible", IsWindowVisible(hwnd) != FALSE);
-    v.Set("enabled", IsWindowEnabled(hwnd) != FALSE);
+Json Brief(HWND hwnd) {
+    Json v;
+    v["hwnd"] = WindowHandle(hwnd);
+    v["name"] = ToUtf8(WizName(hwnd));
+    v["class"] = ToUtf8(ClassName(hwnd));
+    v["caption"] = ToUtf8(Caption(hwnd));
+    v["pid"] = static_cast<long long>(ProcessOf(hwnd));
+    v["ctrl_id"] = static_cast<long long>(GetDlgCtrlID(hwnd));
+    v["visible"] = IsWindowVisible(hwnd) != FALSE;
+    v["enabled"] = IsWindowEnabled(hwnd) != FALSE;
     return v;
 }
 
@@ -105,24 +110,24 @@ std::vector<HWND> MessageBoxes(DWORD pid) {
     return found;
 }
 
-Value DescribeMessageBox(HWND box) {
-    Value v = Brief(box);
-    v.Set("title", ToUtf8(Text(box)));
-    v.Set("text", ToUtf8(Text(GetDlgItem(box, kMessageBoxTextId))));
-    Value buttons = Value::MakeArray();
+Json DescribeMessageBox(HWND box) {
+    Json v = Brief(box);
+    v["title"] = ToUtf8(Text(box));
+    v["text"] = ToUtf8(Text(GetDlgItem(box, kMessageBoxTextId)));
+    Json buttons = Json::array();
     for (HWND child : Descendants(box)) {
         if (!SameClass(child, L"Button") || !IsWindowVisible(child)) continue;
-        Value b;
-        b.Set("id", static_cast<long long>(GetDlgCtrlID(child)));
-        b.Set("text", ToUtf8(Text(child)));
-        b.Set("hwnd", Handle(child));
-        buttons.Push(std::move(b));
+        Json b;
+        b["id"] = static_cast<long long>(GetDlgCtrlID(child));
+        b["text"] = ToUtf8(Text(child));
+        b["hwnd"] = WindowHandle(child);
+        buttons.push_back(std::move(b));
     }
-    v.Set("buttons", std::move(buttons));
+    v["buttons"] = std::move(buttons);
     return v;
 }
 
-ClickVia ViaArg(const Value& req) {
+ClickVia ViaArg(const Json& req) {
     const std::string via = StrOr(req, "via", "auto");
     if (via == "auto") return ClickVia::Auto;
     if (via == "mouse") return ClickVia::Mouse;
@@ -145,25 +150,26 @@ POINT Centre(const RECT& r) {
 
 // ---- commands ------------------------------------------------------------------------
 
-Value Ping(const Value&) {
-    Value v;
-    v.Set("pid", static_cast<long long>(GetCurrentProcessId()));
-    v.Set("screen",
-          Value(Value::Array{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+Json Ping(const Json&) {
+    Json v;
+    v["pid"] = static_cast<long long>(GetCurrentProcessId());
+    v["screen"] = Json::array({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     return v;
 }
 
-Value Configure(const Value& req) {
+Json Configure(const Json& req) {
     g_answerTimeoutMs = static_cast<UINT>(IntOr(req, "answer_timeout_ms", g_answerTimeoutMs));
-    return Value::MakeObject();
+    return Json::object();
 }
 
 // The driver's own environment with `changes` (name: value) set, as a block for
 // CreateProcessW: the commands a started program runs inherit them (the stand-ins' log).
-std::wstring EnvironmentWith(const json::Value::Object& changes) {
+std::wstring EnvironmentWith(const Json& changes) {
+    if (!changes.is_object()) throw protocol::Error("expected an object");
     std::vector<std::pair<std::wstring, std::wstring>> vars;
-    for (const auto& [name, value] : changes)
-        vars.emplace_back(FromUtf8(name), FromUtf8(value.AsString()));
+    for (const auto& change : changes.items())
+        vars.emplace_back(ToWide(FromUtf8(change.key())),
+                          ToWide(FromUtf8(AsString(change.value()))));
     std::wstring block;
     wchar_t* own = GetEnvironmentStringsW();
     for (const wchar_t* p = own; *p; p += wcslen(p) + 1) {
@@ -181,14 +187,14 @@ std::wstring EnvironmentWith(const json::Value::Object& changes) {
     return block + L'\0';
 }
 
-Value Start(const Value& req) {
-    const std::wstring exe = FromUtf8(Need(req, "exe").AsString());
+Json Start(const Json& req) {
+    const std::wstring exe = ToWide(FromUtf8(AsString(Need(req, "exe"))));
     std::wstring line = L"\"" + exe + L"\"";
-    const std::wstring args = FromUtf8(StrOr(req, "args", ""));
+    const std::wstring args = ToWide(FromUtf8(StrOr(req, "args", "")));
     if (!args.empty()) line += L" " + args;
-    const std::wstring cwd = FromUtf8(StrOr(req, "cwd", ""));
-    const Value* env = req.Find("env");
-    std::wstring block = env && !env->IsNull() ? EnvironmentWith(env->AsObject()) : L"";
+    const std::wstring cwd = ToWide(FromUtf8(StrOr(req, "cwd", "")));
+    const Json* env = Find(req, "env");
+    std::wstring block = env && !env->is_null() ? EnvironmentWith(*env) : L"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -196,59 +202,60 @@ Value Start(const Value& req) {
                         CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
                         cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
         throw DriverError("cannot start " + ToUtf8(exe) + ": " +
-                          ToUtf8(SystemText(GetLastError())));
+                          ToUtf8(WindowsErrorText(GetLastError())));
     CloseHandle(pi.hThread);
-    g_started[pi.dwProcessId] = pi.hProcess;
-    Value v;
-    v.Set("pid", static_cast<long long>(pi.dwProcessId));
+    g_started[pi.dwProcessId] = Handle(pi.hProcess);
+    Json v;
+    v["pid"] = static_cast<long long>(pi.dwProcessId);
     return v;
 }
 
-HANDLE StartedProcess(const Value& req) {
-    const auto pid = static_cast<DWORD>(Need(req, "pid").AsInt());
+HANDLE StartedProcess(const Json& req) {
+    const auto pid = static_cast<DWORD>(AsInt(Need(req, "pid")));
     const auto it = g_started.find(pid);
     if (it == g_started.end())
         throw DriverError("not started by this driver: " + std::to_string(pid));
-    return it->second;
+    return it->second.get();
 }
 
-Value WaitExit(const Value& req) {
+Json WaitExit(const Json& req) {
     HANDLE process = StartedProcess(req);
-    Value v;
+    Json v;
     const bool exited = WaitForSingleObject(process, Timeout(req)) == WAIT_OBJECT_0;
-    v.Set("exited", exited);
+    v["exited"] = exited;
     DWORD code = 0;
-    if (exited && GetExitCodeProcess(process, &code)) v.Set("code", static_cast<long long>(code));
+    if (exited && GetExitCodeProcess(process, &code)) v["code"] = static_cast<long long>(code);
     return v;
 }
 
-Value Kill(const Value& req) {
+Json Kill(const Json& req) {
     HANDLE process = StartedProcess(req);
     if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
     }
-    return Value::MakeObject();
+    return Json::object();
 }
 
-Value Windows(const Value& req) {
+Json Windows(const Json& req) {
     const auto pid = static_cast<DWORD>(IntOr(req, "pid", 0));
     const bool all = BoolOr(req, "all", false);
-    Value list = Value::MakeArray();
+    Json list = Json::array();
     for (HWND hwnd : TopLevelWindows())
         if ((!pid || ProcessOf(hwnd) == pid) && (all || IsWindowVisible(hwnd)))
-            list.Push(Brief(hwnd));
-    Value v;
-    v.Set("windows", std::move(list));
+            list.push_back(Brief(hwnd));
+    Json v;
+    v["windows"] = std::move(list);
     return v;
 }
 
-Value FindWindowCmd(const Value& req) {
+Json FindWindowCmd(const Json& req) {
     const auto pid = static_cast<DWORD>(IntOr(req, "pid", 0));
-    const bool hasTitle = req.Has("title"), hasClass = req.Has("class"), hasName = req.Has("name");
-    const std::wstring title = FromUtf8(StrOr(req, "title", ""));
-    const std::wstring cls = FromUtf8(StrOr(req, "class", ""));
-    const std::wstring name = FromUtf8(StrOr(req, "name", ""));
+    const bool hasTitle = Has(req, "title"), hasClass = Has(req, "class"),
+               hasName = Has(req, "name");
+    const std::wstring title = ToWide(FromUtf8(StrOr(req, "title", "")));
+    const std::wstring cls = ToWide(FromUtf8(StrOr(req, "class", "")));
+    const std::wstring name = ToWide(FromUtf8(StrOr(req, "name", "")));
     const bool visible = BoolOr(req, "visible", true);
     HWND found = nullptr;
     WaitFor(
@@ -269,119 +276,119 @@ Value FindWindowCmd(const Value& req) {
     return Brief(found);
 }
 
-Value Find(const Value& req) {
+Json FindCmd(const Json& req) {
     const HWND parent = WindowArg(req, "parent");
-    const std::wstring name = FromUtf8(Need(req, "name").AsString());
+    const std::wstring name = ToWide(FromUtf8(AsString(Need(req, "name"))));
     HWND found = nullptr;
     WaitFor([&] { return (found = FindControl(parent, name)) != nullptr; }, Timeout(req));
     if (!found) throw DriverError("no control named " + ToUtf8(name));
     return Brief(found);
 }
 
-Value Controls(const Value& req) {
-    Value list = Value::MakeArray();
+Json Controls(const Json& req) {
+    Json list = Json::array();
     for (HWND child : Descendants(WindowArg(req)))
-        list.Push(Brief(child));
-    Value v;
-    v.Set("controls", std::move(list));
+        list.push_back(Brief(child));
+    Json v;
+    v["controls"] = std::move(list);
     return v;
 }
 
-Value Info(const Value& req) {
+Json Info(const Json& req) {
     const HWND hwnd = WindowArg(req);
-    Value v = Brief(hwnd);
-    v.Set("text", ToUtf8(Text(hwnd)));
-    v.Set("focused", IsFocused(hwnd));
-    v.Set("rect", Rect(ScreenRect(hwnd)));
+    Json v = Brief(hwnd);
+    v["text"] = ToUtf8(Text(hwnd));
+    v["focused"] = IsFocused(hwnd);
+    v["rect"] = Rect(ScreenRect(hwnd));
     // Without a window manager the frame is not drawn: pictures of a window crop to this.
     RECT client{};
     if (GetClientRect(hwnd, &client)) {
         MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        v.Set("client", Rect(client));
+        v["client"] = Rect(client);
     }
-    if (SameClass(hwnd, L"Button")) v.Set("checked", Ask(hwnd, BM_GETCHECK) == BST_CHECKED);
-    v.Set("foreground", GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT));
+    if (SameClass(hwnd, L"Button")) v["checked"] = Ask(hwnd, BM_GETCHECK) == BST_CHECKED;
+    v["foreground"] = GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT);
     return v;
 }
 
-Value TextCmd(const Value& req) {
-    Value v;
-    v.Set("text", ToUtf8(Text(WindowArg(req))));
+Json TextCmd(const Json& req) {
+    Json v;
+    v["text"] = ToUtf8(Text(WindowArg(req)));
     return v;
 }
 
-Value MemoCmd(const Value& req) {
-    Value v;
-    v.Set("lines", Strings(Lines(WindowArg(req))));
+Json MemoCmd(const Json& req) {
+    Json v;
+    v["lines"] = Strings(Lines(WindowArg(req)));
     return v;
 }
 
-Value Items(const Value& req) {
+Json Items(const Json& req) {
     const ListState s = ReadList(WindowArg(req));
-    Value v;
-    v.Set("items", Strings(s.items));
-    v.Set("selected", s.selected);
-    Value data = Value::MakeArray(), marks = Value::MakeArray();
+    Json v;
+    v["items"] = Strings(s.items);
+    v["selected"] = s.selected;
+    Json data = Json::array(), marks = Json::array();
     for (const LONG_PTR d : s.data) {
-        data.Push(static_cast<long long>(d));
-        marks.Push(d != 0);
+        data.push_back(static_cast<long long>(d));
+        marks.push_back(d != 0);
     }
-    v.Set("data", std::move(data));
+    v["data"] = std::move(data);
     // A check list keeps each item's mark in its item data (nonzero is marked).
-    v.Set("marks", std::move(marks));
+    v["marks"] = std::move(marks);
     return v;
 }
 
-Value ProgressCmd(const Value& req) {
+Json ProgressCmd(const Json& req) {
     const ProgressState p = ReadProgress(WindowArg(req));
-    Value v;
-    v.Set("pos", p.pos);
-    v.Set("min", p.min);
-    v.Set("max", p.max);
+    Json v;
+    v["pos"] = p.pos;
+    v["min"] = p.min;
+    v["max"] = p.max;
     return v;
 }
 
-Value StatusCmd(const Value& req) {
-    Value texts = Value::MakeArray(), edges = Value::MakeArray();
+Json StatusCmd(const Json& req) {
+    Json texts = Json::array(), edges = Json::array();
     for (const StatusPanel& p : ReadStatusBar(WindowArg(req))) {
-        texts.Push(ToUtf8(p.text));
-        edges.Push(p.right);
+        texts.push_back(ToUtf8(p.text));
+        edges.push_back(p.right);
     }
-    Value v;
-    v.Set("panels", std::move(texts));
-    v.Set("edges", std::move(edges));
+    Json v;
+    v["panels"] = std::move(texts);
+    v["edges"] = std::move(edges);
     return v;
 }
 
-Value Foreground(const Value& req) {
-    Value v;
-    v.Set("active", BringToFront(WindowArg(req)));
+Json Foreground(const Json& req) {
+    Json v;
+    v["active"] = BringToFront(WindowArg(req));
     return v;
 }
 
-Value FocusCmd(const Value& req) {
+Json FocusCmd(const Json& req) {
     GiveFocus(WindowArg(req));
-    return Value::MakeObject();
+    return Json::object();
 }
 
-Value ClickCmd(const Value& req) {
+Json ClickCmd(const Json& req) {
     const HWND hwnd = WindowArg(req);
     POINT at{};
     const POINT* point = nullptr;
-    if (req.Has("x") && req.Has("y")) {
+    if (Has(req, "x") && Has(req, "y")) {
         const RECT r = ScreenRect(hwnd);
-        at = {r.left + static_cast<LONG>(req.Find("x")->AsInt()),
-              r.top + static_cast<LONG>(req.Find("y")->AsInt())};
+        at = {r.left + static_cast<LONG>(AsInt(*Find(req, "x"))),
+              r.top + static_cast<LONG>(AsInt(*Find(req, "y")))};
         point = &at;
     }
-    Value v;
-    v.Set("via", Click(hwnd, point, ViaArg(req), BoolOr(req, "double", false)));
+    Json v;
+    v["via"] = Click(hwnd, point, ViaArg(req), BoolOr(req, "double", false));
     return v;
 }
 
-Value ClickItem(const Value& req) {
+Json ClickItem(const Json& req) {
     const HWND list = WindowArg(req);
-    const RECT r = ListItemRect(list, static_cast<int>(Need(req, "index").AsInt()));
+    const RECT r = ListItemRect(list, static_cast<int>(AsInt(Need(req, "index"))));
     const std::string area = StrOr(req, "area", "text");
     POINT pt = Centre(r);
     // The mark's box sits at the left edge of a check list item.
@@ -389,29 +396,29 @@ Value ClickItem(const Value& req) {
         pt.x = r.left + 8;
     else if (area != "text")
         throw DriverError("unknown \"area\": " + area);
-    Value v;
-    v.Set("via", Click(list, &pt, ClickVia::Mouse, BoolOr(req, "double", false)));
+    Json v;
+    v["via"] = Click(list, &pt, ClickVia::Mouse, BoolOr(req, "double", false));
     return v;
 }
 
-int IndexArg(const Value& req, const std::vector<std::wstring>& items) {
-    if (req.Has("index")) return static_cast<int>(req.Find("index")->AsInt());
-    const std::wstring text = FromUtf8(Need(req, "text").AsString());
+int IndexArg(const Json& req, const std::vector<std::wstring>& items) {
+    if (Has(req, "index")) return static_cast<int>(AsInt(*Find(req, "index")));
+    const std::wstring text = ToWide(FromUtf8(AsString(Need(req, "text"))));
     for (size_t i = 0; i < items.size(); ++i)
         if (items[i] == text) return static_cast<int>(i);
     throw DriverError("no item " + ToUtf8(text));
 }
 
-Value Select(const Value& req) {
+Json Select(const Json& req) {
     const HWND hwnd = WindowArg(req);
     const ListState s = ReadList(hwnd);
     const int index = IndexArg(req, s.items);
     if (index < 0 || index >= static_cast<int>(s.items.size()))
         throw DriverError("no item " + std::to_string(index));
-    Value v;
+    Json v;
     if (!s.isCombo) {
         const POINT pt = Centre(ListItemRect(hwnd, index));
-        v.Set("via", Click(hwnd, &pt, ClickVia::Mouse));
+        v["via"] = Click(hwnd, &pt, ClickVia::Mouse);
         return v;
     }
     const ClickVia via = ViaArg(req);
@@ -425,7 +432,7 @@ Value Select(const Value& req) {
             Click(drop, &pt, ClickVia::Mouse);
             if (WaitFor([&] { return Ask(hwnd, CB_GETCURSEL) == index && !ComboDropDown(hwnd); },
                         2000)) {
-                v.Set("via", "mouse");
+                v["via"] = "mouse";
                 return v;
             }
         }
@@ -436,37 +443,37 @@ Value Select(const Value& req) {
     Ask(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index));
     PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(hwnd));
-    v.Set("via", "message");
+    v["via"] = "message";
     return v;
 }
 
-Value TypeCmd(const Value& req) {
-    const std::wstring text = FromUtf8(Need(req, "text").AsString());
+Json TypeCmd(const Json& req) {
+    const std::wstring text = ToWide(FromUtf8(AsString(Need(req, "text"))));
     const std::string via = StrOr(req, "via", "keys");
     if (via == "chars") {
         TypeChars(WindowArg(req), text);
     } else if (via == "keys") {
-        if (req.Has("hwnd")) GiveFocus(WindowArg(req));
+        if (Has(req, "hwnd")) GiveFocus(WindowArg(req));
         TypeKeys(text);
     } else {
         throw DriverError("unknown \"via\": " + via);
     }
-    return Value::MakeObject();
+    return Json::object();
 }
 
-Value KeysCmd(const Value& req) {
-    if (req.Has("hwnd")) BringToFront(WindowArg(req));
-    const Value& keys = Need(req, "keys");
-    if (keys.IsArray()) {
-        for (const Value& k : keys.AsArray())
-            PressKeys(k.AsString());
+Json KeysCmd(const Json& req) {
+    if (Has(req, "hwnd")) BringToFront(WindowArg(req));
+    const Json& keys = Need(req, "keys");
+    if (keys.is_array()) {
+        for (const Json& k : keys)
+            PressKeys(AsString(k));
     } else {
-        PressKeys(keys.AsString());
+        PressKeys(AsString(keys));
     }
-    return Value::MakeObject();
+    return Json::object();
 }
 
-Value MessageBoxCmd(const Value& req) {
+Json MessageBoxCmd(const Json& req) {
     const auto pid = static_cast<DWORD>(IntOr(req, "pid", 0));
     std::vector<HWND> boxes;
     WaitFor([&] { return !(boxes = MessageBoxes(pid)).empty(); }, Timeout(req));
@@ -474,26 +481,26 @@ Value MessageBoxCmd(const Value& req) {
     return DescribeMessageBox(boxes.front());
 }
 
-Value MessageBoxesCmd(const Value& req) {
-    Value list = Value::MakeArray();
+Json MessageBoxesCmd(const Json& req) {
+    Json list = Json::array();
     for (HWND box : MessageBoxes(static_cast<DWORD>(IntOr(req, "pid", 0))))
-        list.Push(DescribeMessageBox(box));
-    Value v;
-    v.Set("boxes", std::move(list));
+        list.push_back(DescribeMessageBox(box));
+    Json v;
+    v["boxes"] = std::move(list);
     return v;
 }
 
-Value Press(const Value& req) {
+Json Press(const Json& req) {
     const HWND box = WindowArg(req);
-    const auto id = static_cast<int>(Need(req, "id").AsInt());
+    const auto id = static_cast<int>(AsInt(Need(req, "id")));
     const HWND button = GetDlgItem(box, id);
     if (!button) throw DriverError("the box has no button " + std::to_string(id));
-    Value v;
-    v.Set("via", Click(button, nullptr, ViaArg(req)));
+    Json v;
+    v["via"] = Click(button, nullptr, ViaArg(req));
     return v;
 }
 
-Value Close(const Value& req) {
+Json Close(const Json& req) {
     const HWND hwnd = WindowArg(req);
     const std::string via = StrOr(req, "via", "closebox");
     if (via == "closebox")
@@ -502,46 +509,46 @@ Value Close(const Value& req) {
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
     else
         throw DriverError("unknown \"via\": " + via);
-    return Value::MakeObject();
+    return Json::object();
 }
 
-Value WaitGone(const Value& req) {
-    const auto raw = Need(req, "hwnd").AsInt();
+Json WaitGone(const Json& req) {
+    const auto raw = AsInt(Need(req, "hwnd"));
     const HWND hwnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(raw));
-    Value v;
-    v.Set("gone", WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, Timeout(req)));
+    Json v;
+    v["gone"] = WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, Timeout(req));
     return v;
 }
 
-Value Printers(const Value&) {
-    Value list = Value::MakeArray();
+Json Printers(const Json&) {
+    Json list = Json::array();
     for (const PrinterEntry& p : LocalPrinters()) {
-        Value e;
-        e.Set("name", ToUtf8(p.name));
-        e.Set("port", ToUtf8(p.port));
-        e.Set("driver", ToUtf8(p.driver));
-        list.Push(std::move(e));
+        Json e;
+        e["name"] = ToUtf8(p.name);
+        e["port"] = ToUtf8(p.port);
+        e["driver"] = ToUtf8(p.driver);
+        list.push_back(std::move(e));
     }
-    Value v;
-    v.Set("printers", std::move(list));
+    Json v;
+    v["printers"] = std::move(list);
     return v;
 }
 
-Value Drivers(const Value&) {
-    Value v;
-    v.Set("drivers", Strings(PrinterDrivers()));
+Json Drivers(const Json&) {
+    Json v;
+    v["drivers"] = Strings(PrinterDrivers());
     return v;
 }
 
-Value Ports(const Value&) {
-    Value v;
-    v.Set("ports", Strings(PortNames()));
+Json Ports(const Json&) {
+    Json v;
+    v["ports"] = Strings(PortNames());
     return v;
 }
 
-Value ErrorText(const Value& req) {
-    Value v;
-    v.Set("text", ToUtf8(SystemText(static_cast<DWORD>(Need(req, "code").AsInt()))));
+Json ErrorText(const Json& req) {
+    Json v;
+    v["text"] = ToUtf8(WindowsErrorText(static_cast<DWORD>(AsInt(Need(req, "code")))));
     return v;
 }
 
@@ -554,7 +561,7 @@ const std::map<std::string, Handler>& Commands() {
         {"kill", Kill},
         {"windows", Windows},
         {"find_window", FindWindowCmd},
-        {"find", Find},
+        {"find", FindCmd},
         {"controls", Controls},
         {"info", Info},
         {"text", TextCmd},
@@ -583,28 +590,28 @@ const std::map<std::string, Handler>& Commands() {
 }
 
 std::string Answer(const std::string& line, bool& quit) {
-    Value answer;
+    Json answer;
     try {
-        const Value req = json::Parse(line);
-        if (!req.IsObject()) throw DriverError("a command is a JSON object");
-        if (const Value* seq = req.Find("seq")) answer.Set("seq", *seq);
-        const std::string cmd = Need(req, "cmd").AsString();
+        const Json req = protocol::Parse(line);
+        if (!req.is_object()) throw DriverError("a command is a JSON object");
+        if (const Json* seq = Find(req, "seq")) answer["seq"] = *seq;
+        const std::string cmd = AsString(Need(req, "cmd"));
         if (cmd == "quit") {
             quit = true;
-            answer.Set("ok", true);
-            return json::Write(answer);
+            answer["ok"] = true;
+            return protocol::Write(answer);
         }
         const auto it = Commands().find(cmd);
         if (it == Commands().end()) throw DriverError("unknown command: " + cmd);
-        Value result = it->second(req);
-        answer.Set("ok", true);
-        for (auto& [k, v] : result.AsObject())
-            answer.Set(k, v);
+        Json result = it->second(req);
+        answer["ok"] = true;
+        for (const auto& field : result.items())
+            answer[field.key()] = field.value();
     } catch (const std::exception& e) {
-        answer.Set("ok", false);
-        answer.Set("error", e.what());
+        answer["ok"] = false;
+        answer["error"] = e.what();
     }
-    return json::Write(answer);
+    return protocol::Write(answer);
 }
 
 void WriteLine(HANDLE out, std::string line) {
@@ -635,9 +642,8 @@ int wmain() {
         }
     }
     // Nothing this driver started outlives it.
-    for (auto& [pid, process] : g_started) {
-        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
+    for (const auto& [pid, process] : g_started)
+        if (WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+            TerminateProcess(process.get(), 1);
     return 0;
 }

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "platform/windows/Handles.h"
+
 namespace {
 
 int Fail(const char* what, DWORD code) {
@@ -24,20 +26,18 @@ int Fail(const char* what, DWORD code) {
 }
 
 int SetAccess(const wchar_t* path, bool lock) {
-    HKEY key = nullptr;
+    RegKey key;
     const LSTATUS status =
         lock ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, READ_CONTROL | WRITE_DAC,
-                               nullptr, &key, nullptr)
-             : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC, &key);
+                               nullptr, key.put(), nullptr)
+             : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC, key.put());
     if (status != ERROR_SUCCESS)
         return Fail(lock ? "RegCreateKeyEx" : "RegOpenKeyEx", static_cast<DWORD>(status));
 
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
     PSID everyone = nullptr;
-    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
-        RegCloseKey(key);
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
         return Fail("AllocateAndInitializeSid", GetLastError());
-    }
     EXPLICIT_ACCESSW entries[2] = {};
     for (EXPLICIT_ACCESSW& e : entries) {
         e.Trustee.TrusteeForm = TRUSTEE_IS_SID;
@@ -51,12 +51,11 @@ int SetAccess(const wchar_t* path, bool lock) {
     PACL acl = nullptr;
     DWORD result = SetEntriesInAclW(2, entries, nullptr, &acl);
     if (result == ERROR_SUCCESS)
-        result = SetSecurityInfo(key, SE_REGISTRY_KEY,
+        result = SetSecurityInfo(key.get(), SE_REGISTRY_KEY,
                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                  nullptr, nullptr, acl, nullptr);
     LocalFree(acl);
     FreeSid(everyone);
-    RegCloseKey(key);
     return result == ERROR_SUCCESS ? 0 : Fail("SetSecurityInfo", result);
 }
 
@@ -72,9 +71,8 @@ int wmain(int argc, wchar_t** argv) {
     if (_wcsnicmp(path, L"HKLM\\", 5) == 0) path += 5;
 
     if (const int result = SetAccess(path, lock)) return result;
-    HKEY probe = nullptr;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE, &probe);
-    if (probe) RegCloseKey(probe);
+    RegKey probe;
+    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE, probe.put());
     if ((opened == ERROR_ACCESS_DENIED) != lock)
         return Fail("the check of the new access", static_cast<DWORD>(opened));
     return 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/windows/Handles.h"
 #include "platform/windows/WindowsServices.h"
 #include "printing/untFuction.h"
 
@@ -25,9 +26,8 @@ void BareStart(std::wstring line) {
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
                        nullptr, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        const Handle process(pi.hProcess), thread(pi.hThread);
+        WaitForSingleObject(process.get(), INFINITE);
     }
 }
 

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "platform/windows/Handles.h"
 #include "platform/windows/WinServices.h"
 #include "platform/windows/WindowsServices.h"
 #include "printing/untFuction.h"
@@ -85,9 +86,8 @@ int Sleeper(DWORD ms, const wchar_t* pidFile) {
 }
 
 int Alive(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    const bool running = process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    if (process) CloseHandle(process);
+    const Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    const bool running = process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
     std::printf(running ? "running\n" : "gone\n");
     return 0;
 }

@@ -10,24 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
+
 namespace standin {
 
-using Text = std::u16string;
-using TextView = std::u16string_view;
+using Text = String;
+using TextView = StringView;
 
 inline bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
-}
-
-inline char16_t FoldAscii(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
-}
-
-inline bool SameAscii(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
 }
 
 // What follows the program name in a command line (the program name ends at its closing
@@ -94,7 +85,7 @@ inline bool IsPrintUiEntry(TextView first) {
     TextView dll = first.substr(0, comma);
     const size_t slash = dll.find_last_of(u"\\/");
     if (slash != TextView::npos) dll = dll.substr(slash + 1);
-    return SameAscii(dll, u"printui.dll") || SameAscii(dll, u"printui");
+    return SameText(dll, u"printui.dll") || SameText(dll, u"printui");
 }
 
 // The printer-setup entry's options: flags such as /if or /dd, and one-letter options that
@@ -149,42 +140,15 @@ inline std::optional<PrintUiCall> ParsePrintUi(TextView tail) {
 // `fromAnsi`.
 inline Text DecodeInf(std::string_view bytes,
                       const std::function<Text(std::string_view)>& fromAnsi) {
-    auto utf16 = [](std::string_view b) {
-        Text out;
-        for (size_t i = 0; i + 1 < b.size(); i += 2)
-            out += static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
-                                         (static_cast<unsigned char>(b[i + 1]) << 8));
-        return out;
-    };
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
-        return utf16(bytes.substr(2));
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        // UTF-8 to UTF-16, enough for names: 1 to 4 byte sequences.
-        Text out;
-        std::string_view b = bytes.substr(3);
-        for (size_t i = 0; i < b.size();) {
-            const auto c = static_cast<unsigned char>(b[i]);
-            const int n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-            char32_t cp = n == 1 ? c : c & (0x7F >> n);
-            for (int k = 1; k < n && i + static_cast<size_t>(k) < b.size(); ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(b[i + static_cast<size_t>(k)]) & 0x3F);
-            i += static_cast<size_t>(n);
-            if (cp >= 0x10000) {
-                cp -= 0x10000;
-                out += static_cast<char16_t>(0xD800 + (cp >> 10));
-                out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-            } else {
-                out += static_cast<char16_t>(cp);
-            }
-        }
-        return out;
-    }
+        return FromUtf16Le(bytes.substr(2));
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return FromUtf8(bytes.substr(3));
     // Without a mark: ASCII text in UTF-16LE has a zero in every second byte.
     if (bytes.size() >= 4 && bytes.size() % 2 == 0) {
         size_t zeros = 0, pairs = bytes.size() / 2;
         for (size_t i = 1; i < bytes.size(); i += 2)
             zeros += bytes[i] == '\0';
-        if (zeros * 4 >= pairs * 3) return utf16(bytes);
+        if (zeros * 4 >= pairs * 3) return FromUtf16Le(bytes);
     }
     return fromAnsi(bytes);
 }
@@ -211,7 +175,7 @@ inline bool NamesModel(TextView inf, TextView model) {
         }
         const TextView line = inf.substr(lineStart, end - lineStart);
         for (size_t at = 0; at + model.size() <= line.size(); ++at) {
-            if (!SameAscii(line.substr(at, model.size()), model)) continue;
+            if (!SameText(line.substr(at, model.size()), model)) continue;
             const bool before = at > 0 && namePart(line[at - 1]) && namePart(model.front());
             const bool after = at + model.size() < line.size() &&
                                namePart(line[at + model.size()]) && namePart(model.back());

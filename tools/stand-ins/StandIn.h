@@ -5,25 +5,10 @@
 #include <string>
 
 #include "PrintUiArgs.h"
+#include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 
 namespace standin {
-
-inline Text FromWide(const wchar_t* s) {
-    return Text(reinterpret_cast<const char16_t*>(s), wcslen(s));
-}
-inline std::wstring ToWide(TextView s) {
-    return std::wstring(s.begin(), s.end());
-}
-
-inline std::string ToUtf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
 
 inline std::wstring OwnFolder() {
     wchar_t path[MAX_PATH * 4];
@@ -48,12 +33,11 @@ inline void RecordCommandLine() {
     const std::string line = ToUtf8(GetCommandLineW()) + "\r\n";
     const std::wstring log = LogPath();
     for (int attempt = 0; attempt < 50; ++attempt) {
-        HANDLE f = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f != INVALID_HANDLE_VALUE) {
+        const Handle f(CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f) {
             DWORD written = 0;
-            WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-            CloseHandle(f);
+            WriteFile(f.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
             return;
         }
         if (GetLastError() != ERROR_SHARING_VIOLATION) return;

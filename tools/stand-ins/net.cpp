@@ -16,7 +16,7 @@ using standin::Report;
 constexpr DWORD kStateBoundMs = 60 * 1000;
 
 void Say(const std::wstring& text) {
-    const std::string line = standin::ToUtf8(text) + "\r\n";
+    const std::string line = ToUtf8(text) + "\r\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
               &written, nullptr);
@@ -29,15 +29,10 @@ void HelpMessage(const std::wstring& text, int number) {
     Say(L"");
 }
 
-struct ServiceHandle {
-    SC_HANDLE h = nullptr;
-    explicit ServiceHandle(SC_HANDLE handle) : h(handle) {}
-    ServiceHandle(const ServiceHandle&) = delete;
-    ServiceHandle& operator=(const ServiceHandle&) = delete;
-    ~ServiceHandle() {
-        if (h) CloseServiceHandle(h);
-    }
+struct CloseServiceHandleCloser {
+    void operator()(SC_HANDLE h) const { ::CloseServiceHandle(h); }
 };
+using ServiceHandle = UniqueHandle<SC_HANDLE, CloseServiceHandleCloser, nullptr>;
 
 std::wstring DisplayName(SC_HANDLE manager, const std::wstring& service) {
     wchar_t name[256];
@@ -59,20 +54,20 @@ bool WaitForState(SC_HANDLE service, DWORD wanted) {
 
 int Control(bool start, const std::wstring& name) {
     ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager.h) {
+    if (!manager.get()) {
         HelpMessage(L"System error " + std::to_wstring(GetLastError()) + L" has occurred.", 0);
         return 2;
     }
-    ServiceHandle service(
-        OpenServiceW(manager.h, name.c_str(), SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS));
-    if (!service.h) {
+    ServiceHandle service(OpenServiceW(manager.get(), name.c_str(),
+                                       SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS));
+    if (!service.get()) {
         HelpMessage(L"The service name is invalid.", 2185);
         return 2;
     }
-    const std::wstring shown = DisplayName(manager.h, name);
+    const std::wstring shown = DisplayName(manager.get(), name);
     if (start) {
         Say(L"The " + shown + L" service is starting.");
-        if (!StartServiceW(service.h, 0, nullptr)) {
+        if (!StartServiceW(service.get(), 0, nullptr)) {
             if (GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) {
                 HelpMessage(L"The requested service has already been started.", 2182);
                 return 2;
@@ -80,7 +75,7 @@ int Control(bool start, const std::wstring& name) {
             HelpMessage(L"The " + shown + L" service could not be started.", 3521);
             return 2;
         }
-        if (!WaitForState(service.h, SERVICE_RUNNING)) {
+        if (!WaitForState(service.get(), SERVICE_RUNNING)) {
             HelpMessage(L"The " + shown + L" service could not be started.", 3521);
             return 2;
         }
@@ -89,7 +84,7 @@ int Control(bool start, const std::wstring& name) {
         return 0;
     }
     SERVICE_STATUS status{};
-    if (!ControlService(service.h, SERVICE_CONTROL_STOP, &status)) {
+    if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
         if (GetLastError() == ERROR_SERVICE_NOT_ACTIVE) {
             HelpMessage(L"The " + shown + L" service is not started.", 3521);
             return 2;
@@ -98,7 +93,7 @@ int Control(bool start, const std::wstring& name) {
         return 2;
     }
     Say(L"The " + shown + L" service is stopping.");
-    if (!WaitForState(service.h, SERVICE_STOPPED)) {
+    if (!WaitForState(service.get(), SERVICE_STOPPED)) {
         HelpMessage(L"The " + shown + L" service could not be stopped.", 2189);
         return 2;
     }

@@ -7,13 +7,12 @@ int wmain() {
     wchar_t path[MAX_PATH * 4];
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
     const std::wstring marker = std::wstring(path, n) + L".ran";
-    HANDLE f = CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        const std::string line = standin::ToUtf8(GetCommandLineW()) + "\r\n";
+    const Handle f(CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (f) {
+        const std::string line = ToUtf8(GetCommandLineW()) + "\r\n";
         DWORD written = 0;
-        WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        CloseHandle(f);
+        WriteFile(f.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
     return 9;
 }

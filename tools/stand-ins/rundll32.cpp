@@ -14,12 +14,13 @@
 
 #include <vector>
 
+#include "platform/windows/ErrorText.h"
+
 namespace {
 
 using standin::PrintUiCall;
 using standin::Report;
 using standin::Text;
-using standin::ToWide;
 
 enum Exit : int {
     kDone = 0,
@@ -31,28 +32,21 @@ enum Exit : int {
     kUnknownPort = 7
 };
 
+// The system's text for an error code on one line, or its number when the system has none.
 std::wstring SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
-    if (text) LocalFree(text);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r'))
-        result.pop_back();
-    return result;
+    const String text = TrimRight(WindowsErrorText(code));
+    return text.empty() ? L"error " + std::to_wstring(code) : ToWide(text);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    const Handle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
     char buffer[64 * 1024];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(f, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+    while ((ok = ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
         bytes.append(buffer, got);
-    CloseHandle(f);
     return ok;
 }
 
@@ -83,12 +77,10 @@ bool PortExists(const std::wstring& port) {
     const std::wstring key =
         L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\" +
         port;
-    HKEY h = nullptr;
+    RegKey h;
     if (port.find(L'\\') == std::wstring::npos &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        RegCloseKey(h);
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, h.put()) == ERROR_SUCCESS)
         return true;
-    }
     wchar_t simulated[MAX_PATH * 4];
     const DWORD n = GetEnvironmentVariableW(L"WIZ_SIMULATED_PORTS", simulated, MAX_PATH * 4);
     std::string listed;
@@ -217,8 +209,7 @@ int DeleteDriver(const PrintUiCall& call) {
 
 int wmain() {
     standin::RecordCommandLine();
-    const auto call =
-        standin::ParsePrintUi(standin::ArgumentTail(standin::FromWide(GetCommandLineW())));
+    const auto call = standin::ParsePrintUi(standin::ArgumentTail(FromWide(GetCommandLineW())));
     if (call && call->Has(u"if")) return Install(*call);
     if (call && call->Has(u"dd")) return DeleteDriver(*call);
     // Wine decides builtin or native for a started program by the starting process's

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 
 namespace usblib {
 
@@ -19,20 +20,13 @@ const GUID kUsbPrintInterface = {
 // A simulation file is a short hand-written list; anything larger is a mistake.
 constexpr LONGLONG kMaxSimulationFileSize = 1 << 20;
 
-// Owns a device information set; the API marks failure with INVALID_HANDLE_VALUE.
-class DeviceInfoSet {
-  public:
-    explicit DeviceInfoSet(HDEVINFO set) : set_(set) {}
-    ~DeviceInfoSet() {
-        if (set_ != INVALID_HANDLE_VALUE) ::SetupDiDestroyDeviceInfoList(set_);
+// A device information set; the API marks failure with INVALID_HANDLE_VALUE.
+struct DestroyDeviceInfoListCloser {
+    void operator()(HDEVINFO set) const {
+        if (set != INVALID_HANDLE_VALUE) ::SetupDiDestroyDeviceInfoList(set);
     }
-    DeviceInfoSet(const DeviceInfoSet&) = delete;
-    DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-    HDEVINFO get() const { return set_; }
-
-  private:
-    HDEVINFO set_;
 };
+using DeviceInfoSet = UniqueHandle<HDEVINFO, DestroyDeviceInfoListCloser, nullptr>;
 
 // Device paths and port names are ASCII in practice; anything else cannot be part of an
 // identifier or port name we report, so it is replaced rather than converted.
@@ -42,10 +36,6 @@ std::string AsciiOnly(const std::wstring& text) {
     for (wchar_t c : text)
         out += (c > 0 && c < 0x80) ? static_cast<char>(c) : '?';
     return out;
-}
-
-std::wstring ToWide(const std::string& ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
 }
 
 std::wstring ModuleFolder() {
@@ -101,7 +91,8 @@ PrinterSearch FromSimulationFile(const std::wstring& folder, const std::wstring&
     for (const std::string& problem : parsed.problems)
         OutputDebugStringA(("USBPrinterlibary: simulation file " + problem + "\n").c_str());
     for (UsbPrinter& printer : parsed.printers) {
-        std::wstring capture = folder + L"USBPrinterlibary." + ToWide(printer.port) + L".out";
+        std::wstring capture =
+            folder + L"USBPrinterlibary." + ToWide(FromAscii(printer.port)) + L".out";
         search.printers.push_back({std::move(printer), std::move(capture), true});
     }
     search.ok = true;
@@ -187,7 +178,7 @@ PrinterSearch FromDevices() {
 PrinterSearch FindPrinters() {
     std::wstring folder = ModuleFolder();
     if (!folder.empty()) {
-        std::wstring file = folder + ToWide(kSimulationFileName);
+        std::wstring file = folder + ToWide(FromAscii(kSimulationFileName));
         DWORD attributes = GetFileAttributesW(file.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             return FromSimulationFile(folder, file);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Processes.h"
+#include "platform/windows/ErrorText.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WinServices.h"
 
@@ -207,17 +208,7 @@ public:
 
     std::uint32_t LastError() override { return lastError_; }
 
-    String SystemErrorText(std::uint32_t code) override {
-        wchar_t* text = nullptr;
-        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                           FORMAT_MESSAGE_IGNORE_INSERTS,
-                                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                       nullptr);
-        String result;
-        if (n && text) result.assign(text, text + n);
-        if (text) LocalFree(text);
-        return result;
-    }
+    String SystemErrorText(std::uint32_t code) override { return WindowsErrorText(code); }
 
 private:
     bool Fail() {

@@ -2,44 +2,63 @@
 // and what the driver writes must stay one line of valid JSON.
 #include <gtest/gtest.h>
 
-#include "../../../tools/e2e-driver/Json.h"
+#include "../../../tools/e2e-driver/Protocol.h"
 
 namespace {
 
+using protocol::AsBool;
+using protocol::AsInt;
+using protocol::AsString;
+using protocol::Find;
+using protocol::Has;
+using protocol::Json;
+
 TEST(DriverJson, ReadsWhatPythonWrites) {
     // json.dumps escapes everything outside ASCII, astral characters as surrogate pairs.
-    const json::Value v = json::Parse(
+    const Json v = protocol::Parse(
         R"({"cmd": "type", "text": "Hello \u4e2d\u6587 \ud83d\ude00 \"q\" \\ \/ \n\t", )"
         R"("id": 12, "hwnd": 4294967296, "x": -3, "f": 1.5e2, "ok": true, "none": null, )"
         R"("list": [1, [2, {}], []]})");
-    EXPECT_EQ(v.Find("cmd")->AsString(), "type");
-    EXPECT_EQ(v.Find("text")->AsString(),
+    EXPECT_EQ(AsString(*Find(v, "cmd")), "type");
+    EXPECT_EQ(AsString(*Find(v, "text")),
               "Hello \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80 \"q\" \\ / \n\t");
-    EXPECT_EQ(v.Find("id")->AsInt(), 12);
-    EXPECT_EQ(v.Find("hwnd")->AsInt(), 4294967296LL);
-    EXPECT_EQ(v.Find("x")->AsInt(), -3);
-    EXPECT_EQ(v.Find("f")->AsInt(), 150);
-    EXPECT_TRUE(v.Find("ok")->AsBool());
-    EXPECT_TRUE(v.Find("none")->IsNull());
-    EXPECT_FALSE(v.Has("none"));
-    const auto& list = v.Find("list")->AsArray();
+    EXPECT_EQ(AsInt(*Find(v, "id")), 12);
+    EXPECT_EQ(AsInt(*Find(v, "hwnd")), 4294967296LL);
+    EXPECT_EQ(AsInt(*Find(v, "x")), -3);
+    EXPECT_EQ(AsInt(*Find(v, "f")), 150);
+    EXPECT_TRUE(AsBool(*Find(v, "ok")));
+    EXPECT_TRUE(Find(v, "none")->is_null());
+    EXPECT_FALSE(Has(v, "none"));
+    const Json& list = *Find(v, "list");
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[1].AsArray()[1], json::Value::MakeObject());
+    EXPECT_EQ(list[1][1], Json::object());
 }
 
 TEST(DriverJson, WritesOneLineThatReadsBack) {
-    json::Value v;
-    v.Set("text", "line one\r\nline two \x01 \"quoted\" \\ \xE4\xB8\xAD");
-    v.Set("n", -42);
-    v.Set("big", 9007199254740993LL);
-    v.Set("d", 0.1);
-    v.Set("items", json::Value(json::Value::Array{"a", true, nullptr}));
-    const std::string line = json::Write(v);
+    Json v;
+    v["text"] = "line one\r\nline two \x01 \"quoted\" \\ \xE4\xB8\xAD";
+    v["n"] = -42;
+    v["big"] = 9007199254740993LL;
+    v["d"] = 0.1;
+    v["items"] = Json::array({"a", true, nullptr});
+    const std::string line = protocol::Write(v);
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_EQ(line.find('\r'), std::string::npos);
     EXPECT_NE(line.find("\\u0001"), std::string::npos);
-    EXPECT_EQ(json::Parse(line), v);
-    EXPECT_EQ(json::Parse(line).Find("big")->AsInt(), 9007199254740993LL);
+    EXPECT_EQ(protocol::Parse(line), v);
+    EXPECT_EQ(AsInt(*Find(protocol::Parse(line), "big")), 9007199254740993LL);
+
+    // The error for a request that is not UTF-8 quotes its bytes; the answer carrying that
+    // error must still be valid UTF-8, with the bad byte replaced.
+    Json answer;
+    try {
+        protocol::Parse("{\"cmd\": \"a\xFF\"}");
+        ADD_FAILURE() << "accepted a text that is not UTF-8";
+    } catch (const protocol::Error& e) {
+        answer["error"] = e.what();
+    }
+    const std::string error = AsString(*Find(protocol::Parse(protocol::Write(answer)), "error"));
+    EXPECT_NE(error.find("\xEF\xBF\xBD"), std::string::npos) << error;
 }
 
 TEST(DriverJson, RefusesMalformedInput) {
@@ -64,19 +83,19 @@ TEST(DriverJson, RefusesMalformedInput) {
         "{'a': 1}",          // single quotes
     };
     for (const char* text : bad)
-        EXPECT_THROW(json::Parse(text), json::Error) << text;
+        EXPECT_THROW(protocol::Parse(text), protocol::Error) << text;
 
     std::string deep(100, '[');
     deep += std::string(100, ']');
-    EXPECT_THROW(json::Parse(deep), json::Error);
+    EXPECT_THROW(protocol::Parse(deep), protocol::Error);
 }
 
 TEST(DriverJson, TypeMismatchesRaise) {
-    const json::Value v = json::Parse(R"({"s": "x", "n": 1.5})");
-    EXPECT_THROW(v.Find("s")->AsInt(), json::Error);
-    EXPECT_THROW(v.Find("n")->AsInt(), json::Error);
-    EXPECT_THROW(v.Find("n")->AsString(), json::Error);
-    EXPECT_EQ(v.Find("missing"), nullptr);
+    const Json v = protocol::Parse(R"({"s": "x", "n": 1.5})");
+    EXPECT_THROW(AsInt(*Find(v, "s")), protocol::Error);
+    EXPECT_THROW(AsInt(*Find(v, "n")), protocol::Error);
+    EXPECT_THROW(AsString(*Find(v, "n")), protocol::Error);
+    EXPECT_EQ(Find(v, "missing"), nullptr);
 }
 
 } // namespace
