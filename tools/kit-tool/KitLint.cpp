@@ -48,9 +48,6 @@ String DefaultPortRange() {
     return IntToStr(low) + u" to " + IntToStr(high);
 }
 
-const char16_t* const kPictureKeys[] = {u"CompanyLogoCN", u"CompanyLogoEN", u"QRImageCN",
-                                        u"QRImageEN"};
-
 bool IsUpperHex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
 
 // "VID_" or "PID_" and four upper-case hexadecimal digits, as the USB search reports them.
