@@ -128,7 +128,6 @@ private:
     bool usbSearchRunning_ = false;
     // A search on this visit of the USB page found the model to install.
     bool usbSearchAccepted_ = false;
-    friend struct MainWindowInternals;
 };
 
 extern TfrmMain* frmMain;
