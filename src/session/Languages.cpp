@@ -14,6 +14,8 @@ const std::vector<LanguageInfo>& Languages() {
          u"CompanyNameCN",
          u"CompanyNameEN",
          u"CN",
+         u"rbChinese",
+         u"中文",
          {0x0804, 0x0004, 0x1004},
          &BuiltInText::cn},
         {TOSLanguage::EN,
@@ -26,6 +28,8 @@ const std::vector<LanguageInfo>& Languages() {
          u"CompanyNameEN",
          nullptr,
          u"EN",
+         u"rbEnglish",
+         u"English",
          {},
          &BuiltInText::en},
     };

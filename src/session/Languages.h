@@ -21,6 +21,8 @@ struct LanguageInfo {
     const char16_t* companyNameKey; // [OEM]: the About dialog's title and first name line
     const char16_t* secondNameKey;  // [OEM]: the About dialog's second name line; nullptr: hidden
     const char16_t* kitFolder;      // the INF packages installed in this language
+    const char16_t* radio;          // the main window's button that chooses it
+    const char16_t* radioCaption;   // that button's text, the language's own name for itself
     // The locale language identifiers that start the wizard in this language.
     std::vector<std::uint32_t> localeIds;
     const char16_t* BuiltInText::*builtInText; // the program's own texts in this language

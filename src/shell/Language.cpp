@@ -6,7 +6,8 @@
 #include "usb/untUsbDLLinitalize.h"
 
 void TfrmMain::rbChineseClick(ui::Control* Sender) {
-    SetWindowsLanguage(Sender == rbChinese ? TOSLanguage::CN : TOSLanguage::EN);
+    for (const LanguageInfo& language : Languages())
+        if (Sender == &LanguageButton(language)) SetWindowsLanguage(language.language);
 }
 
 void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {

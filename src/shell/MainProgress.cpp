@@ -66,8 +66,8 @@ void MainWindowProgress::Quit() {
 
 namespace {
 
-// A control the connection table names; the table and the window are made together, so a
-// name without its control is a fault of the program.
+// A control the connection or language table names; the tables and the window are made
+// together, so a name without its control is a fault of the program.
 template <class T> T* Named(const ui::Form& form, const char16_t* name) {
     T* control = dynamic_cast<T*>(form.FindControl(name));
     if (!control) throw std::logic_error("no control " + ToUtf8(name));
@@ -86,6 +86,10 @@ ui::Label* TfrmMain::LabelOf(const ConnectionType& type) const {
 
 ui::ComboBox* TfrmMain::PortListOf(const ConnectionType& type) const {
     return type.portList ? Named<ui::ComboBox>(*this, type.portList) : nullptr;
+}
+
+ui::RadioButton& TfrmMain::LanguageButton(const LanguageInfo& language) const {
+    return *Named<ui::RadioButton>(*this, language.radio);
 }
 
 const ConnectionType* TfrmMain::ShownConnection() const {

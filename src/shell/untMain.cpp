@@ -115,8 +115,8 @@ TfrmMain::TfrmMain() : ui::Form(u"frmMain", kMainClientWidth, kMainClientHeight)
     lblRs232->SetCaption(u"Port");
     lblLpt->SetCaption(u"Port");
     lblPrintModelSelect->SetCaption(u"Model");
-    rbChinese->SetCaption(u"中文");
-    rbEnglish->SetCaption(u"English");
+    for (const LanguageInfo& language : Languages())
+        LanguageButton(language).SetCaption(language.radioCaption);
 
     lblWelcome->autoSize = false;
     lblWelcome->alignment = ui::Alignment::Center;
@@ -229,10 +229,7 @@ void TfrmMain::FormShow(ui::Control*) {
     else
         rbLabel->SetChecked(true);
     LoadModelTable();
-    if (OSLanguage == TOSLanguage::CN)
-        rbChinese->SetChecked(true);
-    else
-        rbEnglish->SetChecked(true);
+    LanguageButton(DisplayLanguage()).SetChecked(true);
     PushPrinterListToList();
     frmShow = true;
 }

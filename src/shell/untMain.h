@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "session/Connections.h"
+#include "session/Languages.h"
 #include "session/Progress.h"
 #include "session/untLanguages.h"
 #include "ui/Form.h"
@@ -117,6 +118,8 @@ private:
     ui::RadioButton* RadioOf(const ConnectionType& type) const;
     ui::Label* LabelOf(const ConnectionType& type) const;
     ui::ComboBox* PortListOf(const ConnectionType& type) const;
+    // The button of a display language.
+    ui::RadioButton& LanguageButton(const LanguageInfo& language) const;
     // The connection type whose port page is shown, nullptr on any other page, and the port
     // chosen there (for the network, the address as typed).
     const ConnectionType* ShownConnection() const;
