@@ -137,8 +137,66 @@ VerifyOutcome VerifyKit(const KitLocation& kit) {
     return outcome;
 }
 
+std::optional<String> NotASettingsFile(const std::string& bytes) {
+    auto at = [](std::size_t offset) {
+        return u" at byte " + IntToStr(static_cast<std::int64_t>(offset));
+    };
+    bool header = false;
+    auto scan = [&header](auto unitAt, std::size_t begin, std::size_t count) {
+        bool lineStart = true;
+        for (std::size_t i = begin; i < count; ++i) {
+            const char16_t c = unitAt(i);
+            if (c == u'\r' || c == u'\n')
+                lineStart = true;
+            else if (lineStart && c == u'[')
+                header = true;
+            else if (c != u' ' && c != u'\t' && c != u'\v')
+                lineStart = false;
+        }
+    };
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    if (utf16) {
+        if (bytes.size() % 2 != 0)
+            return String(u"it starts as UTF-16 (FF FE) but has an odd number of bytes");
+        auto unitAt = [&bytes](std::size_t i) {
+            return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        };
+        const std::size_t count = bytes.size() / 2;
+        for (std::size_t i = 1; i < count; ++i) {
+            const char16_t c = unitAt(i);
+            if (c == 0) return u"it holds a NUL character" + at(2 * i);
+            const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+            const bool nextLow =
+                i + 1 < count && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF;
+            if (low || (high && !nextLow))
+                return u"it is no valid UTF-16: a lone surrogate" + at(2 * i);
+            if (high) ++i;
+        }
+        scan(unitAt, 1, count);
+    } else {
+        const std::size_t nul = bytes.find('\0');
+        if (nul != std::string::npos)
+            return u"it holds a NUL byte" + at(nul) + u": it is no text file";
+        scan(
+            [&bytes](std::size_t i) {
+                return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+            },
+            0, bytes.size());
+    }
+    if (!header)
+        return String(u"it has no section (no line starting with '['): it is no settings file");
+    return std::nullopt;
+}
+
 SealOutcome SealKit(const KitLocation& kit) {
     const std::string bytes = ReadBytes(kit.settings);
+    if (std::optional<String> reason = NotASettingsFile(bytes)) {
+        SealOutcome refused{};
+        refused.refused = *reason;
+        return refused;
+    }
     const String oemid = TIniFile(TextOf(kit.settings)).ReadString(u"CONFIG", u"OEMID", u"");
     const std::string sealed = SealConfigID(bytes, oemid);
     SealOutcome outcome;
@@ -225,6 +283,12 @@ Result Run(const Command& command) {
         const KitLocation kit = LocateKit(command.target);
         if (command.verb == u"seal") {
             const SealOutcome sealed = SealKit(kit);
+            if (!sealed.refused.empty()) {
+                result.exitCode = kFindings;
+                result.out.push_back(kit.shownName + u": not sealed, the file is left as it was: " +
+                                     sealed.refused);
+                return result;
+            }
             result.out.push_back(
                 (sealed.changed ? u"sealed " + kit.shownName : kit.shownName + u" was already sealed") +
                 u": ConfigID=" + sealed.value + (sealed.keyAdded ? u" (key added)" : u""));

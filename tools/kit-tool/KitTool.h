@@ -45,7 +45,11 @@ struct SealOutcome {
     String value;     // the ConfigID now stored
     bool changed;     // false when the file was already sealed
     bool keyAdded;    // the file had no ConfigID (or no [CONFIG])
+    String refused;   // why the file is no settings file; then it is left as it was
 };
+// Why the bytes cannot be a settings file (NUL bytes in an ANSI file, broken UTF-16, no
+// section at all), or nothing. Sealing such a file would only append a section to it.
+std::optional<String> NotASettingsFile(const std::string& bytes);
 SealOutcome SealKit(const KitLocation& kit);
 
 struct VerifyOutcome {

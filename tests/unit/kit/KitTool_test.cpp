@@ -6,6 +6,7 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <unistd.h>
 
@@ -139,6 +140,54 @@ TEST_F(KitFixture, SealWritesOnlyTheValueAndVerifyAccepts) {
     EXPECT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
     EXPECT_EQ(Read(settings_), after);
     EXPECT_FALSE(fs::exists(root_ / "install.dat.odax-kit.tmp"));
+}
+
+TEST_F(KitFixture, SealRefusesWhatIsNoSettingsFileAndLeavesItAlone) {
+    std::mt19937 random(14);
+    std::string noise(100 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random() & 0xFF);
+    const std::string bom = "\xFF\xFE";
+    auto utf16 = [&bom](const std::u16string& text) { return bom + ToUtf16Le(text); };
+    const struct {
+        std::string bytes;
+        const char16_t* reason;
+    } cases[] = {
+        {noise, nullptr}, // some NUL byte of the noise: the reason names its place
+        {"[CONFIG]\r\nOEMID=1\r\n" + std::string(2, '\0'),
+         u"it holds a NUL byte at byte 19: it is no text file"},
+        {"just some text\r\nkey=value\r\n",
+         u"it has no section (no line starting with '['): it is no settings file"},
+        {"", u"it has no section (no line starting with '['): it is no settings file"},
+        {utf16(u"[CONFIG]\r\n") + "x",
+         u"it starts as UTF-16 (FF FE) but has an odd number of bytes"},
+        {utf16(u"[CONFIG]\r\nk=\xD800x\r\n"),
+         u"it is no valid UTF-16: a lone surrogate at byte 26"},
+        {utf16(u"[CONFIG]\r\nk=\xDC00\r\n"), u"it is no valid UTF-16: a lone surrogate at byte 26"},
+        {utf16(std::u16string(u"[CONFIG]\r\nk=") + u'\0'), u"it holds a NUL character at byte 26"},
+        {utf16(u"key=value only\r\n"),
+         u"it has no section (no line starting with '['): it is no settings file"},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, c.bytes);
+        const kit::Result result = RunArgs({u"seal", Target()});
+        EXPECT_EQ(result.exitCode, kit::kFindings);
+        ASSERT_EQ(result.out.size(), 1u);
+        const String prefix = Shown() + u": not sealed, the file is left as it was: ";
+        EXPECT_EQ(result.out[0].substr(0, prefix.size()), prefix);
+        if (c.reason)
+            EXPECT_EQ(result.out[0].substr(prefix.size()), c.reason);
+        else
+            EXPECT_EQ(result.out[0].substr(prefix.size(), 22), u"it holds a NUL byte at");
+        EXPECT_EQ(Read(settings_), c.bytes);
+    }
+    // What the wizard reads is no reason for a refusal: a surrogate pair, a '[' after blanks.
+    for (const std::string& good : {utf16(u"[CONFIG]\r\nOEMID=1\r\nNote=\xD83D\xDE00\r\n"),
+                                    std::string(" \t[CONFIG]\r\nOEMID=1\r\n")}) {
+        Write(settings_, good);
+        const kit::Result sealed = RunArgs({u"seal", Target()});
+        EXPECT_EQ(sealed.exitCode, kit::kOk) << (sealed.out.empty() ? "" : ToUtf8(sealed.out[0]));
+    }
 }
 
 TEST_F(KitFixture, SealAddsAMissingKey) {
