@@ -212,6 +212,45 @@ SealOutcome SealKit(const KitLocation& kit) {
     return outcome;
 }
 
+ConvertOutcome ConvertKit(const KitLocation& kit) {
+    const std::string bytes = ReadBytes(kit.settings);
+    ConvertOutcome outcome;
+    if (std::optional<String> reason = NotASettingsFile(bytes)) {
+        outcome.refused = *reason;
+        return outcome;
+    }
+    const String oemid = TIniFile(TextOf(kit.settings)).ReadString(u"CONFIG", u"OEMID", u"");
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    if (utf16) {
+        outcome.value = StoredConfigID(bytes).value_or(String());
+        return outcome;
+    }
+    ICodePage& codePage = CodePage::Get();
+    const String text = codePage.FromAnsi(bytes);
+    // Bytes that are no text in this code page would not come back: refuse rather than lose them.
+    if (codePage.ToAnsi(text) != bytes) {
+        std::size_t at = 0;
+        const std::string back = codePage.ToAnsi(text);
+        while (at < bytes.size() && at < back.size() && bytes[at] == back[at])
+            ++at;
+        outcome.refused =
+            u"line " + IntToStr(static_cast<std::int64_t>(ProfileLineNumber(bytes, at))) +
+            u" holds bytes that are no text in code page " + IntToStr(codePage.AnsiCodePage()) +
+            u"; give the kit's code page with --codepage";
+        return outcome;
+    }
+    const std::string sealed = SealConfigID("\xFF\xFE" + ToUtf16Le(text), oemid);
+    ReplaceBytes(kit.settings, sealed);
+    outcome.changed = true;
+    outcome.value = StoredConfigID(sealed).value_or(String());
+    const VerifyOutcome check = VerifyKit(kit);
+    if (!check.accepted)
+        throw KitIOError("the converted file is not accepted: " +
+                         (check.reasons.empty() ? std::string() : ToUtf8(check.reasons.front())));
+    return outcome;
+}
+
 String FormatFinding(const Finding& finding) {
     String text = finding.file;
     if (finding.line != 0) text += u":" + IntToStr(static_cast<std::int64_t>(finding.line));
@@ -219,14 +258,17 @@ String FormatFinding(const Finding& finding) {
 }
 
 String UsageText() {
-    return u"usage: odax-kit [--codepage N] seal|verify|lint <kit folder or install.dat>\n"
+    return u"usage: odax-kit [--codepage N] seal|convert|verify|lint <kit folder or install.dat>\n"
            u"\n"
            u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
            u"          missing); every other byte of the file stays as it is\n"
+           u"  convert rewrite an ANSI settings file as UTF-16LE (read the same on every\n"
+           u"          system), with the same lines in the same order, and seal it afresh\n"
            u"  verify  say whether the wizard accepts the settings file, and why not\n"
            u"  lint    list what would make the wizard misbehave, as file:line: message\n"
            u"\n"
-           u"  --codepage N  the ANSI code page of the wizard's systems (default 936)\n"
+           u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
+           u"                file is read in (default 936)\n"
            u"\n"
            u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
 }
@@ -265,7 +307,8 @@ Command ParseArguments(const StringList& args) {
         return command;
     }
     if (words.empty()) throw UsageError("no command given");
-    if (words[0] != u"seal" && words[0] != u"verify" && words[0] != u"lint")
+    if (words[0] != u"seal" && words[0] != u"convert" && words[0] != u"verify" &&
+        words[0] != u"lint")
         throw UsageError("unknown command " + ToUtf8(words[0]));
     if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
     command.verb = words[0];
@@ -292,6 +335,19 @@ Result Run(const Command& command) {
             result.out.push_back(
                 (sealed.changed ? u"sealed " + kit.shownName : kit.shownName + u" was already sealed") +
                 u": ConfigID=" + sealed.value + (sealed.keyAdded ? u" (key added)" : u""));
+        } else if (command.verb == u"convert") {
+            const ConvertOutcome converted = ConvertKit(kit);
+            if (!converted.refused.empty()) {
+                result.exitCode = kFindings;
+                result.out.push_back(kit.shownName +
+                                     u": not converted, the file is left as it was: " +
+                                     converted.refused);
+                return result;
+            }
+            result.out.push_back(converted.changed
+                                     ? u"converted " + kit.shownName +
+                                           u" to UTF-16LE, sealed: ConfigID=" + converted.value
+                                     : kit.shownName + u" is UTF-16LE already");
         } else if (command.verb == u"verify") {
             const VerifyOutcome verified = VerifyKit(kit);
             if (verified.accepted) {

@@ -52,6 +52,16 @@ struct SealOutcome {
 std::optional<String> NotASettingsFile(const std::string& bytes);
 SealOutcome SealKit(const KitLocation& kit);
 
+struct ConvertOutcome {
+    bool changed = false; // false when the file was UTF-16LE already
+    String value;         // the ConfigID of the converted file, sealed afresh
+    String refused;       // why the file cannot be converted; then it is left as it was
+};
+// Rewrites an ANSI settings file as UTF-16LE with a byte-order mark, which Windows reads the
+// same on every system whatever its code page: the same lines, keys, values and order, the
+// text decoded with the installed code page. Sealed afresh, since the bytes change.
+ConvertOutcome ConvertKit(const KitLocation& kit);
+
 struct VerifyOutcome {
     bool accepted = false;
     String stored;   // as the wizard reads it
@@ -69,7 +79,7 @@ String FormatFinding(const Finding& finding);
 std::vector<Finding> LintKit(const KitLocation& kit);
 
 struct Command {
-    String verb; // "seal", "verify", "lint" or "help"
+    String verb; // "seal", "convert", "verify", "lint" or "help"
     String target;
     std::optional<unsigned> codePage;
 };

@@ -190,6 +190,63 @@ TEST_F(KitFixture, SealRefusesWhatIsNoSettingsFileAndLeavesItAlone) {
     }
 }
 
+TEST_F(KitFixture, ConvertRewritesAnAnsiFileAsUtf16WithTheSameTextsSealedAfresh) {
+    // Chinese in code page 936 ("中文"), which only a system with that code page decodes.
+    Replace("Caption_1=text 1\r\n", "Caption_1=\xD6\xD0\xCE\xC4\r\n");
+    auto everything = [this] {
+        std::vector<std::pair<String, String>> all;
+        const TIniFile ini(kit::TextOf(settings_));
+        for (const String& section : ini.ReadSections())
+            for (const String& key : ini.ReadSection(section))
+                all.emplace_back(section + u"/" + key, ini.ReadString(section, key, u"?"));
+        return all;
+    };
+    ASSERT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
+    const std::string sealedAnsi = Read(settings_);
+    auto before = everything();
+    const kit::Result converted = RunArgs({u"convert", Target()});
+    ASSERT_EQ(converted.exitCode, kit::kOk)
+        << (converted.out.empty() ? "" : ToUtf8(converted.out[0]));
+    const std::string after = Read(settings_);
+    ASSERT_EQ(after.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(converted.out,
+              StringList{u"converted " + Shown() + u" to UTF-16LE, sealed: ConfigID=" +
+                         StoredConfigID(after).value()});
+    // Line for line the same text, but for the seal's value.
+    auto unsealed = [](String text) {
+        const std::size_t at = text.find(u"ConfigID=") + 9;
+        return text.erase(at, text.find(u'\r', at) - at);
+    };
+    EXPECT_EQ(unsealed(FromUtf16Le(after.substr(2))), unsealed(codePage_.FromAnsi(sealedAnsi)));
+    EXPECT_NE(FromUtf16Le(after).find(u"Caption_1=中文\r\n"), String::npos);
+    // Only the seal differs in what the wizard reads.
+    auto now = everything();
+    auto withoutSeal = [](std::vector<std::pair<String, String>> all) {
+        for (auto& entry : all)
+            if (entry.first == u"CONFIG/ConfigID") entry.second.clear();
+        return all;
+    };
+    EXPECT_EQ(withoutSeal(now), withoutSeal(before));
+    EXPECT_EQ(RunArgs({u"verify", Target()}).exitCode, kit::kOk);
+    EXPECT_EQ(Lint(), std::vector<String>{});
+
+    // A second run finds nothing to do.
+    EXPECT_EQ(RunArgs({u"convert", Target()}).out, StringList{Shown() + u" is UTF-16LE already"});
+    EXPECT_EQ(Read(settings_), after);
+}
+
+TEST_F(KitFixture, ConvertRefusesBytesTheCodePageCannotReadAndLeavesThemAlone) {
+    Replace("Caption_2=text 2\r\n", "Caption_2=\xFF\xFF\r\n"); // no character of code page 936
+    const std::string before = Read(settings_);
+    const kit::Result refused = RunArgs({u"convert", Target()});
+    EXPECT_EQ(refused.exitCode, kit::kFindings);
+    EXPECT_EQ(refused.out,
+              StringList{Shown() + u": not converted, the file is left as it was: line 26 "
+                                   u"holds bytes that are no text in code page 936; give "
+                                   u"the kit's code page with --codepage"});
+    EXPECT_EQ(Read(settings_), before);
+}
+
 TEST_F(KitFixture, SealAddsAMissingKey) {
     Replace("ConfigID=\r\n", "");
     const kit::SealOutcome outcome = kit::SealKit(kit::LocateKit(Target()));
