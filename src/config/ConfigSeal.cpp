@@ -10,18 +10,18 @@ namespace {
 const char16_t kConfigSection[] = u"CONFIG";
 const char16_t kConfigIDKey[] = u"ConfigID";
 
+} // namespace
+
 // The code page is asked for only when a name or value is not ASCII.
-ProfileText Parse(std::string_view fileBytes) {
+ProfileText ReadProfileText(std::string_view fileBytes) {
     return ProfileText(std::string(fileBytes),
                        {[](std::string_view ansi) { return CodePage::Get().FromAnsi(ansi); },
                         [](StringView text) { return CodePage::Get().ToAnsi(text); }});
 }
 
-} // namespace
-
 std::optional<ProfileKeyLocation> FindProfileKey(std::string_view fileBytes, StringView section,
                                                  StringView key) {
-    const ProfileText text = Parse(fileBytes);
+    const ProfileText text = ReadProfileText(fileBytes);
     const ProfileText::Section* s = text.FindSection(TrimSpaces(section));
     const ProfileText::Line* line = s ? text.FindKey(*s, TrimSpaces(key)) : nullptr;
     if (!line) return std::nullopt;
@@ -33,28 +33,28 @@ std::optional<ProfileKeyLocation> FindProfileKey(std::string_view fileBytes, Str
 }
 
 std::optional<std::size_t> FindProfileSection(std::string_view fileBytes, StringView section) {
-    const ProfileText text = Parse(fileBytes);
+    const ProfileText text = ReadProfileText(fileBytes);
     const ProfileText::Section* s = text.FindSection(TrimSpaces(section));
     if (!s) return std::nullopt;
     return text.ByteOffset(text.Lines()[s->header].begin);
 }
 
 std::size_t ProfileLineNumber(std::string_view fileBytes, std::size_t offset) {
-    return Parse(fileBytes).LineAt(offset) + 1;
+    return ReadProfileText(fileBytes).LineAt(offset) + 1;
 }
 
 std::optional<String> ReadProfileValue(std::string_view fileBytes, StringView section,
                                        StringView key) {
-    return Parse(fileBytes).Value(TrimSpaces(section), TrimSpaces(key));
+    return ReadProfileText(fileBytes).Value(TrimSpaces(section), TrimSpaces(key));
 }
 
 std::string WriteProfileValue(std::string_view fileBytes, StringView section, StringView key,
                               StringView value) {
-    return Parse(fileBytes).WithValue(TrimSpaces(section), TrimSpaces(key), value);
+    return ReadProfileText(fileBytes).WithValue(TrimSpaces(section), TrimSpaces(key), value);
 }
 
 std::optional<std::string> BlankConfigID(std::string_view fileBytes) {
-    const ProfileText text = Parse(fileBytes);
+    const ProfileText text = ReadProfileText(fileBytes);
     const ProfileText::Section* section = text.FindSection(kConfigSection);
     if (!section || !text.FindKey(*section, kConfigIDKey)) return std::nullopt;
     return text.WithValue(kConfigSection, kConfigIDKey, u"");

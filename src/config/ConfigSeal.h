@@ -10,7 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/ProfileText.h"
 #include "base/Text.h"
+
+// The file as the profile functions read it, names and values decoded through the installed
+// CodePage service.
+ProfileText ReadProfileText(std::string_view fileBytes);
 
 // Where a key's value lies in a file's bytes.
 struct ProfileKeyLocation {

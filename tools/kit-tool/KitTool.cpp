@@ -137,26 +137,24 @@ VerifyOutcome VerifyKit(const KitLocation& kit) {
     return outcome;
 }
 
+namespace {
+
+// The wizard's reading of a file the tool has just written must accept it.
+void RequireAccepted(const KitLocation& kit, const char* what) {
+    const VerifyOutcome check = VerifyKit(kit);
+    if (!check.accepted)
+        throw KitIOError(std::string("the ") + what + " file is not accepted: " +
+                         (check.reasons.empty() ? std::string() : ToUtf8(check.reasons.front())));
+}
+
+} // namespace
+
 std::optional<String> NotASettingsFile(const std::string& bytes) {
     auto at = [](std::size_t offset) {
         return u" at byte " + IntToStr(static_cast<std::int64_t>(offset));
     };
-    bool header = false;
-    auto scan = [&header](auto unitAt, std::size_t begin, std::size_t count) {
-        bool lineStart = true;
-        for (std::size_t i = begin; i < count; ++i) {
-            const char16_t c = unitAt(i);
-            if (c == u'\r' || c == u'\n')
-                lineStart = true;
-            else if (lineStart && c == u'[')
-                header = true;
-            else if (c != u' ' && c != u'\t' && c != u'\v')
-                lineStart = false;
-        }
-    };
-    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                       static_cast<unsigned char>(bytes[1]) == 0xFE;
-    if (utf16) {
+    const ProfileText text = ReadProfileText(bytes);
+    if (text.Utf16()) {
         if (bytes.size() % 2 != 0)
             return String(u"it starts as UTF-16 (FF FE) but has an odd number of bytes");
         auto unitAt = [&bytes](std::size_t i) {
@@ -174,18 +172,12 @@ std::optional<String> NotASettingsFile(const std::string& bytes) {
                 return u"it is no valid UTF-16: a lone surrogate" + at(2 * i);
             if (high) ++i;
         }
-        scan(unitAt, 1, count);
     } else {
         const std::size_t nul = bytes.find('\0');
         if (nul != std::string::npos)
             return u"it holds a NUL byte" + at(nul) + u": it is no text file";
-        scan(
-            [&bytes](std::size_t i) {
-                return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
-            },
-            0, bytes.size());
     }
-    if (!header)
+    if (text.SectionNames().empty())
         return String(u"it has no section (no line starting with '['): it is no settings file");
     return std::nullopt;
 }
@@ -204,11 +196,7 @@ SealOutcome SealKit(const KitLocation& kit) {
     outcome.keyAdded = !FindProfileKey(bytes, u"CONFIG", u"ConfigID");
     outcome.changed = sealed != bytes;
     if (outcome.changed) ReplaceBytes(kit.settings, sealed);
-    // The wizard's reading of the sealed file must accept it.
-    const VerifyOutcome check = VerifyKit(kit);
-    if (!check.accepted)
-        throw KitIOError("the sealed file is not accepted: " +
-                         (check.reasons.empty() ? std::string() : ToUtf8(check.reasons.front())));
+    RequireAccepted(kit, "sealed");
     return outcome;
 }
 
@@ -220,18 +208,16 @@ ConvertOutcome ConvertKit(const KitLocation& kit) {
         return outcome;
     }
     const String oemid = TIniFile(TextOf(kit.settings)).ReadString(u"CONFIG", u"OEMID", u"");
-    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                       static_cast<unsigned char>(bytes[1]) == 0xFE;
-    if (utf16) {
+    if (ReadProfileText(bytes).Utf16()) {
         outcome.value = StoredConfigID(bytes).value_or(String());
         return outcome;
     }
     ICodePage& codePage = CodePage::Get();
     const String text = codePage.FromAnsi(bytes);
     // Bytes that are no text in this code page would not come back: refuse rather than lose them.
-    if (codePage.ToAnsi(text) != bytes) {
+    const std::string back = codePage.ToAnsi(text);
+    if (back != bytes) {
         std::size_t at = 0;
-        const std::string back = codePage.ToAnsi(text);
         while (at < bytes.size() && at < back.size() && bytes[at] == back[at])
             ++at;
         outcome.refused =
@@ -244,10 +230,7 @@ ConvertOutcome ConvertKit(const KitLocation& kit) {
     ReplaceBytes(kit.settings, sealed);
     outcome.changed = true;
     outcome.value = StoredConfigID(sealed).value_or(String());
-    const VerifyOutcome check = VerifyKit(kit);
-    if (!check.accepted)
-        throw KitIOError("the converted file is not accepted: " +
-                         (check.reasons.empty() ? std::string() : ToUtf8(check.reasons.front())));
+    RequireAccepted(kit, "converted");
     return outcome;
 }
 
