@@ -1,7 +1,5 @@
 // The main window's side of the long operations: their progress on the wait dialog and the
-// status bar, and the connection type the user chose.
-#include <stdexcept>
-
+// status bar.
 #include "dialogs/untWait.h"
 #include "platform/Dialogs.h"
 #include "shell/untMain.h"
@@ -62,41 +60,4 @@ void MainWindowProgress::Busy(bool busy) {
 
 void MainWindowProgress::Quit() {
     main_.btnQuitClick(nullptr);
-}
-
-namespace {
-
-// A control the connection or language table names; the tables and the window are made
-// together, so a name without its control is a fault of the program.
-template <class T> T* Named(const ui::Form& form, const char16_t* name) {
-    T* control = dynamic_cast<T*>(form.FindControl(name));
-    if (!control) throw std::logic_error("no control " + ToUtf8(name));
-    return control;
-}
-
-} // namespace
-
-ui::RadioButton* TfrmMain::RadioOf(const ConnectionType& type) const {
-    return Named<ui::RadioButton>(*this, type.radio);
-}
-
-ui::Label* TfrmMain::LabelOf(const ConnectionType& type) const {
-    return Named<ui::Label>(*this, type.label);
-}
-
-ui::ComboBox* TfrmMain::PortListOf(const ConnectionType& type) const {
-    return type.portList ? Named<ui::ComboBox>(*this, type.portList) : nullptr;
-}
-
-ui::RadioButton& TfrmMain::LanguageButton(const LanguageInfo& language) const {
-    return *Named<ui::RadioButton>(*this, language.radio);
-}
-
-const ConnectionType* TfrmMain::ShownConnection() const {
-    return ConnectionOfPage(pcPage->ActivePageIndex());
-}
-
-String TfrmMain::ChosenPort(const ConnectionType& type) const {
-    const ui::ComboBox* list = PortListOf(type);
-    return list ? list->Text() : meText->Text();
 }
