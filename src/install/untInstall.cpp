@@ -42,6 +42,10 @@ String InstallCommand(const String& name, const String& folder, const String& la
            folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
 }
 
+String DeletePrinterCommand(const String& name) {
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dl /n \"" + name + u"\"";
+}
+
 namespace {
 
 String CaptionText(const char16_t* key) {
@@ -101,7 +105,20 @@ String RemoveBlanks(const String& text) {
     return out;
 }
 
+String InfFileName(bool labelClass) {
+    return Config(labelClass ? u"LabelInfFileName" : u"POSInfFileName");
+}
+
 } // namespace
+
+String ValueRefusal(const String& model, bool labelClass, const String& port) {
+    const String inf = InfFileName(labelClass);
+    return FirstRefusal({{&model}, {&inf, true}, {&port}});
+}
+
+String NameRefusal(const String& name) {
+    return FirstRefusal({{&name}});
+}
 
 InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
                                IProgress& progress) {
@@ -110,6 +127,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
         progress.Log(text);
     };
     const ConnectionType* const connection = choices.connection;
+    const String quiet = choices.quietCommands ? kQuietSetupOption : String();
 
     // A printer found by a search is installed as the search found it; a model left from
     // elsewhere would be set up on a port it may not be on.
@@ -120,11 +138,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     }
 
     // The values of the install command that are known now are checked before anything runs.
-    const String inf = Config(choices.labelClass ? u"LabelInfFileName" : u"POSInfFileName");
+    const String inf = InfFileName(choices.labelClass);
     const bool typedAddress = connection && !connection->portList;
     const String chosenPort = connection && !typedAddress ? choices.port : String();
     {
-        const String refusal = FirstRefusal({{&setup.PrintName}, {&inf, true}, {&chosenPort}});
+        const String refusal = ValueRefusal(setup.PrintName, choices.labelClass, chosenPort);
         if (!refusal.empty()) {
             progress.Ask(CaptionText(u"CAPTION_8"), refusal, mb::OK | mb::ICONERROR);
             return InstallOutcome::Refused;
@@ -157,8 +175,12 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
             if (Trim(port) != NewIp) continue;
             report(CaptionText(u"CAPTION_30"));
             Pump();
-            if (progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
-                             mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+            const bool another =
+                choices.keepExistingPort
+                    ? !*choices.keepExistingPort
+                    : progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
+                                   mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
+            if (another) {
                 progress.Close();
                 return InstallOutcome::AddressRefused;
             }
@@ -186,13 +208,17 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     if (StrToBool(Config(u"CheckPrinterRepeatedly"))) {
         for (const String& printer : choices.printers) {
             if (printer != setup.PrintName) continue;
-            if (progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
-                             mb::YESNO | mb::ICONWARNING) == mb::ID_YES) {
+            const bool remove =
+                choices.removeInstalled
+                    ? *choices.removeInstalled
+                    : progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
+                                   mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
+            if (remove) {
                 RunSpoolerCommand(SpoolerAction::Start);
                 WaitTime(1000);
                 Pump();
                 RequireSafe({{&setup.PrintName}});
-                const String sCmd = DeleteCommand(setup.PrintName);
+                const String sCmd = DeleteCommand(setup.PrintName) + quiet;
                 report(CaptionText(u"Caption_68"));
                 Pump();
                 RunDOS(sCmd);
@@ -218,7 +244,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
     const String lang = DisplayLanguage().kitFolder;
     RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
-    const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort);
+    const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort) + quiet;
     report(CaptionText(u"Caption_46"));
     Pump();
     RunDOS(sCmd);
@@ -247,11 +273,13 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     Pump();
 
     // The default printer.
-    switch (StrToInt(Config(u"MrPrintSet"))) {
+    const int mrPrintSet = StrToInt(Config(u"MrPrintSet"));
+    switch (choices.makeDefault.value_or(false) ? 1 : mrPrintSet) {
     case 1:
         SysPrint->SetMRPrint(setup.PrintName);
         break;
     case 2: {
+        if (choices.makeDefault) break; // answered No beforehand
         String question = CaptionText(u"Caption_55");
         question += SysPrint->GetMRPrint();
         question += u",";
@@ -271,9 +299,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     Pump();
     progress.Ask(CaptionText(u"Caption_42"), done, mb::OK | mb::ICONINFORMATION);
     if (Config(u"SetupAutoQuit") == u"0") {
-        if (progress.Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
-                         mb::YESNO | mb::ICONQUESTION) == mb::ID_YES)
-            progress.Quit();
+        const bool quit = choices.quitAtEnd
+                              ? *choices.quitAtEnd
+                              : progress.Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
+                                             mb::YESNO | mb::ICONQUESTION) == mb::ID_YES;
+        if (quit) progress.Quit();
     } else {
         progress.Ask(CaptionText(u"Caption_8"),
                      CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),

@@ -1,5 +1,7 @@
 #pragma once
 // The installation run and the pieces it is made of.
+#include <optional>
+
 #include "base/Text.h"
 #include "config/CaptionKeys.h"
 #include "session/Connections.h"
@@ -29,6 +31,10 @@ String CaptionOrBuiltIn(const CaptionKey& caption);
 String DeleteCommand(const String& name);
 String InstallCommand(const String& name, const String& folder, const String& lang,
                       const String& inf, const String& port);
+// Removes the printer (the queue, not its driver) of that name.
+String DeletePrinterCommand(const String& name);
+// printui's option that keeps its error messages out of windows.
+inline const String kQuietSetupOption = u" /q";
 
 // What the user chose on the main window for a run.
 struct InstallChoices {
@@ -43,7 +49,28 @@ struct InstallChoices {
     // The system's ports and installed printers as the main window last listed them.
     StringList ports;
     StringList printers;
+
+    // Answers decided before the run, for a run with no one to ask (the unattended mode);
+    // unset, the run asks as the wizard does.
+    // The typed address is already a port: true keeps it, false asks for another address.
+    std::optional<bool> keepExistingPort;
+    // Remove the installed driver of the model's name before the installation.
+    std::optional<bool> removeInstalled;
+    // Make the printer the default printer where the kit asks (MrPrintSet 2); true also where
+    // the kit would leave the default alone.
+    std::optional<bool> makeDefault;
+    // Leave the program at the end of the run.
+    std::optional<bool> quitAtEnd;
+    // The printer-setup commands report errors only through their exit code, never in a
+    // message box of their own that no one would close.
+    bool quietCommands = false;
 };
+
+// Why the run would refuse its values before anything runs (the model's name, the INF file
+// of the class, a chosen port), as the message it shows; empty when they are safe.
+String ValueRefusal(const String& model, bool labelClass, const String& port);
+// The same for a printer's name alone.
+String NameRefusal(const String& name);
 
 enum class InstallOutcome {
     Refused,        // a value was refused (or no search accepted) before anything ran

@@ -1,5 +1,7 @@
 #include "install/untModels.h"
 
+#include "base/Errors.h"
+
 StringList CutModelLine(StringView line) {
     StringList pieces;
     const size_t n = line.size();
@@ -26,4 +28,16 @@ StringList CutModelLine(StringView line) {
         if (!piece.empty()) pieces.push_back(std::move(piece));
     }
     return pieces;
+}
+
+std::vector<TPrintModelInfo> ModelTable(const StringList& lines) {
+    std::vector<TPrintModelInfo> table;
+    for (const String& line : lines) {
+        const StringList pieces = CutModelLine(line);
+        if (pieces.size() < 3)
+            throw EListError(u"List index out of bounds (" +
+                             IntToStr(static_cast<int>(pieces.size())) + u")");
+        table.push_back({pieces[0], pieces[1], pieces[2], String()});
+    }
+    return table;
 }

@@ -18,5 +18,9 @@ class ISystemInfo {
     virtual Architecture SystemArchitecture() = 0;
     // The architecture this program was built for.
     virtual Architecture ProcessArchitecture() = 0;
+    // The program runs with administrator rights: its token holds the Administrators group
+    // enabled (an elevated administrator, or the system account a deployment tool uses; not
+    // an administrator's filtered token without elevation).
+    virtual bool IsAdministrator() = 0;
 };
 using SystemInfo = Service<ISystemInfo>;

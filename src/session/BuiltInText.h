@@ -10,3 +10,13 @@ struct BuiltInText {
 
 // The text in the display language.
 String InDisplayLanguage(const BuiltInText& text);
+
+// The start-up refusals: shown when the kit cannot be trusted, so their texts are built in.
+struct Refusal {
+    BuiltInText title;
+    BuiltInText text;
+};
+// install.dat or the USB library is missing.
+extern const Refusal kMissingFiles;
+// The settings' seal does not match their content.
+extern const Refusal kIntegrity;

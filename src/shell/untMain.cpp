@@ -19,22 +19,6 @@ bool frmShow = false;
 
 namespace {
 
-// The refusals are shown when the settings cannot be trusted, so their texts are built in.
-struct Refusal {
-    BuiltInText title;
-    BuiltInText text;
-};
-const Refusal kMissingFiles = {
-    {u"Warning", u"警告"},
-    {u"Missing system core files, driver installation wizard cannot run, installation "
-     u"failed\uFF01\uFF01",
-     u"缺少系统核心文件，驱动安装向导无法运行，安装失败！！"}};
-const Refusal kIntegrity = {
-    {u"Warning", u"警告"},
-    {u"The validation of the configuration file failed. The file may have been illegally "
-     u"modified, and the installation tool will be forced to exit!",
-     u"配制文件效验失败，文件可能被非法修改，安装工具将强制退出！"}};
-
 void Refuse(const Refusal& r) {
     Dialogs::Get().MessageBox(InDisplayLanguage(r.text), InDisplayLanguage(r.title),
                               mb::OK | mb::ICONHAND | mb::TOPMOST);

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/SystemInfo.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WinServices.h"
@@ -76,6 +78,18 @@ class WinSystemInfo final : public ISystemInfo {
         return FromProcessorArchitecture(info.wProcessorArchitecture);
     }
     Architecture ProcessArchitecture() override { return kBuiltFor; }
+    bool IsAdministrator() override {
+        // CheckTokenMembership counts only groups enabled in the token: without elevation an
+        // administrator's filtered token holds the group for deny only.
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID sid = nullptr;
+        if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                      0, 0, 0, 0, 0, 0, &sid))
+            return false;
+        const std::unique_ptr<void, PVOID(WINAPI*)(PSID)> administrators(sid, FreeSid);
+        BOOL member = FALSE;
+        return CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+    }
 };
 
 } // namespace

@@ -92,10 +92,12 @@ class FakeSystemInfo final : public ISystemInfo {
     String windowsFolder = u"C:\\Windows";
     Architecture system = Architecture::X64;
     Architecture process = Architecture::X86;
+    bool administrator = true;
     String SystemFolder() override { return systemFolder; }
     String WindowsFolder() override { return windowsFolder; }
     Architecture SystemArchitecture() override { return system; }
     Architecture ProcessArchitecture() override { return process; }
+    bool IsAdministrator() override { return administrator; }
 };
 
 // The system commands as the wizard runs them on FakeSystemInfo's default Windows.
