@@ -255,7 +255,7 @@ class QuietRun {
         const ConnectionType& type = *options_.connection;
         if (!model_)
             return {ExitCode::Usage,
-                    u"/model is needed for a " + ConnectionSwitchName(type) + u" printer"};
+                    u"/model is needed for a " + String(type.switchName) + u" printer"};
         const StringList ports = SystemPorts();
         String port;
         if (!type.portList) {
@@ -275,7 +275,7 @@ class QuietRun {
             const std::optional<String> listed = ListedPort(offered, options_.port);
             if (!listed)
                 return {ExitCode::BadValue, u"/port " + Quoted(options_.port) + u": no such " +
-                                                ConnectionSwitchName(type) +
+                                                String(type.switchName) +
                                                 u" port on this computer; its ports "
                                                 u"are " +
                                                 Joined(offered)};

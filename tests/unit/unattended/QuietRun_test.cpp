@@ -1,0 +1,304 @@
+// The unattended run on a sealed kit with fake system services: no window exists, no message
+// box may appear, and the outcome is the exit code and the lines it wrote.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "fakes/FakeRegistry.h"
+#include "fakes/WizardFixture.h"
+#include "install/untInstall.h"
+#include "unattended/QuietRun.h"
+
+namespace {
+
+class RecordingOutput final : public IQuietOutput {
+  public:
+    StringList lines;
+    StringList commands;
+    std::optional<ExitCode> end;
+    String reason;
+    void Line(const String& text) override { lines.push_back(text); }
+    void Command(const String& commandLine, const String&) override {
+        commands.push_back(commandLine);
+    }
+    void End(ExitCode code, const String& outcome) override {
+        EXPECT_FALSE(end) << "the run ended twice";
+        end = code;
+        reason = outcome;
+    }
+};
+
+// The quoted value after `option` (such as ` /r "`) in a command line.
+String Argument(const String& cmd, const String& option) {
+    const size_t at = cmd.find(option);
+    if (at == String::npos) return {};
+    const size_t from = at + option.size();
+    return cmd.substr(from, cmd.find(u'"', from) - from);
+}
+
+String InstallCommandFor(const String& model, const String& port) {
+    return kRundll32 + u" printui.dll,PrintUIEntry /if /b \"" + model +
+           u"\" /f \"C:\\Setup\\EN\\pos.inf\" /r \"" + port + u"\" /m \"" + model + u"\" /q";
+}
+
+String RemoveCommandFor(const String& name) {
+    return kRundll32 + u" printui.dll,PrintUIEntry /dl /n \"" + name + u"\" /q";
+}
+
+// The units as the program sets them up for a quiet run, no window at all, and printer-setup
+// commands that do to the fake spooler what they do on Windows.
+struct Quiet : WizardFixture {
+    FakeRegistry registry;
+    ScopedService<IRegistry> useRegistry{registry};
+    bool installCreatesPrinter = true;
+    bool removeDeletesPrinter = true;
+
+    explicit Quiet(const std::string& settings = DefaultSettings())
+        : WizardFixture(settings, true, false) {
+        sys.processes.onRun = [this](const String& cmd) {
+            if (installCreatesPrinter &&
+                StartsWith(cmd, kRundll32 + u" printui.dll,PrintUIEntry /if")) {
+                const String name = Argument(cmd, u" /b \"");
+                spooler.printers.push_back(name);
+                spooler.setups[name] = {Argument(cmd, u" /r \""), Argument(cmd, u" /m \"")};
+            }
+            if (removeDeletesPrinter &&
+                StartsWith(cmd, kRundll32 + u" printui.dll,PrintUIEntry /dl")) {
+                const String name = Argument(cmd, u" /n \"");
+                spooler.printers.erase(
+                    std::remove(spooler.printers.begin(), spooler.printers.end(), name),
+                    spooler.printers.end());
+                spooler.setups.erase(name);
+            }
+        };
+    }
+    void Printer(const String& name, const String& port, const String& driver) {
+        spooler.printers.push_back(name);
+        spooler.setups[name] = {port, driver};
+    }
+    String DefaultPrinter() {
+        char16_t buffer[300] = {};
+        const auto n =
+            profile.GetProfileStringW(String(u"windows"), String(u"device"), String(), buffer, 300);
+        return String(buffer, n);
+    }
+    ExitCode Run(const CommandLine& options) {
+        out = RecordingOutput{};
+        const ExitCode code = RunQuiet(options, out);
+        EXPECT_EQ(out.end, code);
+        // Nothing of the quiet mode may ever wait for a user.
+        EXPECT_TRUE(dialogs.boxes.empty()) << ToUtf8(dialogs.boxes.front().text);
+        return code;
+    }
+    RecordingOutput out;
+};
+
+CommandLine Network(const String& address, const String& model = u"Model-1") {
+    CommandLine c;
+    c.quiet = true;
+    c.connection = &ConnectionOf(TEnumPort::NET);
+    c.address = address;
+    c.model = model;
+    return c;
+}
+
+CommandLine OnPort(TEnumPort kind, const String& port, const String& model = u"Model-1") {
+    CommandLine c;
+    c.quiet = true;
+    c.connection = &ConnectionOf(kind);
+    c.port = port;
+    c.model = model;
+    return c;
+}
+
+CommandLine Usb(const String& model = {}) {
+    CommandLine c;
+    c.quiet = true;
+    c.connection = &ConnectionOf(TEnumPort::USB);
+    c.model = model;
+    return c;
+}
+
+CommandLine Remove(const String& model) {
+    CommandLine c;
+    c.quiet = true;
+    c.remove = true;
+    c.model = model;
+    return c;
+}
+
+bool Contains(const String& text, const String& part) {
+    return text.find(part) != String::npos;
+}
+
+} // namespace
+
+TEST(QuietRun, EveryExitCodeIsReachedAndNothingRunsBeforeTheChecksPass) {
+    struct Case {
+        const char* name;
+        std::function<void(Quiet&)> world;
+        CommandLine options;
+        ExitCode code;
+        const char16_t* reason; // a part of the reason given
+        bool commandsRun;
+    } cases[] = {
+        {"installed", nullptr, Network(u"10.0.0.7"), ExitCode::Done, u"is installed", true},
+        {"no connection", nullptr,
+         [] {
+             auto c = Network(u"");
+             c.connection = nullptr;
+             return c;
+         }(),
+         ExitCode::Usage, u"/connection", false},
+        {"library missing",
+         [](Quiet& q) { std::filesystem::remove(q.kit / "USBPrinterlibary.dll"); },
+         Network(u"10.0.0.7"), ExitCode::KitRefused, u"USBPrinterlibary.dll", false},
+        {"settings missing", [](Quiet& q) { std::filesystem::remove(q.kit / "install.dat"); },
+         Network(u"10.0.0.7"), ExitCode::KitRefused, u"install.dat", false},
+        {"seal broken",
+         [](Quiet& q) {
+             q.WriteSettings(With(WizardFixture::DefaultSettings(), "MrPrintSet=0", "MrPrintSet=1"),
+                             false);
+         },
+         Network(u"10.0.0.7"), ExitCode::KitRefused, u"seal", false},
+        {"unknown model", nullptr, Network(u"10.0.0.7", u"Model-9"), ExitCode::BadValue,
+         u"/model \"Model-9\"", false},
+        {"no address", nullptr, Network(u"1.2.3"), ExitCode::BadValue, u"/address \"1.2.3\"",
+         false},
+        {"letters in the address", nullptr, Network(u"10.0.x.7"), ExitCode::BadValue, u"/address",
+         false},
+        {"no such port", nullptr, OnPort(TEnumPort::RS232, u"COM9"), ExitCode::BadValue,
+         u"/port \"COM9\"", false},
+        {"quote in the model",
+         [](Quiet& q) {
+             q.WriteSettings(
+                 With(WizardFixture::DefaultSettings(), "m1=Model-1,", "m1='Mod\"el',"));
+         },
+         Network(u"10.0.0.7", u"'Mod\"el'"), ExitCode::BadValue, u"en79", false},
+        {"port refused", [](Quiet& q) { q.registry.refuseWrite = 5; }, Network(u"10.0.0.7"),
+         ExitCode::PortFailed, u"10.0.0.7", true},
+        {"setup leaves no printer", [](Quiet& q) { q.installCreatesPrinter = false; },
+         OnPort(TEnumPort::LPT, u"LPT1:"), ExitCode::SetupFailed, u"did not install", true},
+        {"another printer of the name",
+         [](Quiet& q) { q.Printer(u"Model-1", u"COM1:", u"Model-1"); },
+         OnPort(TEnumPort::LPT, u"LPT1:"), ExitCode::SetupFailed, u"/replace", false},
+        {"removal that leaves it",
+         [](Quiet& q) {
+             q.Printer(u"Model-1", u"COM1:", u"Model-1");
+             q.removeDeletesPrinter = false;
+         },
+         Remove(u"Model-1"), ExitCode::SetupFailed, u"still installed", true},
+        {"no USB printer", nullptr, Usb(), ExitCode::NoUsbPrinter, u"USB001", false},
+        {"not an administrator", [](Quiet& q) { q.sys.systemInfo.administrator = false; },
+         Network(u"10.0.0.7"), ExitCode::NotAdmin, u"administrator", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Quiet q;
+        if (c.world) c.world(q);
+        EXPECT_EQ(q.Run(c.options), c.code);
+        EXPECT_TRUE(Contains(q.out.reason, c.reason)) << ToUtf8(q.out.reason);
+        EXPECT_EQ(!q.sys.processes.commands.empty(), c.commandsRun);
+        // Every command run is in the output.
+        EXPECT_EQ(q.out.commands, q.sys.processes.commands);
+        if (!c.commandsRun) {
+            EXPECT_TRUE(q.registry.writes.empty());
+        }
+    }
+}
+
+TEST(QuietRun, ANetworkInstallMakesThePortAndTheQueueAndReportsEveryText) {
+    Quiet q;
+    ASSERT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands,
+              (StringList{kNetStopSpooler, kNetStartSpooler, kNetStartSpooler,
+                          InstallCommandFor(u"Model-1", u"10.0.0.7")}));
+    EXPECT_EQ(q.spooler.setups[u"Model-1"],
+              std::make_pair(String(u"10.0.0.7"), String(u"Model-1")));
+    // The wizard's texts, each once, up to its end message.
+    const StringList& lines = q.out.lines;
+    for (const char16_t* text : {u"en47", u"en70", u"en46", u"en45", u"en44"})
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), String(text)), 1) << ToUtf8(text);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), String(u"Model-1 en15")), lines.end());
+}
+
+TEST(QuietRun, TheSecondIdenticalRunChangesNothing) {
+    Quiet q;
+    ASSERT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+    q.sys.processes.commands.clear();
+    const size_t writes = q.registry.writes.size();
+
+    EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+    EXPECT_TRUE(q.sys.processes.commands.empty());
+    EXPECT_EQ(q.registry.writes.size(), writes);
+    EXPECT_TRUE(Contains(q.out.reason, u"already installed")) << ToUtf8(q.out.reason);
+}
+
+TEST(QuietRun, ReplaceRemovesTheInstalledPrinterFirst) {
+    Quiet q;
+    q.Printer(u"Model-1", u"COM1:", u"Other driver");
+    CommandLine options = OnPort(TEnumPort::LPT, u"LPT1");
+    options.replace = true;
+    EXPECT_EQ(q.Run(options), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands, (StringList{RemoveCommandFor(u"Model-1"), kNetStartSpooler,
+                                                    InstallCommandFor(u"Model-1", u"LPT1:")}));
+    EXPECT_EQ(q.spooler.setups[u"Model-1"], std::make_pair(String(u"LPT1:"), String(u"Model-1")));
+}
+
+TEST(QuietRun, RemoveRemovesOnlyThatPrinterAndAnAbsentOneIsSuccess) {
+    Quiet q;
+    q.Printer(u"Model-1", u"COM1:", u"Model-1");
+    q.Printer(u"Model-2", u"COM2:", u"Model-2");
+    EXPECT_EQ(q.Run(Remove(u"model-1")), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands, StringList{RemoveCommandFor(u"Model-1")});
+    EXPECT_EQ(q.spooler.printers, StringList{u"Model-2"});
+
+    q.sys.processes.commands.clear();
+    EXPECT_EQ(q.Run(Remove(u"Model-1")), ExitCode::Done);
+    EXPECT_TRUE(q.sys.processes.commands.empty());
+    EXPECT_TRUE(Contains(q.out.reason, u"nothing to remove")) << ToUtf8(q.out.reason);
+}
+
+TEST(QuietRun, AUsbInstallWithoutAModelTakesTheModelTheSearchFinds) {
+    // Model-1 is not the kit's default model (Model-2): the identifiers decide.
+    Quiet q;
+    q.spooler.ports.push_back(u"USB002");
+    fakeusb::answer = "USB002,VID_1A2B,PID_3C4D";
+    fakeusb::count = 1;
+    EXPECT_EQ(q.Run(Usb()), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands,
+              (StringList{kNetStartSpooler, InstallCommandFor(u"Model-1", u"USB002")}));
+    EXPECT_NE(std::find(q.out.lines.begin(), q.out.lines.end(), String(u"en37Model-1")),
+              q.out.lines.end());
+
+    // With /model, a printer of another model is no match.
+    Quiet other;
+    fakeusb::answer = "USB001,VID_1A2B,PID_3C4D";
+    fakeusb::count = 1;
+    EXPECT_EQ(other.Run(Usb(u"Model-2")), ExitCode::NoUsbPrinter);
+    EXPECT_TRUE(other.sys.processes.commands.empty());
+}
+
+TEST(QuietRun, TheDefaultPrinterIsSetWhenAskedOrWhenTheKitAlwaysSetsIt) {
+    struct Case {
+        const char* mrPrintSet;
+        bool makeDefault;
+        bool isDefault;
+    } cases[] = {{"0", false, false},
+                 {"0", true, true},
+                 {"1", false, true},
+                 {"2", false, false},
+                 {"2", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mrPrintSet) + (c.makeDefault ? " /default" : ""));
+        Quiet q(With(WizardFixture::DefaultSettings(), "MrPrintSet=0",
+                     std::string("MrPrintSet=") + c.mrPrintSet));
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM2:");
+        options.makeDefault = c.makeDefault;
+        EXPECT_EQ(q.Run(options), ExitCode::Done);
+        EXPECT_EQ(StartsWith(q.DefaultPrinter(), u"Model-1,"), c.isDefault)
+            << ToUtf8(q.DefaultPrinter());
+    }
+}
