@@ -23,6 +23,7 @@
 #include "session/untLanguages.h"
 #include "usb/untUsbDLLinitalize.h"
 #include "usb/untUsbSearch.h"
+#include "version.h"
 
 namespace {
 
@@ -396,6 +397,7 @@ class QuietRun {
 ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
     ReportedProcesses processes(Processes::Get(), out);
     ScopedService<IProcesses> reported(processes);
+    out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
     Stop end{ExitCode::SetupFailed, String()};
     try {
         end = QuietRun(options, out).Run();

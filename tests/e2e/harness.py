@@ -385,12 +385,14 @@ class Driver:
 
     # ---- processes -------------------------------------------------------------------
 
-    def start(self, exe, args="", cwd=None, env=None):
+    def start(self, exe, args="", cwd=None, env=None, stdout=None):
         """Starts a Windows program (Linux or Windows path); returns its Windows process id.
-        `env` sets variables in its environment (the driver's own otherwise)."""
+        `env` sets variables in its environment (the driver's own otherwise); `stdout` names
+        a file (Linux path) that receives its standard output and error."""
         exe = str(exe) if str(exe)[1:2] == ":" else to_windows_path(exe)
         cwd = None if cwd is None else (str(cwd) if str(cwd)[1:2] == ":" else to_windows_path(cwd))
-        return self.call("start", exe=exe, args=args, cwd=cwd, env=env)["pid"]
+        extra = {} if stdout is None else {"stdout": to_windows_path(stdout)}
+        return self.call("start", exe=exe, args=args, cwd=cwd, env=env, **extra)["pid"]
 
     def wait_exit(self, pid, timeout=10):
         """The exit code once the program has ended, None if it still runs after `timeout`."""

@@ -197,8 +197,23 @@ Json Start(const Json& req) {
     std::wstring block = env && !env->is_null() ? EnvironmentWith(*env) : L"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    // The program's standard output and error into a file, when asked: never this driver's
+    // own answers, which a program writing to an output it was handed would garble.
+    const std::wstring output = ToWide(FromUtf8(StrOr(req, "stdout", "")));
+    Handle outputFile;
+    if (!output.empty()) {
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        outputFile =
+            Handle(CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!outputFile)
+            throw DriverError("cannot create " + ToUtf8(FromWide(output)) + ": " +
+                              ToUtf8(WindowsErrorText(GetLastError())));
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = outputFile.get();
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, outputFile ? TRUE : FALSE,
                         CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
                         cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
         throw DriverError("cannot start " + ToUtf8(exe) + ": " +

@@ -7,6 +7,8 @@
 //     standard error.
 //   printui.dll,PrintUIEntry /dd /m "<model>" ...
 //     deletes the printers using that driver and the driver; exit 0.
+//   printui.dll,PrintUIEntry /dl /n "<printer>" ...
+//     deletes that printer (not its driver); exit 0, or non-zero when there is none.
 // Anything else is refused with exit 1 (see the end of wmain).
 #include "StandIn.h"
 
@@ -205,6 +207,28 @@ int DeleteDriver(const PrintUiCall& call) {
     return kDone;
 }
 
+int DeletePrinterNamed(const PrintUiCall& call) {
+    std::wstring name = ToWide(call.Value(u'n').value_or(Text()));
+    if (name.empty()) {
+        Report(L"printui: /dl needs the printer (/n)");
+        return kBadArguments;
+    }
+    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE h = nullptr;
+    if (!OpenPrinterW(name.data(), &h, &access)) {
+        Report(L"printui: no printer \"" + name + L"\": " + SystemText(GetLastError()));
+        return kPrinterFailed;
+    }
+    const bool deleted = DeletePrinter(h) != FALSE;
+    const DWORD error = GetLastError();
+    ClosePrinter(h);
+    if (!deleted) {
+        Report(L"printui: cannot delete the printer \"" + name + L"\": " + SystemText(error));
+        return kPrinterFailed;
+    }
+    return kDone;
+}
+
 } // namespace
 
 int wmain() {
@@ -212,10 +236,11 @@ int wmain() {
     const auto call = standin::ParsePrintUi(standin::ArgumentTail(FromWide(GetCommandLineW())));
     if (call && call->Has(u"if")) return Install(*call);
     if (call && call->Has(u"dd")) return DeleteDriver(*call);
+    if (call && call->Has(u"dl")) return DeletePrinterNamed(*call);
     // Wine decides builtin or native for a started program by the starting process's
     // overrides, which name this file native: starting rundll32 again would start this
     // stand-in again, endlessly.
-    Report(L"rundll32 stand-in: only printui.dll,PrintUIEntry /if and /dd are carried out; "
+    Report(L"rundll32 stand-in: only printui.dll,PrintUIEntry /if, /dd and /dl are carried out; "
            L"Wine's own rundll32 cannot be started from here");
     return 1;
 }

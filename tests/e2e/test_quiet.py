@@ -1,0 +1,165 @@
+"""The unattended mode under Wine: `ODAXPrintDrive.exe /quiet ...` started as a deployment tool
+starts it, judged by its exit code, what it printed on its standard output, the commands the
+stand-ins recorded and the printers Wine's spooler holds. While a quiet run works, the top-level
+windows are listed again and again: none may appear.
+"""
+import re
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness as h  # noqa: E402
+import wizkit  # noqa: E402
+
+EXE = wizkit.EXE
+MODELS = wizkit.MODELS
+IP = "192.168.7.21"
+RUN_TIMEOUT = 120
+
+
+class QuietRuns(h.WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not EXE.exists():
+            raise FileNotFoundError(f"{EXE} is missing: build the win64 preset first")
+        super().setUpClass()
+
+    def make_kit(self, name):
+        kit = wizkit.make_kit("quiet-" + name)
+        wizkit.remove_queues(kit)
+        self.assertFalse({p["name"] for p in self.driver.printers()} & set(MODELS))
+        return kit
+
+    def queue(self, name):
+        return next((p for p in self.driver.printers() if p["name"] == name), None)
+
+    def quiet(self, kit, *args):
+        """Runs the program from its kit folder with /quiet and `args` to its end, its standard
+        output going to a file, and lists the top-level windows of its process all the while;
+        returns (exit code, printed lines). Fails when the process has any window."""
+        d = self.driver
+        output = kit / "quiet-output.txt"
+        line = " ".join(f'"{a}"' if " " in a else a for a in ("/quiet", *args))
+        pid = d.start(kit / EXE.name, args=line, cwd=kit, env=wizkit.log_env(kit),
+                      stdout=output)
+        windows = []
+        deadline = time.monotonic() + RUN_TIMEOUT
+        while (code := d.wait_exit(pid, timeout=0.05)) is None:
+            windows += d.windows(pid=pid, all=True)
+            if time.monotonic() > deadline:
+                d.kill(pid)
+                self.fail(f"the quiet run did not end in {RUN_TIMEOUT} s")
+        self.assertEqual(windows, [], "the quiet run's process had windows")
+        return code, output.read_text("utf-8").splitlines()
+
+    def commands(self, kit):
+        return wizkit.full_commands(kit / "commands.log")
+
+    def assert_printed_commands(self, lines, commands):
+        """Every recorded command line is printed, in order, as the program started it."""
+        printed = [line[2:] for line in lines if line.startswith("> ")]
+        self.assertEqual([c.lower() for c in printed], [c.lower() for c in commands])
+
+    def test_network_install_run_again_and_remove(self):
+        kit = self.make_kit("network")
+        for key in wizkit.port_keys(IP):
+            self.session.run("reg", ["delete", key, "/f"], timeout=60)
+        model = MODELS[1]
+
+        code, lines = self.quiet(kit, "/connection", "network", "/address", IP, "/model", model)
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertEqual(lines[-1], "Exit code 0")
+        for key in wizkit.port_keys(IP):
+            self.assertEqual(wizkit.reg_values(self.session, key)["HostName"], ("REG_SZ", IP))
+        queue = self.queue(model)
+        self.assertIsNotNone(queue)
+        self.assertEqual((queue["port"], queue["driver"]), (IP, model))
+        installed = wizkit.commands(kit / "commands.log")
+        self.assertEqual(installed[:3], ["net stop spooler", "net start spooler",
+                                         "net start spooler"])
+        self.assertRegex(installed[3], r'^rundll32 printui\.dll,PrintUIEntry /if /b "'
+                         + re.escape(model) + r'" .* /r "' + re.escape(IP) + r'" .* /q$')
+        self.assert_printed_commands(lines, self.commands(kit))
+        # The wizard's own texts: the port creation's and the run's end.
+        self.assertIn(wizkit.cap(59) + IP + wizkit.cap(60), lines)
+        self.assertIn(wizkit.cap(44), lines)
+
+        # Again: already as asked, nothing runs.
+        ran = len(self.commands(kit))
+        code, lines = self.quiet(kit, "/connection", "network", "/address", IP, "/model", model)
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertEqual(len(self.commands(kit)), ran)
+        self.assertIn("already installed", lines[-2])
+
+        # Removed, and only that printer; removing it again is success with nothing run.
+        code, lines = self.quiet(kit, "/remove", "/model", model)
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertEqual(wizkit.commands(kit / "commands.log")[ran:],
+                         [f'rundll32 printui.dll,PrintUIEntry /dl /n "{model}" /q'])
+        self.assertIsNone(self.queue(model))
+        self.assert_printed_commands(lines, self.commands(kit)[ran:])
+        code, lines = self.quiet(kit, "/remove", "/model", model)
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertEqual(len(self.commands(kit)), ran + 1)
+
+    def test_usb_install_picks_the_model_by_identifiers(self):
+        # The printer is the second model, not the kit's default one.
+        kit = self.make_kit("usb")
+        (kit / "USBPrinterlibary.sim.txt").write_text("USB001 1A2B 3C4E SN-7\n", encoding="utf-8")
+        with wizkit.local_port(self.session, "USB001"):
+            code, lines = self.quiet(kit, "/connection", "usb")
+            self.assertEqual(code, 0, "\n".join(lines))
+            queue = self.queue(MODELS[1])
+            self.assertIsNotNone(queue)
+            self.assertEqual((queue["port"], queue["driver"]), ("USB001", MODELS[1]))
+            self.assertIn(wizkit.cap(37) + MODELS[1], lines)
+            self.assert_printed_commands(lines, self.commands(kit))
+            wizkit.remove_queues(kit)
+
+        # No printer of a kit model: exit 6, nothing run.
+        (kit / "USBPrinterlibary.sim.txt").write_text("USB001 1A2B 9999\n", encoding="utf-8")
+        with wizkit.local_port(self.session, "USB001"):
+            code, lines = self.quiet(kit, "/connection", "usb")
+        self.assertEqual(code, 6, "\n".join(lines))
+        self.assertEqual(self.commands(kit), [])
+
+    def test_a_tampered_kit_exits_2_and_runs_nothing(self):
+        kit = self.make_kit("tampered")
+        data = (kit / "install.dat").read_bytes()
+        (kit / "install.dat").write_bytes(data.replace(b"MrPrintSet=2", b"MrPrintSet=1"))
+        code, lines = self.quiet(kit, "/connection", "network", "/address", IP, "/model",
+                                 MODELS[0])
+        self.assertEqual(code, 2, "\n".join(lines))
+        self.assertIn("seal", lines[-2])
+        self.assertEqual(self.commands(kit), [])
+
+    def test_a_bad_model_exits_3_and_names_it(self):
+        kit = self.make_kit("bad-model")
+        code, lines = self.quiet(kit, "/connection", "serial", "/port", "COM1", "/model",
+                                 "ODAX-99")
+        self.assertEqual(code, 3, "\n".join(lines))
+        self.assertIn('/model "ODAX-99"', lines[-2])
+        self.assertIn(MODELS[0], lines[-2])  # the kit's models are listed
+        self.assertEqual(self.commands(kit), [])
+
+    def test_without_quiet_the_usage_shows_in_a_message_box(self):
+        # An argument the wizard does not understand is never ignored: the usage, exit 1;
+        # asked for with /?, exit 0. Nothing else of the wizard starts.
+        kit = self.make_kit("usage")
+        d = self.driver
+        for args, code, first in (("/bogus", 1, "unknown switch /bogus"),
+                                  ("/model M", 1, "/model is only used with /quiet"),
+                                  ("/?", 0, "ODAXPrintDrive.exe")):
+            pid = d.start(kit / EXE.name, args=args, cwd=kit, env=wizkit.log_env(kit))
+            box = d.message_box(pid=pid, timeout=RUN_TIMEOUT)
+            self.assertTrue(box["text"].startswith(first), box["text"])
+            self.assertIn("/quiet", box["text"])
+            self.assertEqual([w["class"] for w in d.windows(pid=pid)], ["#32770"])
+            d.press(box["hwnd"], h.IDOK)
+            self.assertEqual(d.wait_exit(pid, timeout=20), code)
+        self.assertEqual(self.commands(kit), [])
+
+
+if __name__ == "__main__":
+    h.main()
