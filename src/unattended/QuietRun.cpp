@@ -237,7 +237,7 @@ class QuietRun {
                                         u"remove"};
         if (String refusal = NameRefusal(name); !refusal.empty())
             return {ExitCode::BadValue, refusal};
-        const Stop removed = RemovePrinter(name);
+        Stop removed = RemovePrinter(name);
         if (removed.code != ExitCode::Done) return removed;
         return {ExitCode::Done, u"the printer " + Quoted(name) + u" was removed"};
     }
@@ -350,7 +350,7 @@ class QuietRun {
                             u"; add /replace to replace it"};
             }
             if (existing.exists) {
-                const Stop removed = RemovePrinter(name);
+                Stop removed = RemovePrinter(name);
                 if (removed.code != ExitCode::Done) return removed;
                 printers = SysPrint->GetSystemPrintList();
             }
