@@ -222,6 +222,19 @@ TEST(QuietRun, ANetworkInstallMakesThePortAndTheQueueAndReportsEveryText) {
     for (const char16_t* text : {u"en47", u"en70", u"en46", u"en45", u"en44"})
         EXPECT_EQ(std::count(lines.begin(), lines.end(), String(text)), 1) << ToUtf8(text);
     EXPECT_NE(std::find(lines.begin(), lines.end(), String(u"Model-1 en15")), lines.end());
+    // Every question of the run (here: leave at the end) was answered beforehand.
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), String(u"(answered No)")), lines.end());
+}
+
+TEST(QuietRun, AnAddressThatIsAlreadyAPortIsUsedAsItIs) {
+    Quiet q;
+    q.spooler.ports.push_back(u"10.0.0.7");
+    EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands,
+              (StringList{kNetStartSpooler, InstallCommandFor(u"Model-1", u"10.0.0.7")}));
+    EXPECT_TRUE(q.registry.writes.empty());
+    EXPECT_EQ(std::find(q.out.lines.begin(), q.out.lines.end(), String(u"(answered No)")),
+              q.out.lines.end());
 }
 
 TEST(QuietRun, TheSecondIdenticalRunChangesNothing) {
