@@ -1,5 +1,6 @@
 #include "kit-tool/KitTool.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -237,7 +238,7 @@ ConvertOutcome ConvertKit(const KitLocation& kit) {
 String FormatFinding(const Finding& finding) {
     String text = finding.file;
     if (finding.line != 0) text += u":" + IntToStr(static_cast<std::int64_t>(finding.line));
-    return text + u": " + finding.message;
+    return text + (finding.warning ? u": warning: " : u": ") + finding.message;
 }
 
 String UsageText() {
@@ -248,7 +249,8 @@ String UsageText() {
            u"  convert rewrite an ANSI settings file as UTF-16LE (read the same on every\n"
            u"          system), with the same lines in the same order, and seal it afresh\n"
            u"  verify  say whether the wizard accepts the settings file, and why not\n"
-           u"  lint    list what would make the wizard misbehave, as file:line: message\n"
+           u"  lint    list what would make the wizard misbehave, as file:line: message;\n"
+           u"          warnings (file:line: warning: message) alone leave the exit code 0\n"
            u"\n"
            u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
            u"                file is read in (default 936)\n"
@@ -346,13 +348,17 @@ Result Run(const Command& command) {
         } else {
             const std::vector<Finding> findings = LintKit(kit);
             for (const Finding& f : findings) result.out.push_back(FormatFinding(f));
-            if (findings.empty()) {
-                result.out.push_back(kit.shownName + u": no findings");
-            } else {
+            const auto warnings = static_cast<std::int64_t>(std::count_if(
+                findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
+            const auto errors = static_cast<std::int64_t>(findings.size()) - warnings;
+            if (findings.empty()) result.out.push_back(kit.shownName + u": no findings");
+            if (errors > 0) {
                 result.exitCode = kFindings;
-                result.err.push_back(IntToStr(static_cast<std::int64_t>(findings.size())) +
-                                     (findings.size() == 1 ? u" finding" : u" findings"));
+                result.err.push_back(IntToStr(errors) + (errors == 1 ? u" finding" : u" findings"));
             }
+            if (warnings > 0)
+                result.err.push_back(IntToStr(warnings) +
+                                     (warnings == 1 ? u" warning" : u" warnings"));
         }
     } catch (const KitIOError& e) {
         result = Result{kFailure, {}, {u"odax-kit: " + FromUtf8(e.what())}};

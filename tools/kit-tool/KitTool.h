@@ -74,6 +74,8 @@ struct Finding {
     String file;     // as shown to the user
     std::size_t line; // 0: the file as a whole
     String message;
+    // A warning names what reads wrong only on some systems; it alone does not fail the lint.
+    bool warning = false;
 };
 String FormatFinding(const Finding& finding);
 std::vector<Finding> LintKit(const KitLocation& kit);

@@ -312,6 +312,39 @@ TEST_F(KitFixture, AGoodKitHasNoFindings) {
     EXPECT_EQ(result.out, StringList{Shown() + u": no findings"});
 }
 
+// Windows reads an ANSI file in the system's code page: text outside ASCII is a warning (the
+// kit works where its code page is the system's), ASCII and UTF-16LE files raise nothing.
+TEST_F(KitFixture, LintWarnsAboutTextOutsideAsciiInAnAnsiFile) {
+    const String warning =
+        Shown() + u":25: warning: text outside ASCII in an ANSI file (first on this line, 2 lines "
+                  u"in all): Windows reads it in the system's code page, so it is garbled on a "
+                  u"system with another one (Chinese captions on an English system); odax-kit "
+                  u"convert rewrites the file as UTF-16LE, read the same everywhere";
+    Replace("Caption_1=text 1\r\n", "Caption_1=\xD6\xD0\xCE\xC4\r\n"); // "中文" in 936
+    Replace("Caption_5=text 5\r\n", "Caption_5=\xD6\xD0 \xCE\xC4\r\n");
+    EXPECT_EQ(Lint(), std::vector<String>{warning});
+    const kit::Result warned = RunArgs({u"lint", Target()});
+    EXPECT_EQ(warned.exitCode, kit::kOk);
+    EXPECT_EQ(warned.out, StringList{warning});
+    EXPECT_EQ(warned.err, StringList{u"1 warning"});
+
+    // With a finding beside it, the finding decides the exit code.
+    Replace("DefaultAbout=True", "DefaultAbout=yes");
+    const kit::Result failed = RunArgs({u"lint", Target()});
+    EXPECT_EQ(failed.exitCode, kit::kFindings);
+    EXPECT_EQ(failed.err, (StringList{u"1 finding", u"1 warning"}));
+
+    // A UTF-8 byte-order mark is its own finding, not text outside ASCII.
+    Write(settings_, "\xEF\xBB\xBF" + GoodSettings());
+    EXPECT_EQ(Lint().size(), 1u);
+
+    // The same text in UTF-16LE reads the same on every system.
+    Write(settings_, GoodSettings());
+    Replace("Caption_1=text 1\r\n", "Caption_1=\xD6\xD0\xCE\xC4\r\n");
+    ASSERT_EQ(RunArgs({u"convert", Target()}).exitCode, kit::kOk);
+    EXPECT_EQ(Lint(), std::vector<String>{});
+}
+
 TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
     const std::string good = GoodSettings();
     const struct {
