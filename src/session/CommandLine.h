@@ -2,7 +2,7 @@
 // The program's command line: the unattended mode that deployment tools run, and its exit
 // codes. Only the form of the command is checked here; what needs the kit (the model known,
 // the address valid, the files present) is checked by the run.
-#include <optional>
+#include <vector>
 
 #include "base/Text.h"
 #include "session/Connections.h"
@@ -32,13 +32,13 @@ struct CommandLine {
     bool remove = false; // /remove: remove the printer named by /model
     // /connection; nullptr when not given.
     const ConnectionType* connection = nullptr;
-    String address;      // /address (network)
-    String port;         // /port (serial, parallel, or a given USB port)
-    String model;        // /model; empty for a USB install that lets the search pick it
-    bool label = false;  // /label: the label driver file rather than the receipt one
+    String address;     // /address (network)
+    String port;        // /port (serial, parallel, or a given USB port)
+    String model;       // /model; empty for a USB install that lets the search pick it
+    bool label = false; // /label: the label driver file rather than the receipt one
     bool replace = false;
     bool makeDefault = false; // /default
-    String logFile;      // /log; empty: the default place
+    String logFile;           // /log; empty: the default place
 };
 
 struct ParsedCommandLine {
@@ -62,6 +62,3 @@ String UsageText();
 // The arguments of a run, quoted where needed, as a deployment tool would pass them;
 // `options.quiet` is always written.
 String FormatCommandLine(const CommandLine& options);
-
-// The command-line name of a connection type ("network", "usb", "serial", "parallel").
-String ConnectionSwitchName(const ConnectionType& type);

@@ -34,14 +34,17 @@ struct ConnectionType {
     bool modelFromSearch;
     // The value of CONFIG DefaultPort that preselects this type.
     std::int32_t defaultPort;
+    // Its name after /connection on the command line.
+    const char16_t* switchName;
 };
 
 // Every connection type, in the order of their radio buttons.
 const std::vector<ConnectionType>& ConnectionTypes();
 
 // The row of a type, of the radio button or port page of that name, of a DefaultPort value,
-// of a page index; nullptr when none has it.
+// of a page index, of a command-line name; nullptr when none has it.
 const ConnectionType& ConnectionOf(TEnumPort kind);
 const ConnectionType* ConnectionOfRadio(StringView radio);
 const ConnectionType* ConnectionOfDefaultPort(std::int32_t value);
 const ConnectionType* ConnectionOfPage(std::int32_t pageIndex);
+const ConnectionType* ConnectionOfSwitchName(StringView name); // without regard to letter case

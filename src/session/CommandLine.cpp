@@ -1,0 +1,316 @@
+#include "session/CommandLine.h"
+
+#include <array>
+
+namespace {
+
+enum class Switch {
+    Quiet,
+    Help,
+    Remove,
+    Connection,
+    Address,
+    Port,
+    Model,
+    Label,
+    Replace,
+    Default,
+    Log
+};
+
+struct SwitchInfo {
+    Switch id;
+    const char16_t* name; // without its leading '/'
+    bool takesValue;
+};
+
+// clang-format off
+constexpr std::array<SwitchInfo, 11> kSwitches = {{
+    {Switch::Quiet, u"quiet", false},
+    {Switch::Help, u"?", false},
+    {Switch::Remove, u"remove", false},
+    {Switch::Connection, u"connection", true},
+    {Switch::Address, u"address", true},
+    {Switch::Port, u"port", true},
+    {Switch::Model, u"model", true},
+    {Switch::Label, u"label", false},
+    {Switch::Replace, u"replace", false},
+    {Switch::Default, u"default", false},
+    {Switch::Log, u"log", true},
+}};
+// clang-format on
+
+const SwitchInfo* FindSwitch(StringView arg) {
+    if (arg.size() < 2 || (arg[0] != u'/' && arg[0] != u'-')) return nullptr;
+    for (const SwitchInfo& s : kSwitches)
+        if (SameText(arg.substr(1), s.name)) return &s;
+    return nullptr;
+}
+
+String Name(Switch id) {
+    for (const SwitchInfo& s : kSwitches)
+        if (s.id == id) return String(u"/") + s.name;
+    return {};
+}
+
+String ConnectionNames() {
+    String names;
+    const auto& types = ConnectionTypes();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        if (i) names += i + 1 == types.size() ? u" or " : u", ";
+        names += types[i].switchName;
+    }
+    return names;
+}
+
+// What the switches given say, checked against each other once all are read.
+String CheckCombination(const CommandLine& o, const std::vector<Switch>& given) {
+    auto has = [&](Switch id) {
+        for (Switch g : given)
+            if (g == id) return true;
+        return false;
+    };
+    if (!o.quiet) {
+        // Without /quiet the wizard starts; an option it would not use is an error, not
+        // something to ignore.
+        for (Switch g : given)
+            if (g != Switch::Help) return Name(g) + u" is only used with /quiet";
+        return {};
+    }
+    if (o.remove) {
+        for (Switch g : given)
+            if (g != Switch::Quiet && g != Switch::Remove && g != Switch::Model &&
+                g != Switch::Log && g != Switch::Help)
+                return u"/remove takes only /model and /log, not " + Name(g);
+        if (!has(Switch::Model)) return u"/remove needs /model: the printer to remove";
+        return {};
+    }
+    if (!o.connection) return u"/quiet needs /connection (" + ConnectionNames() + u") or /remove";
+    const bool typed = o.connection->portList == nullptr;
+    const String type = String(u"/connection ") + o.connection->switchName;
+    if (typed) {
+        if (!has(Switch::Address)) return type + u" needs /address: the printer's IP address";
+        if (has(Switch::Port)) return type + u" takes /address, not /port";
+    } else {
+        if (has(Switch::Address)) return type + u" takes /port, not /address";
+        if (!o.connection->modelFromSearch && !has(Switch::Port)) return type + u" needs /port";
+    }
+    if (!o.connection->modelFromSearch && !has(Switch::Model))
+        return type + u" needs /model: a model of the kit";
+    return {};
+}
+
+} // namespace
+
+const std::vector<ExitCodeInfo>& ExitCodes() {
+    static const std::vector<ExitCodeInfo> codes = {
+        {ExitCode::Done, u"installed, removed, or already as asked"},
+        {ExitCode::Usage, u"the command line is not understood"},
+        {ExitCode::KitRefused, u"a kit file is missing or the settings file's seal does not match"},
+        {ExitCode::BadValue, u"the address, port or model cannot be used"},
+        {ExitCode::PortFailed, u"the network port could not be created"},
+        {ExitCode::SetupFailed, u"the printer setup did not leave the printer as asked"},
+        {ExitCode::NoUsbPrinter, u"no USB printer was found, or none is a model of the kit"},
+        {ExitCode::NotAdmin, u"the program does not run with administrator rights"},
+    };
+    return codes;
+}
+
+ParsedCommandLine ParseCommandLine(const StringList& args) {
+    ParsedCommandLine parsed;
+    CommandLine& o = parsed.options;
+    std::vector<Switch> given;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const String& arg = args[i];
+        const SwitchInfo* s = FindSwitch(arg);
+        if (!s) {
+            parsed.error =
+                (!arg.empty() && (arg[0] == u'/' || arg[0] == u'-'))
+                    ? u"unknown switch " + arg
+                    : u"unexpected argument \"" + arg + u"\" (values follow their switch)";
+            return parsed;
+        }
+        for (Switch g : given)
+            if (g == s->id) {
+                parsed.error = Name(s->id) + u" is given twice";
+                return parsed;
+            }
+        given.push_back(s->id);
+        String value;
+        if (s->takesValue) {
+            // A switch in the place of the value means the value was left out.
+            if (i + 1 >= args.size() || FindSwitch(args[i + 1]) || Trim(args[i + 1]).empty()) {
+                parsed.error = Name(s->id) + u" needs a value";
+                return parsed;
+            }
+            value = args[++i];
+        }
+        switch (s->id) {
+        case Switch::Quiet:
+            o.quiet = true;
+            break;
+        case Switch::Help:
+            o.help = true;
+            break;
+        case Switch::Remove:
+            o.remove = true;
+            break;
+        case Switch::Label:
+            o.label = true;
+            break;
+        case Switch::Replace:
+            o.replace = true;
+            break;
+        case Switch::Default:
+            o.makeDefault = true;
+            break;
+        case Switch::Address:
+            o.address = value;
+            break;
+        case Switch::Port:
+            o.port = value;
+            break;
+        case Switch::Model:
+            o.model = value;
+            break;
+        case Switch::Log:
+            o.logFile = value;
+            break;
+        case Switch::Connection:
+            o.connection = ConnectionOfSwitchName(value);
+            if (!o.connection) {
+                parsed.error =
+                    u"/connection must be " + ConnectionNames() + u", not \"" + value + u"\"";
+                return parsed;
+            }
+            break;
+        }
+    }
+    // Asking for the usage is never an error, whatever else is given.
+    if (o.help) return parsed;
+    parsed.error = CheckCombination(o, given);
+    return parsed;
+}
+
+StringList SplitCommandLine(StringView line) {
+    StringList args;
+    String current;
+    bool inArgument = false, quoted = false;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char16_t c = line[i];
+        if (!quoted && (c == u' ' || c == u'\t')) {
+            if (inArgument) args.push_back(current);
+            current.clear();
+            inArgument = false;
+            ++i;
+            continue;
+        }
+        inArgument = true;
+        if (c == u'\\') {
+            std::size_t n = 0;
+            while (i < line.size() && line[i] == u'\\')
+                ++n, ++i;
+            if (i < line.size() && line[i] == u'"') {
+                // 2n backslashes before a quote are n; 2n+1 are n and a literal quote.
+                current.append(n / 2, u'\\');
+                if (n % 2) {
+                    current += u'"';
+                    ++i;
+                }
+            } else {
+                current.append(n, u'\\');
+            }
+            continue;
+        }
+        if (c == u'"') {
+            // Inside quotes, a doubled quote is one literal quote.
+            if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
+                current += u'"';
+                i += 2;
+                continue;
+            }
+            quoted = !quoted;
+            ++i;
+            continue;
+        }
+        current += c;
+        ++i;
+    }
+    if (inArgument) args.push_back(current);
+    return args;
+}
+
+namespace {
+
+// One argument as SplitCommandLine reads it back.
+String Quote(const String& arg) {
+    if (!arg.empty() && arg.find_first_of(u" \t\"") == String::npos) return arg;
+    String out = u"\"";
+    std::size_t backslashes = 0;
+    for (char16_t c : arg) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote is escaped.
+        out.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+        backslashes = 0;
+        out += c;
+    }
+    // Those before the closing quote are doubled too.
+    out.append(backslashes * 2, u'\\');
+    return out + u"\"";
+}
+
+} // namespace
+
+String FormatCommandLine(const CommandLine& o) {
+    String line = u"/quiet";
+    auto flag = [&](const char16_t* name) { line += String(u" /") + name; };
+    auto value = [&](const char16_t* name, const String& v) {
+        flag(name);
+        line += u" " + Quote(v);
+    };
+    if (o.remove) {
+        flag(u"remove");
+        value(u"model", o.model);
+    } else {
+        if (o.connection) value(u"connection", o.connection->switchName);
+        if (!o.address.empty()) value(u"address", o.address);
+        if (!o.port.empty()) value(u"port", o.port);
+        if (!o.model.empty()) value(u"model", o.model);
+        if (o.label) flag(u"label");
+        if (o.replace) flag(u"replace");
+        if (o.makeDefault) flag(u"default");
+    }
+    if (!o.logFile.empty()) value(u"log", o.logFile);
+    return line;
+}
+
+String UsageText() {
+    String text =
+        u"ODAXPrintDrive.exe                 starts the installation wizard\r\n"
+        u"ODAXPrintDrive.exe /quiet /connection network /address A /model M [options]\r\n"
+        u"ODAXPrintDrive.exe /quiet /connection usb [/port P] [/model M] [options]\r\n"
+        u"ODAXPrintDrive.exe /quiet /connection serial|parallel /port P /model M [options]\r\n"
+        u"ODAXPrintDrive.exe /quiet /remove /model M [/log F]\r\n"
+        u"\r\n"
+        u"/quiet        install without any window; the outcome is the exit code\r\n"
+        u"/connection   network, usb, serial or parallel\r\n"
+        u"/address A    the network printer's IP address\r\n"
+        u"/port P       the port (COM1, LPT1, USB001); for USB the search finds it if left out\r\n"
+        u"/model M      a model of the kit; for USB the search picks it if left out\r\n"
+        u"/label        the label printer driver rather than the receipt printer driver\r\n"
+        u"/replace      remove an installed printer of that name first\r\n"
+        u"/default      make it the default printer\r\n"
+        u"/remove       remove the printer named by /model\r\n"
+        u"/log F        the install log's file (default "
+        u"%ProgramData%\\ODAXPrintDrive\\install.log)\r\n"
+        u"/?            this text\r\n"
+        u"\r\n"
+        u"Exit codes:\r\n";
+    for (const ExitCodeInfo& c : ExitCodes())
+        text += u"  " + IntToStr(static_cast<int>(c.code)) + u"  " + c.meaning + u"\r\n";
+    return text;
+}

@@ -1,0 +1,183 @@
+#include "session/CommandLine.h"
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Utf8(const String& s) {
+    return ToUtf8(s);
+}
+
+ParsedCommandLine Parse(const char* line) {
+    return ParseCommandLine(SplitCommandLine(FromUtf8(line)));
+}
+
+TEST(CommandLine, UnderstoodCommands) {
+    struct Case {
+        const char* line;
+        bool quiet, remove, help;
+        const char16_t* connection; // nullptr: none
+        const char* address;
+        const char* port;
+        const char* model;
+        bool label, replace, makeDefault;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"", false, false, false, nullptr, "", "", "", false, false, false, ""},
+        {"/?", false, false, true, nullptr, "", "", "", false, false, false, ""},
+        {"/quiet /connection network /address 192.168.1.50 /model POS-80", true, false, false,
+         u"network", "192.168.1.50", "", "POS-80", false, false, false, ""},
+        // Letter case, '-' for '/', the switches in any order, quoted values with blanks.
+        {"-QUIET /Model \"POS 80 Series\" /CONNECTION Serial /port COM2 /label /replace /default "
+         "/log \"C:\\Logs dir\\x.log\"",
+         true, false, false, u"serial", "", "COM2", "POS 80 Series", true, true, true,
+         "C:\\Logs dir\\x.log"},
+        {"/quiet /connection parallel /port LPT1 /model M", true, false, false, u"parallel", "",
+         "LPT1", "M", false, false, false, ""},
+        // USB: the search finds the port and picks the model when they are left out.
+        {"/quiet /connection usb", true, false, false, u"usb", "", "", "", false, false, false, ""},
+        {"/quiet /connection usb /port USB002 /model M", true, false, false, u"usb", "", "USB002",
+         "M", false, false, false, ""},
+        {"/quiet /remove /model M /log x.log", true, true, false, nullptr, "", "", "M", false,
+         false, false, "x.log"},
+        // Asking for the usage is never an error.
+        {"/quiet /?", true, false, true, nullptr, "", "", "", false, false, false, ""},
+        {"/model M /?", false, false, true, nullptr, "", "", "M", false, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine p = Parse(c.line);
+        ASSERT_TRUE(p.ok()) << Utf8(p.error);
+        const CommandLine& o = p.options;
+        EXPECT_EQ(o.quiet, c.quiet);
+        EXPECT_EQ(o.remove, c.remove);
+        EXPECT_EQ(o.help, c.help);
+        if (c.connection) {
+            ASSERT_NE(o.connection, nullptr);
+            EXPECT_EQ(String(o.connection->switchName), c.connection);
+        } else {
+            EXPECT_EQ(o.connection, nullptr);
+        }
+        EXPECT_EQ(Utf8(o.address), c.address);
+        EXPECT_EQ(Utf8(o.port), c.port);
+        EXPECT_EQ(Utf8(o.model), c.model);
+        EXPECT_EQ(o.label, c.label);
+        EXPECT_EQ(o.replace, c.replace);
+        EXPECT_EQ(o.makeDefault, c.makeDefault);
+        EXPECT_EQ(Utf8(o.logFile), c.log);
+    }
+}
+
+TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
+    const struct {
+        const char* line;
+        const char* error;
+    } cases[] = {
+        {"/silent", "unknown switch /silent"},
+        {"/quiet /connection network /address 1.2.3.4 POS-80",
+         "unexpected argument \"POS-80\" (values follow their switch)"},
+        {"/quiet /connection wifi",
+         "/connection must be network, usb, serial or parallel, not \"wifi\""},
+        {"/quiet /connection usb /model", "/model needs a value"},
+        {"/quiet /connection usb /model /label", "/model needs a value"},
+        {"/quiet /connection usb /model \"  \"", "/model needs a value"},
+        {"/quiet /quiet", "/quiet is given twice"},
+        {"/quiet /connection usb /model A /MODEL B", "/model is given twice"},
+        // Without /quiet the wizard starts, and would not use these.
+        {"/connection network", "/connection is only used with /quiet"},
+        {"/replace", "/replace is only used with /quiet"},
+        {"/quiet", "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
+        {"/quiet /model M",
+         "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
+        {"/quiet /connection network /model M",
+         "/connection network needs /address: the printer's IP address"},
+        {"/quiet /connection network /address 1.2.3.4 /port P /model M",
+         "/connection network takes /address, not /port"},
+        {"/quiet /connection network /address 1.2.3.4",
+         "/connection network needs /model: a model of the kit"},
+        {"/quiet /connection serial /model M", "/connection serial needs /port"},
+        {"/quiet /connection parallel /address 1.2.3.4 /port LPT1 /model M",
+         "/connection parallel takes /port, not /address"},
+        {"/quiet /connection usb /address 1.2.3.4", "/connection usb takes /port, not /address"},
+        {"/quiet /remove", "/remove needs /model: the printer to remove"},
+        {"/quiet /remove /model M /replace", "/remove takes only /model and /log, not /replace"},
+        {"/quiet /remove /model M /connection usb",
+         "/remove takes only /model and /log, not /connection"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine p = Parse(c.line);
+        EXPECT_FALSE(p.ok());
+        EXPECT_EQ(Utf8(p.error), c.error);
+    }
+}
+
+TEST(CommandLine, SplitsAsTheWindowsRuntime) {
+    const struct {
+        const char* line;
+        std::vector<const char*> args;
+    } cases[] = {
+        {"", {}},
+        {"  a\tb  ", {"a", "b"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"a\"b c\"d", {"ab cd"}},
+        {"\"\"", {""}},
+        {"C:\\dir\\ x", {"C:\\dir\\", "x"}},       // backslashes not before a quote stay
+        {"\"C:\\dir\\\\\" x", {"C:\\dir\\", "x"}}, // 2n before a quote: n
+        {"a\\\"b", {"a\"b"}},                      // 2n+1: n and a literal quote
+        {"\"a\"\"b\"", {"a\"b"}},                  // a doubled quote inside quotes
+        {"\"open", {"open"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const StringList got = SplitCommandLine(FromUtf8(c.line));
+        ASSERT_EQ(got.size(), c.args.size());
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(Utf8(got[i]), c.args[i]);
+    }
+}
+
+TEST(CommandLine, FormattedCommandReadsBackAsTheSameOptions) {
+    for (const char* line : {
+             "/quiet /connection network /address 10.0.0.7 /model \"POS 80\" /default",
+             "/quiet /connection usb /label /replace /log \"C:\\Program Data\\\\\"",
+             "/quiet /connection serial /port COM1 /model \"a\\\\\\\"b\" /log x",
+             "/quiet /remove /model \"Label 58\"",
+         }) {
+        SCOPED_TRACE(line);
+        const ParsedCommandLine first = Parse(line);
+        ASSERT_TRUE(first.ok()) << Utf8(first.error);
+        const String formatted = FormatCommandLine(first.options);
+        const ParsedCommandLine again = ParseCommandLine(SplitCommandLine(formatted));
+        ASSERT_TRUE(again.ok()) << Utf8(formatted) << ": " << Utf8(again.error);
+        const CommandLine& a = first.options;
+        const CommandLine& b = again.options;
+        EXPECT_EQ(a.connection, b.connection);
+        EXPECT_EQ(a.address, b.address);
+        EXPECT_EQ(a.port, b.port);
+        EXPECT_EQ(a.model, b.model);
+        EXPECT_EQ(a.logFile, b.logFile);
+        EXPECT_EQ(std::make_tuple(a.remove, a.label, a.replace, a.makeDefault),
+                  std::make_tuple(b.remove, b.label, b.replace, b.makeDefault));
+        EXPECT_EQ(FormatCommandLine(b), formatted);
+    }
+}
+
+TEST(CommandLine, UsageListsEverySwitchAndExitCode) {
+    const std::string usage = Utf8(UsageText());
+    for (const char* s : {"/quiet", "/connection", "/address", "/port", "/model", "/label",
+                          "/replace", "/default", "/remove", "/log", "/?"})
+        EXPECT_NE(usage.find(s), std::string::npos) << s;
+    int expected = 0;
+    for (const ExitCodeInfo& c : ExitCodes()) {
+        EXPECT_EQ(static_cast<int>(c.code), expected++);
+        EXPECT_NE(
+            usage.find("  " + std::to_string(static_cast<int>(c.code)) + "  " + Utf8(c.meaning)),
+            std::string::npos);
+    }
+    EXPECT_EQ(expected, 8);
+}
+
+} // namespace
