@@ -1,6 +1,7 @@
 """odax-kit.exe under Wine: the vendor tool with the system's own profile functions. A kit
 sealed there must be accepted by the host build (our profile emulation) and the other way
 round, since both must compute the value the wizard computes."""
+import json
 import os
 import re
 import shutil
@@ -137,6 +138,49 @@ class KitToolUnderWine(unittest.TestCase):
         code, out, _ = run_wine("--help")
         self.assertEqual(code, 0)
         self.assertIn("usage: odax-kit", out)
+
+    def test_deploy_checks_a_command_against_the_kit(self):
+        kit = make_kit("deploy")
+        for f in (wizkit.EXE, harness.WIN64_BIN / "USBPrinterlibary.dll"):
+            shutil.copy(f, kit)
+        where = harness.to_windows_path(kit)
+        model = wizkit.MODELS[0]
+        command = ["/connection", "network", "/address", "192.168.1.50", "/model", model]
+        key = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + model
+        install = f'ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model "{model}"'
+        uninstall = f'ODAXPrintDrive.exe /quiet /remove /model "{model}"'
+
+        code, out, err = run_wine("deploy", where, *command)
+        self.assertEqual(code, 0, out + err)
+        lines = out.splitlines()
+        for field, value in (("install command:", install), ("uninstall command:", uninstall),
+                             ("detection rule: the printer's registry key exists", key)):
+            self.assertEqual(lines[lines.index(field) + 1].strip(), value, out)
+        self.assertIn("  7  the program does not run with administrator rights", lines)
+
+        code, out, err = run_wine("deploy", "--json", where, *command)
+        self.assertEqual(code, 0, out + err)
+        result = json.loads(out)
+        self.assertEqual((result["ok"], result["failed"]), (True, None))
+        self.assertEqual(result["install"], install)
+        self.assertEqual(result["uninstall"], [uninstall])
+        self.assertEqual(result["detection"]["registryKeys"], [key])
+        self.assertEqual([c["code"] for c in result["exitCodes"]], list(range(8)))
+
+        # Each refusal names its check and the exit code the program would end with.
+        cases = [
+            ("model", 3, ["/connection", "network", "/address", "192.168.1.50", "/model", "ODAX-99"]),
+            ("address", 3, ["/connection", "network", "/address", "192.168.1", "/model", model]),
+            ("seal", 2, command),
+        ]
+        for check, exit_code, args in cases:
+            with self.subTest(check=check):
+                if check == "seal":
+                    edit(kit / "install.dat", "CAPTION_8=", "Caption_8=")
+                code, out, err = run_wine("deploy", "--json", where, *args)
+                self.assertEqual(code, 1, out + err)
+                failed = json.loads(out)["failed"]
+                self.assertEqual((failed["check"], failed["exitCode"]), (check, exit_code), out)
 
 
 if __name__ == "__main__":

@@ -243,6 +243,7 @@ String FormatFinding(const Finding& finding) {
 
 String UsageText() {
     return u"usage: odax-kit [--codepage N] seal|convert|verify|lint <kit folder or install.dat>\n"
+           u"       odax-kit [--codepage N] [--json] deploy <kit folder> [/quiet] <options>\n"
            u"\n"
            u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
            u"          missing); every other byte of the file stays as it is\n"
@@ -251,9 +252,15 @@ String UsageText() {
            u"  verify  say whether the wizard accepts the settings file, and why not\n"
            u"  lint    list what would make the wizard misbehave, as file:line: message;\n"
            u"          warnings (file:line: warning: message) alone leave the exit code 0\n"
+           u"  deploy  check an unattended command line of the wizard against the kit (the\n"
+           u"          model, the files, the seal, the address or port) and print what a\n"
+           u"          deployment tool needs: the install and uninstall commands, the\n"
+           u"          detection rule and the exit codes; exit code 1 when the command would\n"
+           u"          fail, naming the check and why\n"
            u"\n"
            u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
            u"                file is read in (default 936)\n"
+           u"  --json        deploy prints one JSON object\n"
            u"\n"
            u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
 }
@@ -268,11 +275,18 @@ Command ParseArguments(const StringList& args) {
             return command;
         }
         String number;
-        if (arg == u"--codepage") {
+        if (arg == u"--json") {
+            command.json = true;
+            continue;
+        } else if (arg == u"--codepage") {
             if (i + 1 >= args.size()) throw UsageError("--codepage needs a number");
             number = args[++i];
         } else if (StartsWith(arg, u"--codepage=")) {
             number = arg.substr(11);
+        } else if (words.size() >= 2 && words[0] == u"deploy") {
+            // After the kit, deploy's words are the unattended command's own switches.
+            command.wizardArgs.push_back(arg);
+            continue;
         } else if (StartsWith(arg, u"-") && arg.size() > 1) {
             throw UsageError("unknown option " + ToUtf8(arg));
         } else {
@@ -293,9 +307,10 @@ Command ParseArguments(const StringList& args) {
     }
     if (words.empty()) throw UsageError("no command given");
     if (words[0] != u"seal" && words[0] != u"convert" && words[0] != u"verify" &&
-        words[0] != u"lint")
+        words[0] != u"lint" && words[0] != u"deploy")
         throw UsageError("unknown command " + ToUtf8(words[0]));
     if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
+    if (command.json && words[0] != u"deploy") throw UsageError("--json is an option of deploy");
     command.verb = words[0];
     command.target = words[1];
     return command;
@@ -333,6 +348,11 @@ Result Run(const Command& command) {
                                      ? u"converted " + kit.shownName +
                                            u" to UTF-16LE, sealed: ConfigID=" + converted.value
                                      : kit.shownName + u" is UTF-16LE already");
+        } else if (command.verb == u"deploy") {
+            const DeployOutcome deployment = DeployKit(kit, command.wizardArgs);
+            result.out = command.json ? StringList{DeploymentJson(kit, deployment)}
+                                      : FormatDeployment(kit, deployment);
+            if (deployment.Failed()) result.exitCode = kFindings;
         } else if (command.verb == u"verify") {
             const VerifyOutcome verified = VerifyKit(kit);
             if (verified.accepted) {
