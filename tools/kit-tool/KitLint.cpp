@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string_view>
 #include <system_error>
 
 #include "config/CaptionKeys.h"
@@ -139,10 +140,11 @@ private:
             const ProfileText::Line& line = text.Lines()[i];
             const std::size_t from = std::max(text.ByteOffset(line.begin), start);
             const std::size_t to = text.ByteOffset(line.end);
-            const bool ascii =
-                from >= to || std::all_of(bytes_.begin() + from, bytes_.begin() + to, [](char c) {
-                    return static_cast<unsigned char>(c) < 0x80;
-                });
+            const std::string_view content =
+                std::string_view(bytes_).substr(from, to > from ? to - from : 0);
+            const bool ascii = std::all_of(content.begin(), content.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            });
             if (!ascii && lines++ == 0) first = i + 1;
         }
         if (lines == 0) return;
