@@ -70,7 +70,10 @@ def main():
         assert machine(z.read(f"{name}/ODAXPrintDrive.exe")) == 0x14C
         assert machine(z.read(f"{name}/USBPrinterlibary.dll")) == 0x14C
         settings = z.read(f"{name}/install.dat")
-        assert b"ConfigID=" in settings and b"ConfigID=\r\n" not in settings
+        # The demo's settings file is UTF-16LE with a byte-order mark; a vendor's may be ANSI.
+        text = (settings[2:].decode("utf-16-le") if settings[:2] == b"\xff\xfe"
+                else settings.decode("gbk"))
+        assert "ConfigID=" in text and "ConfigID=\r\n" not in text
     print(f"1 passed, 0 failed: {archive.name} holds the 32-bit kit")
 
 

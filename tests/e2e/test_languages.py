@@ -114,6 +114,34 @@ class Languages(unittest.TestCase):
             box = d.answer(h.IDNO, pid=w.pid)
             self.assertEqual((box["title"], box["text"]), (caption("CN", 8), caption("CN", 43)))
 
+    def test_chinese_chosen_on_an_english_system(self):
+        # Windows reads an ANSI settings file in the system's code page (1252 here): only the
+        # UTF-16LE form, the demo kit's, shows the Chinese captions after the switch. English
+        # reads the same from both.
+        expected = self.expected_captions("CN")
+        non_ascii = [t for t, text in expected.items() if not text.isascii()]
+        self.assertTrue(non_ascii)
+        for encoding in wizkit.FORMS:
+            kit = wizkit.make_kit("languages-switch-" + encoding, encoding=encoding)
+            with self.subTest(encoding=encoding), \
+                    h.Session("languages-switch-" + encoding) as s:
+                w = Wizard(s, kit, "en_US.UTF-8")
+                d = w.d
+                self.assertEqual(self.shown_captions(w), self.expected_captions("EN"))
+                w.choose("rbChinese")
+                d.wait_until(lambda: d.text(w.main) != title("EN"), what="the title switched")
+                shown = self.shown_captions(w)
+                if encoding == wizkit.UTF16:
+                    self.assertEqual(d.text(w.main), title("CN"))
+                    self.assertEqual(shown, expected)
+                    w.shot("welcome-cn-on-en")
+                    self.assertEqual(w.unpainted(), [])
+                else:
+                    garbled = [t for t in non_ascii if shown[t] != expected[t]]
+                    self.assertEqual(garbled, non_ascii)
+                d.close(w.main)
+                self.assertEqual(w.process.wait(timeout=30), 0)
+
 
 if __name__ == "__main__":
     h.main()

@@ -10,8 +10,8 @@ import wizkit  # noqa: E402
 
 
 class StartUp(unittest.TestCase):
-    def refused(self, name, lang, drop, title, text):
-        kit = wizkit.make_kit(name, drop=drop)
+    def refused(self, name, lang, drop, title, text, encoding=None):
+        kit = wizkit.make_kit(name, drop=drop, encoding=encoding)
         with h.Session(f"startup-{name}") as s:
             d = s.driver()
             p = wizkit.start(s, kit, lang)
@@ -30,8 +30,11 @@ class StartUp(unittest.TestCase):
         self.refused("no-settings-cn", "zh_CN.UTF-8", ["install.dat"], "警告", wizkit.MISSING_CN)
 
     def test_missing_library(self):
-        self.refused("no-library", "en_US.UTF-8", ["USBPrinterlibary.dll"], "Warning",
-                     wizkit.MISSING_EN)
+        # With the settings file in either form: the refusal comes before it is read.
+        for encoding in wizkit.FORMS:
+            with self.subTest(encoding=encoding):
+                self.refused("no-library-" + encoding, "en_US.UTF-8", ["USBPrinterlibary.dll"],
+                             "Warning", wizkit.MISSING_EN, encoding)
 
     def test_welcome_page_then_quit(self):
         kit = wizkit.make_kit("welcome")
@@ -93,23 +96,29 @@ class StartUp(unittest.TestCase):
             self.assertEqual(d.message_boxes(), [])
 
     def test_changed_settings_are_refused_and_left_untouched(self):
-        for lang, title, text in (("en_US.UTF-8", "Warning", wizkit.INTEGRITY_EN),
-                                  ("zh_CN.UTF-8", "警告", wizkit.INTEGRITY_CN)):
-            with self.subTest(lang=lang):
-                kit = wizkit.make_kit("tampered-" + lang[:2])
-                data = (kit / "install.dat").read_bytes()
-                tampered = data.replace(b"Welcome to the ODAX", b"Welcome to the XDAO")
-                (kit / "install.dat").write_bytes(tampered)
-                stamp = (kit / "install.dat").stat().st_mtime_ns
-                with h.Session("startup-tampered-" + lang[:2]) as s:
-                    d = s.driver()
-                    p = wizkit.start(s, kit, lang)
-                    box = d.message_box(timeout=60)
-                    self.assertEqual((box["title"], box["text"]), (title, text))
-                    d.press(box["hwnd"], h.IDOK)
-                    self.assertEqual(p.wait(timeout=30), 0)
-                self.assertEqual((kit / "install.dat").read_bytes(), tampered)
-                self.assertEqual((kit / "install.dat").stat().st_mtime_ns, stamp)
+        for encoding in wizkit.FORMS:
+            for lang, title, text in (("en_US.UTF-8", "Warning", wizkit.INTEGRITY_EN),
+                                      ("zh_CN.UTF-8", "警告", wizkit.INTEGRITY_CN)):
+                with self.subTest(lang=lang, encoding=encoding):
+                    name = f"tampered-{lang[:2]}-{encoding}"
+                    kit = wizkit.make_kit(name, encoding=encoding)
+                    text_before = wizkit.decode_settings((kit / "install.dat").read_bytes())
+                    self.assertIn("Welcome to the ODAX", text_before)
+                    wizkit.edit_settings(
+                        kit / "install.dat",
+                        lambda t: t.replace("Welcome to the ODAX", "Welcome to the XDAO"))
+                    tampered = (kit / "install.dat").read_bytes()
+                    self.assertEqual(wizkit.settings_encoding(tampered), encoding)
+                    stamp = (kit / "install.dat").stat().st_mtime_ns
+                    with h.Session("startup-" + name) as s:
+                        d = s.driver()
+                        p = wizkit.start(s, kit, lang)
+                        box = d.message_box(timeout=60)
+                        self.assertEqual((box["title"], box["text"]), (title, text))
+                        d.press(box["hwnd"], h.IDOK)
+                        self.assertEqual(p.wait(timeout=30), 0)
+                    self.assertEqual((kit / "install.dat").read_bytes(), tampered)
+                    self.assertEqual((kit / "install.dat").stat().st_mtime_ns, stamp)
 
     def test_started_from_another_folder_reads_its_own(self):
         # A shortcut or "Run as administrator" can start it in any working folder; the

@@ -23,10 +23,42 @@ INTEGRITY_EN = ("The validation of the configuration file failed. The file may h
 INTEGRITY_CN = "配制文件效验失败，文件可能被非法修改，安装工具将强制退出！"
 
 
-def read_profile(data, encoding="gbk"):
+# A settings file is UTF-16LE after a byte-order mark (the demo kit's form), else in the ANSI
+# code page of the systems it is made for (936 for the demo's Chinese captions).
+UTF16 = "utf-16-le"
+ANSI = "gbk"
+FORMS = (UTF16, ANSI)
+_BOM = b"\xff\xfe"
+
+
+def settings_encoding(data, ansi=ANSI):
+    """The encoding of a settings file's bytes, for decode_settings and encode_settings."""
+    return UTF16 if data[:2] == _BOM else ansi
+
+
+def decode_settings(data, ansi=ANSI):
+    """A settings file's text, in the file's own encoding."""
+    return data[2:].decode(UTF16) if data[:2] == _BOM else data.decode(ansi)
+
+
+def encode_settings(text, encoding):
+    """The bytes of a settings file holding `text` in `encoding` (UTF16 with its mark)."""
+    return _BOM + text.encode(UTF16) if encoding == UTF16 else text.encode(encoding)
+
+
+def edit_settings(path, edit, encoding=None):
+    """Rewrites a settings file with `edit(text)`, in the file's own encoding unless
+    `encoding` names another; returns the new text."""
+    data = path.read_bytes()
+    text = edit(decode_settings(data))
+    path.write_bytes(encode_settings(text, encoding or settings_encoding(data)))
+    return text
+
+
+def read_profile(data, encoding=ANSI):
     """Sections of an INI file: {SECTION: {KEY: value}}, names upper-cased, values as the
     profile functions read them (blanks and one pair of enclosing quotes removed)."""
-    text = data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode(encoding)
+    text = decode_settings(data, encoding)
     sections, current = {}, None
     for line in text.splitlines():
         line = line.strip()
@@ -128,19 +160,22 @@ def remove_queues(kit, log=None):
     (log or kit / "commands.log").unlink(missing_ok=True)
 
 
-def make_kit(name, config=None, drop=(), seal=True):
-    """The kit in a scratch folder; `config` changes [CONFIG] values, `drop` removes files."""
+def make_kit(name, config=None, drop=(), seal=True, encoding=None):
+    """The kit in a scratch folder; `config` changes [CONFIG] values, `drop` removes files,
+    `encoding` (UTF16 or ANSI) rewrites the settings file in that form before it is sealed."""
     kit = h.scratch_dir(name)
     for item in h.KIT.iterdir():
         (shutil.copytree if item.is_dir() else shutil.copy)(item, kit / item.name)
     for f in (EXE, h.WIN64_BIN / "USBPrinterlibary.dll"):
         shutil.copy(f, kit)
-    data = (kit / "install.dat").read_bytes()
-    for key, value in (config or {}).items():
-        data, n = re.subn(rb"(?m)^" + key.encode() + rb"=.*?(\r?)$",
-                          key.encode() + b"=" + value.encode() + rb"\1", data)
-        assert n == 1, key
-    (kit / "install.dat").write_bytes(data)
+
+    def configure(text):
+        for key, value in (config or {}).items():
+            text, n = re.subn(r"(?m)^" + re.escape(key) + r"=.*?(\r?)$",
+                              lambda m: key + "=" + value + m.group(1), text)
+            assert n == 1, key
+        return text
+    edit_settings(kit / "install.dat", configure, encoding)
     if seal:
         sealed = h.run_windows_program(KIT_TOOL, ["seal", h.to_windows_path(kit)], cwd=kit)
         assert sealed.returncode == 0, sealed.stdout + sealed.stderr

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string_view>
 #include <system_error>
 
 #include "config/CaptionKeys.h"
@@ -104,6 +105,9 @@ private:
     void Add(std::size_t line, String message) {
         findings_.push_back({kit_.shownName, line, std::move(message)});
     }
+    void Warn(std::size_t line, String message) {
+        findings_.push_back({kit_.shownName, line, std::move(message), true});
+    }
     void AddFile(const String& file, String message) {
         findings_.push_back({file, 0, std::move(message)});
     }
@@ -121,9 +125,35 @@ private:
     }
 
     void Encoding() {
-        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        std::size_t start = 0;
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
             Add(1, u"starts with a UTF-8 byte-order mark, which the profile functions read as "
                    u"text: the first line's section or key is lost; save the file without it");
+            start = 3;
+        }
+        const ProfileText text = ReadProfileText(bytes_);
+        if (text.Utf16()) return;
+        // Windows decodes an ANSI file with the code page of the system it runs on, so only
+        // ASCII reads the same everywhere.
+        std::size_t first = 0, lines = 0;
+        for (std::size_t i = 0; i < text.Lines().size(); ++i) {
+            const ProfileText::Line& line = text.Lines()[i];
+            const std::size_t from = std::max(text.ByteOffset(line.begin), start);
+            const std::size_t to = text.ByteOffset(line.end);
+            const std::string_view content =
+                std::string_view(bytes_).substr(from, to > from ? to - from : 0);
+            const bool ascii = std::all_of(content.begin(), content.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            });
+            if (!ascii && lines++ == 0) first = i + 1;
+        }
+        if (lines == 0) return;
+        Warn(first,
+             u"text outside ASCII in an ANSI file (first on this line, " +
+                 IntToStr(static_cast<std::int64_t>(lines)) + (lines == 1 ? u" line" : u" lines") +
+                 u" in all): Windows reads it in the system's code page, so it is garbled "
+                 u"on a system with another one (Chinese captions on an English system); "
+                 u"odax-kit convert rewrites the file as UTF-16LE, read the same everywhere");
     }
 
     void Captions() {

@@ -1,5 +1,6 @@
 #include "kit-tool/KitTool.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -237,21 +238,29 @@ ConvertOutcome ConvertKit(const KitLocation& kit) {
 String FormatFinding(const Finding& finding) {
     String text = finding.file;
     if (finding.line != 0) text += u":" + IntToStr(static_cast<std::int64_t>(finding.line));
-    return text + u": " + finding.message;
+    return text + (finding.warning ? u": warning: " : u": ") + finding.message;
 }
 
 String UsageText() {
     return u"usage: odax-kit [--codepage N] seal|convert|verify|lint <kit folder or install.dat>\n"
+           u"       odax-kit [--codepage N] [--json] deploy <kit folder> [/quiet] <options>\n"
            u"\n"
            u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
            u"          missing); every other byte of the file stays as it is\n"
            u"  convert rewrite an ANSI settings file as UTF-16LE (read the same on every\n"
            u"          system), with the same lines in the same order, and seal it afresh\n"
            u"  verify  say whether the wizard accepts the settings file, and why not\n"
-           u"  lint    list what would make the wizard misbehave, as file:line: message\n"
+           u"  lint    list what would make the wizard misbehave, as file:line: message;\n"
+           u"          warnings (file:line: warning: message) alone leave the exit code 0\n"
+           u"  deploy  check an unattended command line of the wizard against the kit (the\n"
+           u"          model, the files, the seal, the address or port) and print what a\n"
+           u"          deployment tool needs: the install and uninstall commands, the\n"
+           u"          detection rule and the exit codes; exit code 1 when the command would\n"
+           u"          fail, naming the check and why\n"
            u"\n"
            u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
            u"                file is read in (default 936)\n"
+           u"  --json        deploy prints one JSON object\n"
            u"\n"
            u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
 }
@@ -266,11 +275,18 @@ Command ParseArguments(const StringList& args) {
             return command;
         }
         String number;
-        if (arg == u"--codepage") {
+        if (arg == u"--json") {
+            command.json = true;
+            continue;
+        } else if (arg == u"--codepage") {
             if (i + 1 >= args.size()) throw UsageError("--codepage needs a number");
             number = args[++i];
         } else if (StartsWith(arg, u"--codepage=")) {
             number = arg.substr(11);
+        } else if (words.size() >= 2 && words[0] == u"deploy") {
+            // After the kit, deploy's words are the unattended command's own switches.
+            command.wizardArgs.push_back(arg);
+            continue;
         } else if (StartsWith(arg, u"-") && arg.size() > 1) {
             throw UsageError("unknown option " + ToUtf8(arg));
         } else {
@@ -291,9 +307,10 @@ Command ParseArguments(const StringList& args) {
     }
     if (words.empty()) throw UsageError("no command given");
     if (words[0] != u"seal" && words[0] != u"convert" && words[0] != u"verify" &&
-        words[0] != u"lint")
+        words[0] != u"lint" && words[0] != u"deploy")
         throw UsageError("unknown command " + ToUtf8(words[0]));
     if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
+    if (command.json && words[0] != u"deploy") throw UsageError("--json is an option of deploy");
     command.verb = words[0];
     command.target = words[1];
     return command;
@@ -331,6 +348,11 @@ Result Run(const Command& command) {
                                      ? u"converted " + kit.shownName +
                                            u" to UTF-16LE, sealed: ConfigID=" + converted.value
                                      : kit.shownName + u" is UTF-16LE already");
+        } else if (command.verb == u"deploy") {
+            const DeployOutcome deployment = DeployKit(kit, command.wizardArgs);
+            result.out = command.json ? StringList{DeploymentJson(kit, deployment)}
+                                      : FormatDeployment(kit, deployment);
+            if (deployment.Failed()) result.exitCode = kFindings;
         } else if (command.verb == u"verify") {
             const VerifyOutcome verified = VerifyKit(kit);
             if (verified.accepted) {
@@ -346,13 +368,17 @@ Result Run(const Command& command) {
         } else {
             const std::vector<Finding> findings = LintKit(kit);
             for (const Finding& f : findings) result.out.push_back(FormatFinding(f));
-            if (findings.empty()) {
-                result.out.push_back(kit.shownName + u": no findings");
-            } else {
+            const auto warnings = static_cast<std::int64_t>(std::count_if(
+                findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
+            const auto errors = static_cast<std::int64_t>(findings.size()) - warnings;
+            if (findings.empty()) result.out.push_back(kit.shownName + u": no findings");
+            if (errors > 0) {
                 result.exitCode = kFindings;
-                result.err.push_back(IntToStr(static_cast<std::int64_t>(findings.size())) +
-                                     (findings.size() == 1 ? u" finding" : u" findings"));
+                result.err.push_back(IntToStr(errors) + (errors == 1 ? u" finding" : u" findings"));
             }
+            if (warnings > 0)
+                result.err.push_back(IntToStr(warnings) +
+                                     (warnings == 1 ? u" warning" : u" warnings"));
         }
     } catch (const KitIOError& e) {
         result = Result{kFailure, {}, {u"odax-kit: " + FromUtf8(e.what())}};

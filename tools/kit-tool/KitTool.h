@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "session/CommandLine.h"
 
 namespace kit {
 
@@ -74,14 +75,43 @@ struct Finding {
     String file;     // as shown to the user
     std::size_t line; // 0: the file as a whole
     String message;
+    // A warning names what reads wrong only on some systems; it alone does not fail the lint.
+    bool warning = false;
 };
 String FormatFinding(const Finding& finding);
 std::vector<Finding> LintKit(const KitLocation& kit);
 
+// One check of an unattended command against the kit, in the order the run makes them.
+struct DeployCheck {
+    String name; // "command", "files", "seal", "model", "address", "port", "driver"
+    bool ok = false;
+    String reason;    // why it fails
+    int exitCode = 0; // the program's exit code when it fails
+};
+struct DeployOutcome {
+    std::vector<DeployCheck> checks;
+    // Set when every check passes.
+    String install;            // the program and its arguments, as the deployment tool runs it
+    StringList uninstall;      // one removal per printer name the install may give
+    StringList detection;      // the printer's registry key, one per printer name
+    StringList printers;       // the printer names: the model, or every model of the kit when
+    bool printerKnown = false; // the USB search picks it (no /model)
+    const DeployCheck* Failed() const; // the first failed check, or nullptr
+};
+// Checks the unattended command line `args` (the program's arguments, /quiet optional)
+// against the kit: the command understood, the kit's files, the seal, the model, the address
+// or port, the driver files.
+DeployOutcome DeployKit(const KitLocation& kit, const StringList& args);
+// The outcome as lines of text, and as one JSON object for scripts.
+StringList FormatDeployment(const KitLocation& kit, const DeployOutcome& outcome);
+String DeploymentJson(const KitLocation& kit, const DeployOutcome& outcome);
+
 struct Command {
-    String verb; // "seal", "convert", "verify", "lint" or "help"
+    String verb; // "seal", "convert", "verify", "lint", "deploy" or "help"
     String target;
     std::optional<unsigned> codePage;
+    StringList wizardArgs; // deploy: the unattended command's arguments
+    bool json = false;     // deploy --json
 };
 // Raises UsageError for a wrong command line.
 Command ParseArguments(const StringList& args);

@@ -81,8 +81,9 @@ WizardFixture::~WizardFixture() {
     if (chdir(previousDir.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previousDir;
 }
 
-void WizardFixture::WriteSettings(const std::string& utf8, bool seal) {
-    std::string bytes = sys.codePage.ToAnsi(FromUtf8(utf8));
+void WizardFixture::WriteSettings(const std::string& utf8, bool seal, bool utf16) {
+    std::string bytes =
+        utf16 ? "\xFF\xFE" + ToUtf16Le(FromUtf8(utf8)) : sys.codePage.ToAnsi(FromUtf8(utf8));
     if (seal) {
         // The OEMID as the profile functions would read it.
         const String oemid = ReadProfileValue(bytes, u"CONFIG", u"OEMID").value_or(String());

@@ -203,8 +203,9 @@ struct WizardFixture {
                            bool windows = true);
     ~WizardFixture();
 
-    // Writes install.dat (text in UTF-8, stored in code page 936), sealed if asked.
-    void WriteSettings(const std::string& utf8, bool seal = true);
+    // Writes install.dat (text in UTF-8, stored in code page 936 or, with `utf16`, as UTF-16LE
+    // with a byte-order mark), sealed if asked.
+    void WriteSettings(const std::string& utf8, bool seal = true, bool utf16 = false);
     // Creates the windows and runs the start-up as the program entry does.
     void Start();
     // A click as a user makes it: errors end in the standard error box.

@@ -29,8 +29,8 @@ String Latin1(const std::string& bytes) {
     return out;
 }
 
-// INF text: UTF-16LE after its byte-order mark, else plain ASCII.
-String DecodeInf(const std::string& bytes) {
+// INF and settings text: UTF-16LE after its byte-order mark, else plain ASCII.
+String DecodeText(const std::string& bytes) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
         String out;
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
@@ -86,7 +86,7 @@ StringList KitModels(const std::map<String, StringList>& settings) {
 } // namespace
 
 TEST(KitInf, EveryInfNamedByTheSettingsListsEveryModelInEachModelSection) {
-    const auto settings = Sections(Latin1(ReadBytes(kKit / "install.dat")));
+    const auto settings = Sections(DecodeText(ReadBytes(kKit / "install.dat")));
     const StringList models = KitModels(settings);
     ASSERT_FALSE(models.empty());
     for (const char16_t* key : {u"POSInfFileName", u"LabelInfFileName"}) {
@@ -96,7 +96,7 @@ TEST(KitInf, EveryInfNamedByTheSettingsListsEveryModelInEachModelSection) {
             SCOPED_TRACE(std::string(lang) + "/" + ToUtf8(infName));
             const std::string bytes = ReadBytes(kKit / lang / ToUtf8(infName));
             ASSERT_FALSE(bytes.empty());
-            const auto inf = Sections(DecodeInf(bytes));
+            const auto inf = Sections(DecodeText(bytes));
             ASSERT_TRUE(inf.count(u"VERSION"));
             EXPECT_EQ(ValueOf(inf.at(u"VERSION"), u"Class"), u"Printer");
             // "%Vendor%=ODAX,NTx86,...": the base name and each decoration name a section.

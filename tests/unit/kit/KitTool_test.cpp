@@ -1,10 +1,12 @@
 #include "kit-tool/KitTool.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -15,6 +17,7 @@
 #include "config/untIni.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedProfile.h"
+#include "session/CommandLine.h"
 #include "session/untLanguages.h"
 
 namespace fs = std::filesystem;
@@ -112,10 +115,27 @@ TEST(KitArguments, ParsesCommandsAndRefusesWrongLines) {
     EXPECT_EQ(kit::ParseArguments({u"verify", u"x"}).codePage, std::nullopt);
     EXPECT_EQ(kit::ParseArguments({u"seal", u"--help"}).verb, u"help");
     EXPECT_EQ(kit::ParseArguments({u"help"}).verb, u"help");
+    // After deploy's kit, the words are the wizard's own switches, '-' forms too.
+    const kit::Command deploy = kit::ParseArguments(
+        {u"deploy", u"--json", u"kit", u"/quiet", u"-connection", u"usb", u"--codepage", u"936"});
+    EXPECT_EQ(deploy.verb, u"deploy");
+    EXPECT_EQ(deploy.target, u"kit");
+    EXPECT_TRUE(deploy.json);
+    EXPECT_EQ(deploy.codePage, 936u);
+    EXPECT_EQ(deploy.wizardArgs, (StringList{u"/quiet", u"-connection", u"usb"}));
 
     const StringList wrong[] = {
-        {}, {u"seal"}, {u"seal", u"a", u"b"}, {u"pack", u"a"}, {u"--codepage"},
-        {u"--codepage", u"x", u"seal", u"a"}, {u"--codepage=0", u"seal", u"a"}, {u"-q", u"seal", u"a"},
+        {},
+        {u"seal"},
+        {u"seal", u"a", u"b"},
+        {u"pack", u"a"},
+        {u"--codepage"},
+        {u"--codepage", u"x", u"seal", u"a"},
+        {u"--codepage=0", u"seal", u"a"},
+        {u"-q", u"seal", u"a"},
+        {u"--json", u"lint", u"a"},
+        {u"deploy"},
+        {u"lint", u"a", u"/quiet"},
     };
     for (const StringList& args : wrong) EXPECT_THROW(kit::ParseArguments(args), kit::UsageError);
 }
@@ -312,6 +332,39 @@ TEST_F(KitFixture, AGoodKitHasNoFindings) {
     EXPECT_EQ(result.out, StringList{Shown() + u": no findings"});
 }
 
+// Windows reads an ANSI file in the system's code page: text outside ASCII is a warning (the
+// kit works where its code page is the system's), ASCII and UTF-16LE files raise nothing.
+TEST_F(KitFixture, LintWarnsAboutTextOutsideAsciiInAnAnsiFile) {
+    const String warning =
+        Shown() + u":25: warning: text outside ASCII in an ANSI file (first on this line, 2 lines "
+                  u"in all): Windows reads it in the system's code page, so it is garbled on a "
+                  u"system with another one (Chinese captions on an English system); odax-kit "
+                  u"convert rewrites the file as UTF-16LE, read the same everywhere";
+    Replace("Caption_1=text 1\r\n", "Caption_1=\xD6\xD0\xCE\xC4\r\n"); // "中文" in 936
+    Replace("Caption_5=text 5\r\n", "Caption_5=\xD6\xD0 \xCE\xC4\r\n");
+    EXPECT_EQ(Lint(), std::vector<String>{warning});
+    const kit::Result warned = RunArgs({u"lint", Target()});
+    EXPECT_EQ(warned.exitCode, kit::kOk);
+    EXPECT_EQ(warned.out, StringList{warning});
+    EXPECT_EQ(warned.err, StringList{u"1 warning"});
+
+    // With a finding beside it, the finding decides the exit code.
+    Replace("DefaultAbout=True", "DefaultAbout=yes");
+    const kit::Result failed = RunArgs({u"lint", Target()});
+    EXPECT_EQ(failed.exitCode, kit::kFindings);
+    EXPECT_EQ(failed.err, (StringList{u"1 finding", u"1 warning"}));
+
+    // A UTF-8 byte-order mark is its own finding, not text outside ASCII.
+    Write(settings_, "\xEF\xBB\xBF" + GoodSettings());
+    EXPECT_EQ(Lint().size(), 1u);
+
+    // The same text in UTF-16LE reads the same on every system.
+    Write(settings_, GoodSettings());
+    Replace("Caption_1=text 1\r\n", "Caption_1=\xD6\xD0\xCE\xC4\r\n");
+    ASSERT_EQ(RunArgs({u"convert", Target()}).exitCode, kit::kOk);
+    EXPECT_EQ(Lint(), std::vector<String>{});
+}
+
 TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
     const std::string good = GoodSettings();
     const struct {
@@ -475,4 +528,177 @@ TEST_F(KitFixture, LintChecksPicturesAndInfFilesByContent) {
     // The second [model_POS] is never read, so its model raises nothing.
     for (const String& f : findings) EXPECT_EQ(f.find(u"ODAX-99"), String::npos) << ToUtf8(f);
     EXPECT_EQ(findings.size(), expected.size());
+}
+
+namespace {
+
+// A kit ready to ship: sealed, with the program and its USB library beside the settings.
+class DeployFixture : public KitFixture {
+  protected:
+    void SetUp() override {
+        KitFixture::SetUp();
+        Write(root_ / "ODAXPrintDrive.exe", "MZ");
+        Write(root_ / "USBPrinterlibary.dll", "MZ");
+        ASSERT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
+    }
+    kit::Result Deploy(StringList args, bool json = false) {
+        args.insert(args.begin(), {u"deploy", Target()});
+        if (json) args.push_back(u"--json");
+        return RunArgs(args);
+    }
+    static nlohmann::json Parsed(const kit::Result& result) {
+        EXPECT_EQ(result.out.size(), 1u);
+        return nlohmann::json::parse(result.out.empty() ? std::string() : ToUtf8(result.out[0]));
+    }
+};
+
+const std::string kKey = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+
+} // namespace
+
+TEST_F(DeployFixture, AGoodCommandPrintsTheCommandsTheDetectionRuleAndTheExitCodes) {
+    // The model as the kit spells it, whatever case the command gives.
+    const StringList args = {u"/connection", u"network", u"/address", u"192.168.1.50",
+                             u"/model",      u"odax-80", u"/log",     u"C:\\logs\\odax.log"};
+    const kit::Result text = Deploy(args);
+    EXPECT_EQ(text.exitCode, kit::kOk);
+    StringList expected = {
+        Shown() + u": the command passes every check",
+        u"checks:",
+        u"  command  ok",
+        u"  files    ok",
+        u"  seal     ok",
+        u"  model    ok",
+        u"  address  ok",
+        u"  driver   ok",
+        u"install command:",
+        u"  ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model ODAX-80 "
+        u"/log C:\\logs\\odax.log",
+        u"uninstall command:",
+        u"  ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log",
+        u"detection rule: the printer's registry key exists",
+        u"  HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\ODAX-80",
+        u"exit codes:",
+    };
+    for (const ExitCodeInfo& code : ExitCodes())
+        expected.push_back(u"  " + IntToStr(static_cast<int>(code.code)) + u"  " + code.meaning);
+    EXPECT_EQ(text.out, expected);
+
+    const nlohmann::json json = Parsed(Deploy(args, true));
+    EXPECT_EQ(json["ok"], true);
+    EXPECT_TRUE(json["failed"].is_null());
+    EXPECT_EQ(json["checks"].size(), 6u);
+    EXPECT_EQ(json["install"], "ODAXPrintDrive.exe /quiet /connection network /address "
+                               "192.168.1.50 /model ODAX-80 /log C:\\logs\\odax.log");
+    EXPECT_EQ(json["uninstall"],
+              nlohmann::json::array(
+                  {"ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log"}));
+    EXPECT_EQ(json["detection"]["printerKnown"], true);
+    EXPECT_EQ(json["detection"]["registryKeys"], nlohmann::json::array({kKey + "ODAX-80"}));
+    ASSERT_EQ(json["exitCodes"].size(), ExitCodes().size());
+    for (std::size_t i = 0; i < ExitCodes().size(); ++i) {
+        EXPECT_EQ(json["exitCodes"][i]["code"], static_cast<int>(ExitCodes()[i].code));
+        EXPECT_EQ(json["exitCodes"][i]["meaning"], ToUtf8(ExitCodes()[i].meaning));
+    }
+}
+
+// Without /model the USB search names the printer: one rule and one removal per model.
+TEST_F(DeployFixture, AUsbCommandWithoutModelHasARulePerModel) {
+    const kit::Result result = Deploy({u"/quiet", u"/connection", u"usb", u"/label"}, true);
+    EXPECT_EQ(result.exitCode, kit::kOk);
+    const nlohmann::json json = Parsed(result);
+    EXPECT_EQ(json["install"], "ODAXPrintDrive.exe /quiet /connection usb /label");
+    EXPECT_EQ(json["detection"]["printerKnown"], false);
+    EXPECT_EQ(json["detection"]["registryKeys"],
+              nlohmann::json::array({kKey + "ODAX-80", kKey + "ODAX-58"}));
+    EXPECT_NE(json["detection"]["rule"].get<std::string>().find("not known in advance"),
+              std::string::npos);
+    EXPECT_EQ(json["uninstall"],
+              nlohmann::json::array({"ODAXPrintDrive.exe /quiet /remove /model ODAX-80",
+                                     "ODAXPrintDrive.exe /quiet /remove /model ODAX-58"}));
+}
+
+TEST_F(DeployFixture, ACommandThatWouldFailNamesTheCheckAndTheProgramsExitCode) {
+    const StringList network = {u"/connection",  u"network", u"/address",
+                                u"192.168.1.50", u"/model",  u"ODAX-58"};
+    const struct {
+        const char* name;
+        StringList args;
+        std::function<void()> change;
+        const char* check;
+        int exitCode;
+        const char* reason;
+    } cases[] = {
+        {"unknown model",
+         {u"/connection", u"serial", u"/port", u"COM1", u"/model", u"ODAX-99"},
+         nullptr,
+         "model",
+         3,
+         "/model \"ODAX-99\" is no model of the kit's [model_POS] (ODAX-80, ODAX-58)"},
+        {"bad address",
+         {u"/connection", u"network", u"/address", u"10.0.0.256", u"/model", u"ODAX-58"},
+         nullptr,
+         "address",
+         3,
+         "/address \"10.0.0.256\" is no IPv4 address"},
+        {"tampered kit", network, [this] { Replace("text 5\r\n", "text 6\r\n"); }, "seal", 2,
+         "ConfigID does not match the content: the file was changed after sealing, or sealed "
+         "with another OEMID"},
+        {"no library", network, [this] { fs::remove(root_ / "USBPrinterlibary.dll"); }, "files", 2,
+         "USBPrinterlibary.dll missing from the kit folder"},
+        {"port ending in a backslash",
+         {u"/connection", u"parallel", u"/port", u"LPT1\\", u"/model", u"ODAX-58"},
+         nullptr,
+         "port",
+         3,
+         "/port \"LPT1\\\" ends in a backslash"},
+        {"model with a quote",
+         {u"/connection", u"usb", u"/model", u"ODAX\"58"},
+         nullptr,
+         "model",
+         3,
+         "/model \"ODAX\"58\" holds a double quote"},
+        {"driver missing", network, [this] { fs::remove(root_ / "CN" / "pos.inf"); }, "driver", 5,
+         "CN\\pos.inf missing from the kit: the printer setup would fail"},
+        {"unknown switch",
+         {u"/connection", u"usb", u"/fast"},
+         nullptr,
+         "command",
+         1,
+         "unknown switch /fast"},
+        {"a removal",
+         {u"/remove", u"/model", u"ODAX-58"},
+         nullptr,
+         "command",
+         1,
+         "give the install command: its uninstall command (/remove) is printed with it"},
+    };
+    const std::string sealed = Read(settings_);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(settings_, sealed);
+        Write(root_ / "USBPrinterlibary.dll", "MZ");
+        Write(root_ / "CN" / "pos.inf", Read(root_ / "EN" / "pos.inf"));
+        if (c.change) c.change();
+        const kit::Result text = Deploy(c.args);
+        EXPECT_EQ(text.exitCode, kit::kFindings);
+        ASSERT_FALSE(text.out.empty());
+        EXPECT_EQ(text.out[0],
+                  Shown() + u": the command would fail at the " + FromUtf8(c.check) + u" check");
+        const String line = u"failed: " + FromUtf8(c.reason) + u" (the program would exit with " +
+                            IntToStr(c.exitCode) + u")";
+        EXPECT_NE(std::find_if(text.out.begin(), text.out.end(),
+                               [&](const String& l) { return l.find(line) != String::npos; }),
+                  text.out.end());
+        EXPECT_EQ(std::find(text.out.begin(), text.out.end(), u"install command:"), text.out.end());
+
+        const kit::Result result = Deploy(c.args, true);
+        EXPECT_EQ(result.exitCode, kit::kFindings);
+        const nlohmann::json json = Parsed(result);
+        EXPECT_EQ(json["ok"], false);
+        EXPECT_EQ(json["failed"]["check"], c.check);
+        EXPECT_EQ(json["failed"]["exitCode"], c.exitCode);
+        EXPECT_EQ(json["failed"]["reason"], c.reason);
+        EXPECT_TRUE(json["install"].is_null());
+    }
 }

@@ -103,6 +103,49 @@ TEST(StartUp, RefusesAFileThatDoesNotMatchItsSealAndLeavesItAsItWas) {
     }
 }
 
+// The settings file in the ANSI code page or as UTF-16LE: the same start-up, the same refusals,
+// and the seal computed on the file's own bytes.
+TEST(StartUp, BothFormsOfTheSettingsFileStartAndAreRefusedAlike) {
+    for (const bool utf16 : {false, true}) {
+        SCOPED_TRACE(utf16 ? "UTF-16LE" : "code page 936");
+        {
+            WizardFixture w;
+            w.WriteSettings(WizardFixture::DefaultSettings(), true, utf16);
+            w.Start();
+            EXPECT_TRUE(w.dialogs.boxes.empty());
+            EXPECT_EQ(frmMain->pcPage->ActivePage(), frmMain->tbsWelcome);
+            w.Click(frmMain->rbChinese);
+            EXPECT_EQ(frmMain->Caption(), u"中20 DLL Ver:12 Tool Ver: 2.5");
+        }
+        {
+            WizardFixture w;
+            w.WriteSettings(WizardFixture::DefaultSettings(), true, utf16);
+            // One Chinese caption changed after sealing, in the file's own encoding.
+            auto encoded = [&](const String& text) {
+                return utf16 ? ToUtf16Le(text) : w.sys.codePage.ToAnsi(text);
+            };
+            std::string bytes = w.kit.Read("install.dat");
+            const std::size_t at = bytes.find(encoded(u"中43"));
+            ASSERT_NE(at, std::string::npos);
+            bytes.replace(at, encoded(u"中43").size(), encoded(u"中44"));
+            w.kit.Write("install.dat", bytes);
+            w.Start();
+            ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+            EXPECT_EQ(w.dialogs.boxes[0].text, kIntegrityEN);
+            EXPECT_EQ(w.sys.pump.quits, std::vector<int>{0});
+            EXPECT_EQ(w.kit.Read("install.dat"), bytes);
+        }
+        {
+            WizardFixture w;
+            w.WriteSettings(WizardFixture::DefaultSettings(), true, utf16);
+            std::filesystem::remove(w.kit / "USBPrinterlibary.dll");
+            w.Start();
+            ASSERT_EQ(w.dialogs.boxes.size(), 1u);
+            EXPECT_EQ(w.dialogs.boxes[0].text, kMissingEN);
+        }
+    }
+}
+
 TEST(StartUp, ASettingsFolderInPlaceOfTheFileCountsAsMissing) {
     WizardFixture w;
     std::filesystem::remove(w.kit / "install.dat");
