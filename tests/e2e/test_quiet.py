@@ -127,7 +127,10 @@ class QuietRuns(h.WineTestCase):
     def test_a_tampered_kit_exits_2_and_runs_nothing(self):
         kit = self.make_kit("tampered")
         data = (kit / "install.dat").read_bytes()
-        (kit / "install.dat").write_bytes(data.replace(b"MrPrintSet=2", b"MrPrintSet=1"))
+        encoding = "utf-16-le" if data[:2] == b"\xff\xfe" else "gbk"
+        tampered = data.replace("MrPrintSet=2".encode(encoding), "MrPrintSet=1".encode(encoding))
+        self.assertNotEqual(tampered, data)
+        (kit / "install.dat").write_bytes(tampered)
         code, lines = self.quiet(kit, "/connection", "network", "/address", IP, "/model",
                                  MODELS[0])
         self.assertEqual(code, 2, "\n".join(lines))
