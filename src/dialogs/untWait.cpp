@@ -14,7 +14,7 @@ namespace {
 
 // The log file to open, or empty while there is none (nothing written yet, or it cannot be).
 String ExistingLogFile() {
-    const String path = installlog::FilePath();
+    String path = installlog::FilePath();
     if (path.empty() || !LogFiles::Installed() || !LogFiles::Get().FileSize(path)) return {};
     return path;
 }

@@ -64,7 +64,7 @@ String RunDOS(const String& CommandLine, std::uint32_t timeLimitMs) {
             throw EOSError(SysErrorMessage(kErrorTimeout) + u": " + CommandLine, kErrorTimeout);
         throw EOSError(SysErrorMessage(code), code);
     }
-    const String text = DecodeCommandOutput(output);
+    String text = DecodeCommandOutput(output);
     installlog::Command(CommandLine, processes.LastExitCode(), text);
     return text;
 }

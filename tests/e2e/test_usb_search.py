@@ -116,7 +116,7 @@ class UsbSearch(unittest.TestCase):
             self.assertEqual(log[-2:], [cn["CAPTION_35"], cn["CAPTION_25"]])
             link = w.control("lblLog", wait)
             self.assertTrue(d.visible(link))
-            self.assertEqual(d.text(link), wizkit.OPEN_LOG_TEXT["CN"])
+            self.assertEqual(d.text(link), cn["CAPTION_82"])
             w.shot("usb-not-found-cn", wait)
             self.assertEqual(w.unpainted(wait), [])
             d.press(box["hwnd"], h.IDOK)

@@ -115,8 +115,6 @@ def commands(log):
 
 # The wizard's install log in the prefix's ProgramData, which every test's runs append to.
 INSTALL_LOG = h.PREFIX / "drive_c" / "ProgramData" / "ODAXPrintDrive" / "install.log"
-# The wait dialog's link to it: caption key 82, which the demo kit leaves to the built-in texts.
-OPEN_LOG_TEXT = {"EN": "Open the install log", "CN": "打开安装日志"}
 
 
 def install_log_size():
