@@ -52,7 +52,8 @@ class ConsoleOutput final : public IQuietOutput {
     }
 
     void Line(const String& text) override { Write(text); }
-    void Command(const String& commandLine, const String& output) override {
+    void Command(const String& commandLine, std::optional<std::uint32_t> exitCode,
+                 const String& output) override {
         Write(u"> " + commandLine);
         size_t from = 0;
         while (from < output.size()) {
@@ -61,6 +62,7 @@ class ConsoleOutput final : public IQuietOutput {
             if (end > from) Write(u"  " + output.substr(from, end - from));
             from = end + 2;
         }
+        Write(exitCode ? u"  exit code " + IntToStr(*exitCode) : String(u"  (did not end)"));
     }
     void End(ExitCode code, const String& outcome) override {
         Write((code == ExitCode::Done ? String() : String(u"Error: ")) + outcome);

@@ -48,6 +48,7 @@ const CaptionKey kTable[] = {
      u"Installation refused: this name cannot be passed to the printer setup command (it ends in "
      u"a backslash, or the driver file name holds a folder): ",
      u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："},
+    {u"CAPTION_82", u"Open the install log", u"打开安装日志"},
 };
 
 } // namespace

@@ -18,6 +18,8 @@ const ui::ControlPlace kWaitPlaces[] = {
     {u"mmoWait", nullptr, {24, 71, 481, 218}},
     {u"pbWait", nullptr, {24, 305, 391, 17}},
     {u"BitBtn1", nullptr, {421, 300, 84, 27}},
+    // Below the bar, clear of the button: the existing controls keep their places.
+    {u"lblLog", nullptr, {24, 327, 240, 14}},
 };
 
 } // namespace

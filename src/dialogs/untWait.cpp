@@ -1,8 +1,25 @@
 #include "dialogs/untWait.h"
 
+#include "config/CaptionKeys.h"
 #include "dialogs/DialogLayouts.h"
+#include "platform/Dialogs.h"
+#include "platform/LogFiles.h"
+#include "session/InstallLog.h"
+#include "session/untLanguages.h"
 
 TfrmWait* frmWait = nullptr;
+const CaptionKey& kCaptionOpenLog = CaptionKeyOf(u"CAPTION_82");
+
+namespace {
+
+// The log file to open, or empty while there is none (nothing written yet, or it cannot be).
+String ExistingLogFile() {
+    String path = installlog::FilePath();
+    if (path.empty() || !LogFiles::Installed() || !LogFiles::Get().FileSize(path)) return {};
+    return path;
+}
+
+} // namespace
 
 TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight) {
     SetCaption(u"frmWait");
@@ -11,6 +28,7 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
     mmoWait = ui::AddPlaced<ui::Memo>(*this, WaitPlace(u"mmoWait"));
     pbWait = ui::AddPlaced<ui::ProgressBar>(*this, WaitPlace(u"pbWait"));
     BitBtn1 = ui::AddPlaced<ui::Button>(*this, WaitPlace(u"BitBtn1"));
+    lblLog = ui::AddPlaced<ui::Label>(*this, WaitPlace(u"lblLog"));
 
     Label1->autoSize = false;
     Label1->wordWrap = true;
@@ -33,11 +51,29 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
     pbWait->SetTabOrder(1);
     mmoWait->SetTabOrder(2);
     BitBtn1->SetTabStop(true);
+    lblLog->SetCaption(u"lblLog");
+    lblLog->SetVisible(false);
+    lblLog->SetCursor(ui::Cursor::HandPoint);
+    ui::Font link;
+    link.underline = true;
+    link.color = 0x0000FF;
+    lblLog->SetFont(link);
 
     OnShow = [this](ui::Control* s) { FormShow(s); };
     BitBtn1->OnClick = [this](ui::Control* s) { BitBtn1Click(s); };
+    lblLog->OnClick = [this](ui::Control* s) { lblLogClick(s); };
 }
 
-void TfrmWait::FormShow(ui::Control*) { mmoWait->Clear(); }
+void TfrmWait::FormShow(ui::Control*) {
+    mmoWait->Clear();
+    // Each showing: the language may have changed, and the run has just begun its log.
+    lblLog->SetCaption(CaptionText(LCaption, kCaptionOpenLog.key));
+    lblLog->SetVisible(!ExistingLogFile().empty());
+}
+
+void TfrmWait::lblLogClick(ui::Control*) {
+    const String path = ExistingLogFile();
+    if (!path.empty()) Dialogs::Get().ShellOpen(path);
+}
 
 void TfrmWait::BitBtn1Click(ui::Control*) { Close(); }

@@ -1,5 +1,6 @@
 #pragma once
 // The progress window of the long operations. Never modal; cancelling only hides it.
+#include "config/CaptionKeys.h"
 #include "ui/Form.h"
 
 class TfrmWait : public ui::Form {
@@ -10,10 +11,16 @@ public:
     ui::Memo* mmoWait;
     ui::ProgressBar* pbWait;
     ui::Button* BitBtn1;
+    // A link that opens the install log file; shown while there is such a file.
+    ui::Label* lblLog;
 
     // Clears the log on the change from hidden to visible.
     void FormShow(ui::Control* Sender);
     void BitBtn1Click(ui::Control* Sender);
+    void lblLogClick(ui::Control* Sender);
 };
+
+// The link's text (a key kits may lack: the wizard brings its own texts).
+extern const CaptionKey& kCaptionOpenLog;
 
 extern TfrmWait* frmWait;

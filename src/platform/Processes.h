@@ -24,6 +24,8 @@ public:
     virtual bool RunHidden(const String& commandLine, std::string& output,
                            std::uint32_t timeLimitMs) = 0;
     virtual std::uint32_t LastError() = 0;
+    // The exit code of the last command RunHidden saw to its end (true result).
+    virtual std::uint32_t LastExitCode() = 0;
     // The system's text for an error code, as the system gives it (not trimmed); empty
     // when the system has none.
     virtual String SystemErrorText(std::uint32_t code) = 0;

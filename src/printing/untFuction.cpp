@@ -15,6 +15,7 @@
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "printing/SystemCommands.h"
+#include "session/InstallLog.h"
 #include "session/untLanguages.h"
 #include "ui/Controls.h"
 
@@ -53,12 +54,19 @@ String RunDOS(const String& CommandLine, std::uint32_t timeLimitMs) {
     std::string output;
     IProcesses& processes = Processes::Get();
     if (!processes.RunHidden(CommandLine, output, timeLimitMs)) {
+        const std::uint32_t code = processes.LastError();
+        installlog::Line(
+            u"Command: " + CommandLine + u"\r\n" +
+            (code == kErrorTimeout ? u"Ended at its time limit: " : u"Could not be started: ") +
+            SysErrorMessage(code));
         // The system's text alone would not say which command did not end.
-        if (processes.LastError() == kErrorTimeout)
+        if (code == kErrorTimeout)
             throw EOSError(SysErrorMessage(kErrorTimeout) + u": " + CommandLine, kErrorTimeout);
-        CheckResult(false);
+        throw EOSError(SysErrorMessage(code), code);
     }
-    return DecodeCommandOutput(output);
+    String text = DecodeCommandOutput(output);
+    installlog::Command(CommandLine, processes.LastExitCode(), text);
+    return text;
 }
 
 void WaitTime(std::int32_t MSecs) {

@@ -4,6 +4,26 @@
 #include "session/PrintModel.h"
 #include "shell/untMain.h"
 
+namespace {
+
+String OutcomeText(InstallOutcome outcome) {
+    switch (outcome) {
+    case InstallOutcome::Refused:
+        return u"refused before any command ran";
+    case InstallOutcome::AddressRefused:
+        return u"stopped at the address (not valid, or the user keeps the existing port)";
+    case InstallOutcome::PortNotCreated:
+        return u"failed: the network port could not be made";
+    case InstallOutcome::NotInstalled:
+        return u"failed: the printer is not set up as asked";
+    case InstallOutcome::Installed:
+        return u"installed";
+    }
+    return {};
+}
+
+} // namespace
+
 void TfrmMain::btnStartInstallClick(ui::Control*) {
     // A click that arrives while a run pumps messages would start a run inside the run.
     ReentryGuard running(installRunning_);
@@ -16,6 +36,9 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     choices.labelClass = rbLabel->Checked();
     choices.ports = cbPortList->Items();
     choices.printers = cbPrintList->Items();
-    if (RunInstallation(choices, PrintSetupInfo, progress_) == InstallOutcome::AddressRefused)
-        meText->SetFocus();
+    progress_.LoggedRun(u"wizard (installation)", [&] {
+        const InstallOutcome outcome = RunInstallation(choices, PrintSetupInfo, progress_);
+        if (outcome == InstallOutcome::AddressRefused) meText->SetFocus();
+        return OutcomeText(outcome);
+    });
 }

@@ -1,14 +1,42 @@
 // The main window's side of the long operations: their progress on the wait dialog and the
-// status bar.
+// status bar, and every text shown there in the install log.
+#include "base/Errors.h"
 #include "dialogs/untWait.h"
 #include "platform/Dialogs.h"
+#include "session/InstallLog.h"
 #include "shell/untMain.h"
+
+namespace {
+
+String AnswerName(int answer) {
+    switch (answer) {
+    case mb::ID_OK:
+        return u"OK";
+    case mb::ID_CANCEL:
+        return u"Cancel";
+    case mb::ID_YES:
+        return u"Yes";
+    case mb::ID_NO:
+        return u"No";
+    default:
+        return IntToStr(answer);
+    }
+}
+
+} // namespace
+
+void MainWindowProgress::Record(const String& text) {
+    if (text == lastRecorded_) return;
+    lastRecorded_ = text;
+    installlog::Line(text);
+}
 
 void MainWindowProgress::Open(const String& caption, const String& heading,
                               const std::optional<String>& button) {
     frmWait->Show();
     frmWait->SetCaption(caption);
     frmWait->Label1->SetCaption(heading);
+    Record(heading);
     if (button) frmWait->BitBtn1->SetCaption(*button);
 }
 
@@ -22,6 +50,7 @@ void MainWindowProgress::ClearLog() {
 
 void MainWindowProgress::Log(const String& line) {
     frmWait->mmoWait->Append(line);
+    Record(line);
 }
 
 void MainWindowProgress::Steps(int count) {
@@ -46,10 +75,13 @@ void MainWindowProgress::Cancellable(bool enabled) {
 
 void MainWindowProgress::Status(const String& text) {
     main_.StatusBar1->SetPanelText(1, text);
+    Record(text);
 }
 
 int MainWindowProgress::Ask(const String& title, const String& text, std::uint32_t flags) {
-    return Dialogs::Get().MessageBox(text, title, flags);
+    const int answer = Dialogs::Get().MessageBox(text, title, flags);
+    Record(u"Message box (" + title + u"): " + text + u"\r\nAnswer: " + AnswerName(answer));
+    return answer;
 }
 
 void MainWindowProgress::Busy(bool busy) {
@@ -60,4 +92,17 @@ void MainWindowProgress::Busy(bool busy) {
 
 void MainWindowProgress::Quit() {
     main_.btnQuitClick(nullptr);
+}
+
+void MainWindowProgress::LoggedRun(const String& how, const std::function<String()>& run) {
+    installlog::BeginRun(how);
+    lastRecorded_.clear();
+    String outcome;
+    try {
+        outcome = run();
+    } catch (const std::exception& e) {
+        installlog::EndRun(u"error: " + FromUtf8(e.what()));
+        throw;
+    }
+    installlog::EndRun(outcome);
 }

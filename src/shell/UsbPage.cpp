@@ -12,6 +12,10 @@
 void TfrmMain::btnFindUSBClick(ui::Control*) {
     ReentryGuard running(usbSearchRunning_); // a click while the search pumps messages
     if (!running) return;
+    progress_.LoggedRun(u"wizard (USB search)", [this] { return FindUsbPrinter(); });
+}
+
+String TfrmMain::FindUsbPrinter() {
     auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
 
     usbSearchAccepted_ = false;
@@ -59,4 +63,6 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
     }
     WaitTime(200);
     progress_.Close();
+    return found.accepted ? u"found " + PrintSetupInfo.PrintName + u" on " + cbUSB->Text()
+                          : String(u"no printer of the kit found");
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The main wizard window.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "session/Connections.h"
@@ -34,8 +35,16 @@ public:
     void Busy(bool busy) override;
     void Quit() override;
 
+    // One run in the install log: begun as `how`, ended with the outcome `run` returns, or
+    // with the error that ends it (which goes on to the event dispatch as before).
+    void LoggedRun(const String& how, const std::function<String()>& run);
+
 private:
+    // Into the install log, unless it is the text written there last (a step shown on the
+    // wait dialog and the status bar at once is one step).
+    void Record(const String& text);
     TfrmMain& main_;
+    String lastRecorded_;
 };
 
 class TfrmMain : public ui::Form {
@@ -114,6 +123,8 @@ public:
     IProgress& Progress() { return progress_; }
 
 private:
+    // The USB search and its outcome on the main window; returns the outcome for the log.
+    String FindUsbPrinter();
     // The controls of a connection type's row.
     ui::RadioButton* RadioOf(const ConnectionType& type) const;
     ui::Label* LabelOf(const ConnectionType& type) const;

@@ -19,6 +19,7 @@
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/BuiltInText.h"
+#include "session/InstallLog.h"
 #include "session/Progress.h"
 #include "session/untLanguages.h"
 #include "usb/untUsbDLLinitalize.h"
@@ -107,10 +108,14 @@ class ReportedProcesses final : public IProcesses {
     bool RunHidden(const String& commandLine, std::string& output,
                    std::uint32_t timeLimitMs) override {
         const bool ran = inner_.RunHidden(commandLine, output, timeLimitMs);
-        out_.Command(commandLine, ran ? DecodeCommandOutput(output) : String());
+        if (ran)
+            out_.Command(commandLine, inner_.LastExitCode(), DecodeCommandOutput(output));
+        else
+            out_.Command(commandLine, std::nullopt, String());
         return ran;
     }
     std::uint32_t LastError() override { return inner_.LastError(); }
+    std::uint32_t LastExitCode() override { return inner_.LastExitCode(); }
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
 
   private:
@@ -392,12 +397,36 @@ class QuietRun {
     std::optional<TPrintModelInfo> model_;
 };
 
+// The run's lines go to the install log as well; its commands reach the log through RunDOS.
+class LoggedOutput final : public IQuietOutput {
+  public:
+    explicit LoggedOutput(IQuietOutput& out) : out_(out) {}
+    void Line(const String& text) override {
+        out_.Line(text);
+        installlog::Line(text);
+    }
+    void Command(const String& commandLine, std::optional<std::uint32_t> exitCode,
+                 const String& output) override {
+        out_.Command(commandLine, exitCode, output);
+    }
+    void End(ExitCode code, const String& outcome) override {
+        out_.End(code, outcome);
+        installlog::EndRun(u"exit code " + IntToStr(static_cast<int>(code)) + u": " + outcome);
+    }
+
+  private:
+    IQuietOutput& out_;
+};
+
 } // namespace
 
-ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
+ExitCode RunQuiet(const CommandLine& options, IQuietOutput& console) {
+    installlog::UseFile(options.logFile);
+    installlog::BeginRun(u"quiet: " + FormatCommandLine(options));
+    console.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
+    LoggedOutput out(console);
     ReportedProcesses processes(Processes::Get(), out);
     ScopedService<IProcesses> reported(processes);
-    out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
     Stop end{ExitCode::SetupFailed, String()};
     try {
         end = QuietRun(options, out).Run();

@@ -1,6 +1,9 @@
 #pragma once
 // The unattended mode: the wizard's checks, installation run, USB search and removal driven
 // from the command line, with no window, no one to ask, and the outcome as an exit code.
+#include <cstdint>
+#include <optional>
+
 #include "base/Text.h"
 #include "session/CommandLine.h"
 
@@ -12,13 +15,16 @@ class IQuietOutput {
     // A text the wizard would show: a log or status line, a message, or a question with the
     // answer the run gave.
     virtual void Line(const String& text) = 0;
-    // A system command the run started, with what it printed (empty when it did not start).
-    virtual void Command(const String& commandLine, const String& output) = 0;
+    // A system command the run started, with its exit code and what it printed (no code and
+    // no output when it did not start or was ended at its time limit).
+    virtual void Command(const String& commandLine, std::optional<std::uint32_t> exitCode,
+                         const String& output) = 0;
     // The end of the run: its exit code and, in plain words, why.
     virtual void End(ExitCode code, const String& outcome) = 0;
 };
 
 // Runs the command line `options` (a parsed /quiet command) on the kit of the program's folder.
+// Every line also goes to the install log (/log, or its default place), as the commands do.
 // The units must be initialized (settings, printer info); the platform services installed.
 // Nothing runs before every check passed: administrator rights, the kit's files and seal, the
 // model, address or port and the values the printer-setup command would carry.

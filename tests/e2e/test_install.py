@@ -175,6 +175,7 @@ class InstallRuns(h.WineTestCase):
         self.remove_queues(kit)
         self.forget_port()
         d = self.driver
+        log_size = wizkit.install_log_size()
         self.start(kit)
         self.walk_to("rbNet", NET_PAGE)
         me = self.control("meText")
@@ -191,7 +192,12 @@ class InstallRuns(h.WineTestCase):
         self.assertEqual(log[3], "HostName\uff1a" + IP)
         self.assertEqual(log[-1], cap(59) + IP + cap(60))
         self.assertEqual(d.progress(self.control("pbWait", wait)), (22, 0, 22))
+        link = self.control("lblLog", wait)
+        self.assertTrue(d.visible(link))
+        self.assertEqual(d.text(link), cap(82))
+        self.assert_link_placed(wait, link)
         self.session.screenshot("network-port-created")
+        self.session.screenshot("wait-dialog-en", rect=d.client_rect(wait))
         self.press(box, h.IDOK)
         self.finish("network")
         self.wait_run_over()
@@ -206,6 +212,9 @@ class InstallRuns(h.WineTestCase):
         queue = self.queue(MODELS[0])
         self.assertIsNotNone(queue)
         self.assertEqual((queue["port"], queue["driver"]), (IP, MODELS[0]))
+        # net start ends with 2 when the spooler runs already, as after the port's restart.
+        self.assert_logged_run(wizkit.install_log_since(log_size), kit, "installed",
+                               ["0", "0", "2", "0"])
 
         # The spooler lists the port now: a second install to the address asks first, and
         # Yes ends the run with the cursor back in the address.
@@ -263,6 +272,36 @@ class InstallRuns(h.WineTestCase):
         win_ini = h.PREFIX / "drive_c" / "windows" / "win.ini"
         sections = wizkit.read_profile(win_ini.read_bytes(), "latin-1")
         return sections.get("WINDOWS", {}).get("DEVICE", "")
+
+    def assert_link_placed(self, wait, link):
+        """The log link lies inside the wait dialog, below the progress bar and clear of the
+        button, which keep their places."""
+        d = self.driver
+        left, top, right, bottom = d.client_rect(wait)
+        l, t, r, b = d.rect(link)
+        bar, button = d.rect(self.control("pbWait", wait)), d.rect(self.control("BitBtn1", wait))
+        self.assertTrue(left <= l and r <= right and top <= t and b <= bottom, (l, t, r, b))
+        self.assertGreaterEqual(t, bar[3])
+        self.assertLessEqual(r, button[0])
+
+    def assert_logged_run(self, log, kit, outcome, exit_codes):
+        """The install log holds the run: its start with the versions, every command the
+        stand-ins saw run with its exit code, the steps the wait dialog showed and the end."""
+        self.assertIn("==== Run started: wizard (installation)\r\n", log)
+        self.assertRegex(log, r"\r\n    Program: ODAXPrintDrive \d+\.\d+\.\d+ \(")
+        self.assertRegex(log, r"\r\n    Kit: SoftVer \S+, OEMID \S+\r\n    Language: English\r\n")
+        for line in log.splitlines():
+            if line and not line.startswith("    "):
+                self.assertRegex(line, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
+        # The run's commands as they were started, each with the exit code it ended with; the
+        # one of the window's creation comes before the run.
+        run = log[log.index("==== Run started"):]
+        logged = re.findall(r" Command: (.*)\r\n    Exit code: (\d+)\r\n", run)
+        self.assertEqual([c for c, _ in logged], wizkit.full_commands(kit / "commands.log")[1:])
+        self.assertEqual([code for _, code in logged], exit_codes)
+        for step in (cap(47), cap(49), cap(46), cap(45)):
+            self.assertIn(" " + step + "\r\n", run)
+        self.assertTrue(run.endswith(" ==== Run ended: " + outcome + "\r\n"), run[-300:])
 
     def assert_failure_shown(self, failure_line, screenshot):
         """The run ended in the verification's failure: its box (key 78 below the line), the

@@ -67,9 +67,18 @@ class QuietRuns(h.WineTestCase):
             self.session.run("reg", ["delete", key, "/f"], timeout=60)
         model = MODELS[1]
 
+        log_size = wizkit.install_log_size()
         code, lines = self.quiet(kit, "/connection", "network", "/address", IP, "/model", model)
         self.assertEqual(code, 0, "\n".join(lines))
         self.assertEqual(lines[-1], "Exit code 0")
+        # The install log in its default place holds the run: how it was started, every
+        # command with the exit code it ended with, and the end.
+        log = wizkit.install_log_since(log_size)
+        self.assertIn(" ==== Run started: quiet: /quiet /connection network /address " + IP, log)
+        logged = re.findall(r" Command: (.*)\r\n    Exit code: (\d+)\r\n", log)
+        self.assertEqual([c for c, _ in logged], self.commands(kit))
+        self.assertTrue(log.endswith(" ==== Run ended: exit code 0: " + lines[-2] + "\r\n"),
+                        log[-300:])
         for key in wizkit.port_keys(IP):
             self.assertEqual(wizkit.reg_values(self.session, key)["HostName"], ("REG_SZ", IP))
         queue = self.queue(model)
@@ -93,8 +102,11 @@ class QuietRuns(h.WineTestCase):
         self.assertIn("already installed", lines[-2])
 
         # Removed, and only that printer; removing it again is success with nothing run.
-        code, lines = self.quiet(kit, "/remove", "/model", model)
+        # /log names another file; a relative name is in the kit folder, the working folder.
+        code, lines = self.quiet(kit, "/remove", "/model", model, "/log", "removal.log")
         self.assertEqual(code, 0, "\n".join(lines))
+        self.assertIn(f'rundll32.exe" printui.dll,PrintUIEntry /dl /n "{model}" /q\r\n'
+                      "    Exit code: 0\r\n", (kit / "removal.log").read_bytes().decode("utf-8"))
         self.assertEqual(wizkit.commands(kit / "commands.log")[ran:],
                          [f'rundll32 printui.dll,PrintUIEntry /dl /n "{model}" /q'])
         self.assertIsNone(self.queue(model))

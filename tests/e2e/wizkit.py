@@ -145,6 +145,21 @@ def commands(log):
             for line in full_commands(log)]
 
 
+# The wizard's install log in the prefix's ProgramData, which every test's runs append to.
+INSTALL_LOG = h.PREFIX / "drive_c" / "ProgramData" / "ODAXPrintDrive" / "install.log"
+
+
+def install_log_size():
+    return INSTALL_LOG.stat().st_size if INSTALL_LOG.exists() else 0
+
+
+def install_log_since(size):
+    """What the install log gained after it had `size` bytes (all of it if it was moved aside
+    meanwhile), as text; its lines end in CR LF."""
+    data = INSTALL_LOG.read_bytes() if INSTALL_LOG.exists() else b""
+    return data[size if len(data) >= size else 0:].decode("utf-8")
+
+
 def log_env(kit, log=None):
     """The environment that sends the stand-ins' command lines to `log`, by default the kit's
     commands.log."""

@@ -58,6 +58,7 @@ class TimedProcesses final : public IProcesses {
         return ok;
     }
     std::uint32_t LastError() override { return inner_.LastError(); }
+    std::uint32_t LastExitCode() override { return inner_.LastExitCode(); }
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
 
   private:

@@ -203,10 +203,14 @@ public:
             }
         }
         if (reader.ok()) reader.Finish();
+        DWORD exitCode = 0;
+        exitCode_ = GetExitCodeProcess(process.get(), &exitCode) ? exitCode : STILL_ACTIVE;
         return true;
     }
 
     std::uint32_t LastError() override { return lastError_; }
+
+    std::uint32_t LastExitCode() override { return exitCode_; }
 
     String SystemErrorText(std::uint32_t code) override { return WindowsErrorText(code); }
 
@@ -223,6 +227,7 @@ private:
         return false;
     }
     std::uint32_t lastError_ = 0;
+    std::uint32_t exitCode_ = 0;
 };
 
 class WinClock final : public IClock {

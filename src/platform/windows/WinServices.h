@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Libraries.h"
 #include "platform/Locale.h"
+#include "platform/LogFiles.h"
 #include "platform/MessagePump.h"
 #include "platform/Pictures.h"
 #include "platform/Processes.h"
@@ -26,6 +27,7 @@ IProfile& WindowsProfile();
 IFiles& WindowsFiles();
 IRegistry& WindowsRegistry();
 ISystemInfo& WindowsSystemInfo();
+ILogFiles& WindowsLogFiles();
 
 // One of the system's libraries by its file name, from the system folder only; nullptr when it
 // cannot be loaded. The window backend's optional libraries are loaded through it too.

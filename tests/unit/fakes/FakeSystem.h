@@ -49,6 +49,7 @@ public:
         std::string output;
         std::uint32_t error = 0;
         bool neverEnds = false; // runs until it is ended at its time limit
+        std::uint32_t exitCode = 0;
     };
     std::vector<String> commands;
     std::vector<std::uint32_t> timeLimits; // of each command, in order
@@ -76,9 +77,12 @@ public:
             return false;
         }
         output = it == scripted.end() ? std::string() : it->second.output;
+        exitCode = it == scripted.end() ? 0 : it->second.exitCode;
         return true;
     }
+    std::uint32_t exitCode = 0;
     std::uint32_t LastError() override { return lastError; }
+    std::uint32_t LastExitCode() override { return exitCode; }
     String SystemErrorText(std::uint32_t code) override {
         auto it = texts.find(code);
         return it == texts.end() ? String() : it->second;

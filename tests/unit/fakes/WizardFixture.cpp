@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "session/InstallLog.h"
 #include "shell/Startup.h"
 
 std::string WizardFixture::DefaultSettings() {
@@ -68,6 +69,7 @@ WizardFixture::WizardFixture(const std::string& settings, bool seal, bool window
     PrintSetupInfo = TPrintModelInfo{};
     listCheckNum = 0;
     ResetUsbDLL();
+    installlog::UseFile({});
     InitializeUnits();
     if (windows) CreateWindows();
 }

@@ -18,6 +18,7 @@
 #include "dialogs/untAbout.h"
 #include "dialogs/untWait.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/FakeLogFiles.h"
 #include "fakes/FakeSystem.h"
 #include "install/untModels.h"
 #include "platform/Libraries.h"
@@ -193,6 +194,8 @@ struct WizardFixture {
     ScopedService<IFiles> s6{files};
     ScopedService<IProfile> s7{profile};
     ScopedService<ui::IWindowBackend> s8{backend};
+    FakeLogFiles logFiles;
+    ScopedService<ILogFiles> s9{logFiles};
     std::string previousDir;
 
     // A complete, sealed settings file in code page 936 unless a test changes it.

@@ -54,7 +54,7 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        for (int n = 1; n <= 81; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+        for (int n = 1; n <= 82; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
     }
     return s;
 }
@@ -374,7 +374,7 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
         {"Caption_27=text 27\r\n", "",
          u"24: [CAPTION_CN] CAPTION_27 is missing: the wizard shows an empty Chinese text"},
         {"[CAPTION_EN]\r\nCaption_1=text 1\r\n", "[CAPTION_EN]\r\nCaption_1=  \r\n",
-         u"107: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
+         u"108: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
         {"Caption_78=text 78\r\n", "Caption_78=\r\n",
          u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text instead"},
         {"DefaultAbout=True", "DefaultAbout=yes",

@@ -65,6 +65,7 @@ class RefuseNthStart final : public IProcesses {
         return inner_.RunHidden(commandLine, output, timeLimitMs);
     }
     std::uint32_t LastError() override { return 2; }
+    std::uint32_t LastExitCode() override { return inner_.LastExitCode(); }
     String SystemErrorText(std::uint32_t code) override { return inner_.SystemErrorText(code); }
     StringList refusedCalls;
 

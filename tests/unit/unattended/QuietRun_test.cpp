@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 
 #include "fakes/FakeRegistry.h"
 #include "fakes/WizardFixture.h"
@@ -20,7 +21,7 @@ class RecordingOutput final : public IQuietOutput {
     std::optional<ExitCode> end;
     String reason;
     void Line(const String& text) override { lines.push_back(text); }
-    void Command(const String& commandLine, const String&) override {
+    void Command(const String& commandLine, std::optional<std::uint32_t>, const String&) override {
         commands.push_back(commandLine);
     }
     void End(ExitCode code, const String& outcome) override {
@@ -313,5 +314,36 @@ TEST(QuietRun, TheDefaultPrinterIsSetWhenAskedOrWhenTheKitAlwaysSetsIt) {
         EXPECT_EQ(q.Run(options), ExitCode::Done);
         EXPECT_EQ(StartsWith(q.DefaultPrinter(), u"Model-1,"), c.isDefault)
             << ToUtf8(q.DefaultPrinter());
+    }
+}
+
+TEST(QuietRun, TheRunGoesToTheInstallLogThatLogNames) {
+    for (const char16_t* logFile : {u"", u"D:\\logs\\printer.log"}) {
+        Quiet q;
+        CommandLine c = Network(u"192.168.1.50");
+        c.logFile = logFile;
+        ASSERT_EQ(q.Run(c), ExitCode::Done);
+        const String path = *logFile ? String(logFile) : u"C:\\ProgramData\\ODAXPrintDrive\\install.log";
+        ASSERT_EQ(q.logFiles.files.size(), 1u) << ToUtf8(path);
+        const std::string log = q.logFiles.files[path];
+        SCOPED_TRACE(log);
+        // How it was started, each line the run printed, each command with its exit code, the end.
+        EXPECT_NE(log.find("quiet: /quiet /connection network /address 192.168.1.50 /model Model-1"),
+                  std::string::npos);
+        // A text of several lines goes on as indented lines of its entry. The first line, the
+        // program's version and the command, is the log's run header in its own form.
+        ASSERT_FALSE(q.out.lines.empty());
+        for (auto text = std::next(q.out.lines.begin()); text != q.out.lines.end(); ++text)
+            for (size_t from = 0; from < text->size();) {
+                const size_t end = std::min(text->find(u"\r\n", from), text->size());
+                EXPECT_NE(log.find(ToUtf8(text->substr(from, end - from))), std::string::npos)
+                    << ToUtf8(*text);
+                from = end + 2;
+            }
+        ASSERT_FALSE(q.out.commands.empty());
+        for (const String& command : q.out.commands)
+            EXPECT_NE(log.find(ToUtf8(command)), std::string::npos);
+        EXPECT_NE(log.find("Exit code: 0"), std::string::npos);
+        EXPECT_NE(log.find("exit code 0: " + ToUtf8(q.out.reason)), std::string::npos);
     }
 }

@@ -1,0 +1,33 @@
+#pragma once
+// The install log: every run, the wizard's or an unattended one, appends what it did to a
+// text file that support can ask for (UTF-8, CRLF line ends, each entry starting with the
+// local time). Writing it never stops a run and never shows anything: a write that fails is
+// mentioned by the next entry that can be written.
+#include <cstdint>
+
+#include "base/Text.h"
+
+namespace installlog {
+
+// A file that an entry would take past this size is first moved to OldFilePath (replacing
+// the older one there): the log and one old file, no more.
+constexpr std::uint64_t kMaxFileBytes = 1024 * 1024;
+// Command output beyond this many characters is left out of the log (and said so).
+constexpr std::size_t kMaxOutputChars = 64 * 1024;
+
+// The file to append to; empty: %ProgramData%\ODAXPrintDrive\install.log. Entries lost
+// before are forgotten.
+void UseFile(const String& path);
+// A run begins: the local time, the program's version, the kit's version ([CONFIG] SoftVer,
+// the "Tool Ver" of the window title, with its OEMID), the display language, and how the run
+// was started (`how`: "wizard" or the quiet command line).
+void BeginRun(const String& how);
+void Line(const String& text); // a step's text as the wait dialog shows it
+void Command(const String& commandLine, std::uint32_t exitCode, const String& output);
+void EndRun(const String& outcome);
+String FilePath(); // the file in use (for the wait dialog's link); empty when there is none
+
+// Where the file goes at the cap: "install.old.log" for "install.log", "x.old" for "x".
+String OldFilePath(const String& path);
+
+} // namespace installlog
