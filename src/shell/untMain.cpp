@@ -171,7 +171,7 @@ void TfrmMain::FormCreate(ui::Control*) {
     SetEnabled(false);
     Pump();
     try {
-        RunSpoolerCommand(SpoolerAction::Start);
+        StartSpoolerUnlessRunning();
     } catch (const Exception& e) {
         // The window set-up does not depend on the spooler command; say why it failed.
         ui::ShowStandardErrorBox(e.Message());

@@ -15,4 +15,5 @@ void InstallWindowsServices() {
     Locale::Install(&WindowsLocale());
     Pictures::Install(&WindowsPictures());
     SystemInfo::Install(&WindowsSystemInfo());
+    ServiceControl::Install(&WindowsServiceControl());
 }

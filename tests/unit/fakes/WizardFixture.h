@@ -27,6 +27,7 @@
 #include "platform/TempFolder.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/EmulatedProfile.h"
+#include "platform/emulated/EmulatedServiceControl.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/PrintModel.h"
 #include "shell/untMain.h"
@@ -185,6 +186,8 @@ struct WizardFixture {
     KitFiles files;
     EmulatedProfile profile{kit / "win.ini"};
     ui::HeadlessBackend backend;
+    // The spooler stopped unless a test says otherwise, so the start-up starts it.
+    EmulatedServiceControl services;
     ScopedService<IDialogs> s1{dialogs};
     ScopedService<ISpooler> s2{spooler};
     ScopedService<ILibraries> s3{libraries};
@@ -193,6 +196,7 @@ struct WizardFixture {
     ScopedService<IFiles> s6{files};
     ScopedService<IProfile> s7{profile};
     ScopedService<ui::IWindowBackend> s8{backend};
+    ScopedService<IServiceControl> s9{services};
     std::string previousDir;
 
     // A complete, sealed settings file in code page 936 unless a test changes it.

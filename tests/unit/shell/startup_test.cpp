@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "fakes/WizardFixture.h"
 
@@ -40,6 +41,35 @@ TEST(StartUp, ReachesTheWelcomePageWithTheSettingsApplied) {
     EXPECT_EQ(frmMain->cbRs232->Items(), (StringList{u"COM1:", u"COM2:"}));
     EXPECT_EQ(frmMain->pbSchedule->Max(), 3);
     EXPECT_EQ(frmMain->pbSchedule->Position(), 0);
+}
+
+// The window's set-up starts the spooler only when the service control manager does not
+// report it running; the rest of the start-up is the same either way.
+TEST(StartUp, StartsTheSpoolerUnlessItRuns) {
+    struct Case {
+        const char* name;
+        std::optional<ServiceState> state; // none: the manager cannot tell
+        bool started;
+    } cases[] = {
+        {"running", ServiceState::Running, false},
+        {"stopped", ServiceState::Stopped, true},
+        {"starting", ServiceState::StartPending, true},
+        {"stopping", ServiceState::StopPending, true},
+        {"paused", ServiceState::Paused, true},
+        {"unknown to the manager", std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        WizardFixture w;
+        w.services = EmulatedServiceControl{};
+        if (c.state) w.services.SetState(u"Spooler", *c.state);
+        w.Start();
+        EXPECT_EQ(w.sys.processes.commands, c.started ? StringList{kNetStartSpooler} : StringList{})
+            << c.name;
+        EXPECT_TRUE(w.dialogs.boxes.empty()) << c.name;
+        EXPECT_TRUE(frmShow) << c.name;
+        EXPECT_TRUE(frmMain->Enabled()) << c.name;
+        EXPECT_TRUE(frmMain->btnNext->Enabled()) << c.name;
+    }
 }
 
 TEST(StartUp, RefusesWithoutItsFilesAndEnds) {
