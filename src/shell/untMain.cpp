@@ -1,6 +1,9 @@
 #include "shell/untMain.h"
 
+#include <optional>
+
 #include "base/Errors.h"
+#include "base/StepTimes.h"
 #include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
@@ -171,6 +174,7 @@ void TfrmMain::FormCreate(ui::Control*) {
     SetEnabled(false);
     Pump();
     try {
+        TimedStep step("spooler");
         StartSpoolerUnlessRunning();
     } catch (const Exception& e) {
         // The window set-up does not depend on the spooler command; say why it failed.
@@ -199,12 +203,14 @@ void TfrmMain::FormCreate(ui::Control*) {
 
 void TfrmMain::FormShow(ui::Control*) {
     if (frmShow) return;
+    std::optional<TimedStep> step(std::in_place, "library");
     if (!IniOptions->GetCheckIniFile() || !CheckDLLFile()) {
         Refuse(kMissingFiles);
         Close();
         return;
     }
     initUsbDLL();
+    step.emplace("seal");
     // Nothing may lead to an installation until the settings are known to be intact: a check
     // that cannot finish (the file held open by another program, its read refused) raises
     // past here to the error box and leaves both buttons disabled.
@@ -216,6 +222,7 @@ void TfrmMain::FormShow(ui::Control*) {
         Close();
         return;
     }
+    step.emplace("settings");
     btnNext->SetEnabled(true);
     btnAbout->SetEnabled(StrToBool(IniOptions->GetIdentValue(u"CONFIG", u"DefaultAbout")));
     btnStartInstall->SetEnabled(false);
@@ -229,7 +236,9 @@ void TfrmMain::FormShow(ui::Control*) {
     else
         rbLabel->SetChecked(true);
     LoadModelTable();
+    step.emplace("language");
     LanguageButton(DisplayLanguage()).SetChecked(true);
+    step.emplace("printers");
     PushPrinterListToList();
     frmShow = true;
 }
