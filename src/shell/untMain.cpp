@@ -216,6 +216,8 @@ void TfrmMain::FormShow(ui::Control*) {
     // past here to the error box and leaves both buttons disabled.
     btnNext->SetEnabled(false);
     btnStartInstall->SetEnabled(false);
+    // One read of the file serves the check and every setting applied below.
+    const HeldSettings held(*IniOptions);
     const String stored = IniOptions->GetIdentValue(u"CONFIG", u"ConfigID");
     if (stored != IniOptions->GetCheckIniMD5ID()) {
         Refuse(kIntegrity);

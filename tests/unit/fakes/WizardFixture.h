@@ -132,13 +132,17 @@ public:
     // The system error a read of install.dat fails with (32: held open by another program,
     // 5: access denied); 0 reads it.
     std::uint32_t settingsReadError = 0;
+    int settingsReads = 0; // exclusive reads of install.dat asked for
     bool FileExists(const String& p) override { return real.FileExists(InKit(p)); }
     bool ReadExclusive(const String& p, std::string& b, std::uint32_t& e) override {
         const String settings = u"install.dat";
-        if (settingsReadError && p.size() >= settings.size() &&
+        if (p.size() >= settings.size() &&
             SameText(StringView(p).substr(p.size() - settings.size()), settings)) {
-            e = settingsReadError;
-            return false;
+            ++settingsReads;
+            if (settingsReadError) {
+                e = settingsReadError;
+                return false;
+            }
         }
         return real.ReadExclusive(InKit(p), b, e);
     }

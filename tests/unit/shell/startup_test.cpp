@@ -72,6 +72,64 @@ TEST(StartUp, StartsTheSpoolerUnlessItRuns) {
     }
 }
 
+namespace {
+
+// The profile functions, counting the reads of install.dat that reach them.
+class CountingProfile final : public IProfile {
+  public:
+    explicit CountingProfile(IProfile& real) : real_(real) {}
+    int settingsReads = 0;
+    std::uint32_t GetPrivateProfileStringW(const ProfileArg& section, const ProfileArg& key,
+                                           const ProfileArg& defaultValue, char16_t* out,
+                                           std::uint32_t size, const String& file) override {
+        const String name = u"install.dat";
+        if (file.size() >= name.size() &&
+            file.compare(file.size() - name.size(), name.size(), name) == 0)
+            ++settingsReads;
+        return real_.GetPrivateProfileStringW(section, key, defaultValue, out, size, file);
+    }
+    bool WritePrivateProfileStringW(const ProfileArg& section, const ProfileArg& key,
+                                    const ProfileArg& value, const String& file) override {
+        return real_.WritePrivateProfileStringW(section, key, value, file);
+    }
+
+  private:
+    IProfile& real_;
+};
+
+} // namespace
+
+// One exclusive read of the settings file serves the integrity check and every setting the
+// start-up applies, in either form of the file; afterwards lookups go to the file again.
+TEST(StartUp, ReadsTheSettingsFileOnceForTheCheckAndTheSettings) {
+    for (const bool utf16 : {false, true}) {
+        SCOPED_TRACE(utf16 ? "UTF-16LE" : "code page 936");
+        WizardFixture w;
+        if (utf16) {
+            const std::string bytes =
+                "\xFF\xFE" + ToUtf16Le(FromUtf8(WizardFixture::DefaultSettings()));
+            w.kit.Write("install.dat", SealConfigID(bytes, u"TEST"));
+        }
+        CountingProfile counting(w.profile);
+        ScopedService<IProfile> use(counting);
+        w.Start();
+        EXPECT_TRUE(w.dialogs.boxes.empty());
+        EXPECT_TRUE(frmShow);
+        EXPECT_EQ(w.files.settingsReads, 1);
+        EXPECT_EQ(counting.settingsReads, 0);
+        EXPECT_EQ(frmMain->Caption(), u"en20 DLL Ver:12 Tool Ver: 2.5");
+        EXPECT_EQ(frmMain->lblWelcome->Caption(), u"en21");
+        EXPECT_EQ(PrintModel,
+                  (StringList{u"Model-1,VID_1A2B,PID_3C4D", u"Model-2,VID_1A2B,PID_3C4E",
+                              u"Label-3,VID_1A2B,PID_5E6F"}));
+        EXPECT_TRUE(frmMain->ImgCompanyLogo->Visible());
+
+        w.Click(frmMain->rbChinese);
+        EXPECT_EQ(frmMain->lblWelcome->Caption(), u"中21");
+        EXPECT_GT(counting.settingsReads, 0);
+    }
+}
+
 TEST(StartUp, RefusesWithoutItsFilesAndEnds) {
     struct Case {
         const char* name;
