@@ -107,6 +107,7 @@ class NativeControl : public ui::Peer {
 
     std::unique_ptr<WindowName> name_;
     bool subclassed_ = false;
+    bool applyingAll_ = false; // the new window takes the model's state
 };
 
 // A peer that knows its model's own type.
