@@ -34,10 +34,10 @@ BREAKDOWN = [
     ("spooler (state, command if stopped)", lambda s: length(s, "spooler")),
     ("USB library load", lambda s: length(s, "library")),
     ("seal", lambda s: length(s, "seal")),
-    ("settings reads", lambda s: length(s, "settings") + length(s, "language")
-     - length(s, "picture")),
+    ("settings reads, captions set", lambda s: length(s, "settings") + length(s, "language")
+     - length(s, "picture") - length(s, "ports")),
     ("pictures", lambda s: length(s, "picture")),
-    ("printer list", lambda s: length(s, "printers")),
+    ("port and printer lists", lambda s: length(s, "ports") + length(s, "printers")),
     ("showing the window", lambda s: length(s, "show") - sum(
         length(s, n) for n in ("library", "seal", "settings", "language", "printers"))),
     ("until seen shown and enabled", lambda s: s["seen"][0] - s["show"][1]),
@@ -70,7 +70,7 @@ def read_steps(path, request, seen):
     steps = {"request": (request, request), "seen": (seen, seen)}
     for line in path.read_text(encoding="ascii").splitlines():
         name, begin, end = line.split()
-        steps.setdefault(name, (float(begin), float(end)))
+        steps.setdefault(name, (float(begin), float(end)))  # the first, where a step repeats
     return steps
 
 
