@@ -99,6 +99,9 @@ class NativeControl : public ui::Peer {
     }
     void ApplyBounds();
     RECT ScaledBounds(const ui::Rect& b) const;
+    // A new window taking the model's whole state: its bounds come last, after everything
+    // they depend on.
+    bool ApplyingAll() const { return applyingAll_; }
 
   private:
     void ApplyAll();
