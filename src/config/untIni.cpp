@@ -3,9 +3,12 @@
 #include <memory>
 
 #include "base/Errors.h"
-#include "session/Languages.h"
+#include "base/ProfileText.h"
+#include "config/ConfigSeal.h"
+#include "digest/untMD5FileLib.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "session/Languages.h"
 #include "session/untLanguages.h"
 
 TIniOptions* IniOptions = nullptr;
@@ -91,9 +94,24 @@ void TIniFile::UpdateFile() const {
     Profile::Get().WritePrivateProfileStringW(std::nullopt, std::nullopt, std::nullopt, FFileName);
 }
 
+namespace {
+
+// A held file's value as ReadString gives it.
+String HeldValue(const ProfileText& text, const String& section, const String& key) {
+    String value = text.Value(TrimSpaces(section), TrimSpaces(key)).value_or(String());
+    if (value.size() > kValueBuffer - 1) value.resize(kValueBuffer - 1);
+    return value;
+}
+
+} // namespace
+
 String TIniOptions::GetIdentValue(const String& tSection, const String& tIdent) {
     FSection = tSection;
     FIdent = tIdent;
+    if (held_) {
+        FValue = HeldValue(*held_, FSection, FIdent);
+        return FValue;
+    }
     const TIniFile ini(GetINIFileName());
     FlushOnExit flush(ini);
     LoadSettings(&ini);
@@ -112,10 +130,17 @@ void TIniOptions::SetIdentValue(const String& tSection, const String& tIdent,
 }
 
 StringList TIniOptions::GetAllIdentValue(const String& tSection) {
-    const TIniFile ini(GetINIFileName());
-    FlushOnExit flush(ini);
+    StringList lines;
+    if (held_) {
+        for (const auto& key : held_->KeyNames(TrimSpaces(tSection)).value_or(StringList()))
+            lines.push_back(key + u"=" + HeldValue(*held_, tSection, key));
+    } else {
+        const TIniFile ini(GetINIFileName());
+        FlushOnExit flush(ini);
+        lines = ini.ReadSectionValues(tSection);
+    }
     StringList values;
-    for (const auto& line : ini.ReadSectionValues(tSection)) {
+    for (const auto& line : lines) {
         // Only the first '=' separates: a value may hold more of them.
         const std::size_t equals = line.find(u'=');
         String value =
@@ -155,6 +180,15 @@ String TIniOptions::GetMessageLanguage() {
 
 String TIniOptions::GetCompanyLOGO() {
     return DisplayLanguage().logoKey;
+}
+
+HeldSettings::HeldSettings(TIniOptions& options) : options_(options) {
+    options_.held_ = std::make_shared<const ProfileText>(
+        ReadProfileText(ReadFileExclusive(options_.GetINIFileName())));
+}
+
+HeldSettings::~HeldSettings() {
+    options_.held_.reset();
 }
 
 void CreateIniOptions() {

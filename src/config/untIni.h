@@ -2,7 +2,9 @@
 // Access to the settings file ".\install.dat" through the platform's profile functions.
 // Nothing of the file is kept between calls: every operation opens a file object, does its
 // one read or write, flushes the profile cache and lets the object go, so a change made by
-// anyone is seen by the next lookup.
+// anyone is seen by the next lookup. Only the start-up holds the file (HeldSettings).
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "base/Text.h"
@@ -32,6 +34,8 @@ class TIniFile {
     StringList ReadNames(const String* Section) const;
     String FFileName;
 };
+
+class ProfileText;
 
 class TIniOptions {
   public:
@@ -77,6 +81,27 @@ class TIniOptions {
     String FSection;
     String FIdent;
     String FValue;
+
+  private:
+    friend class HeldSettings;
+    // The file as HeldSettings read it; the lookups read it in place of the profile functions.
+    std::shared_ptr<const ProfileText> held_;
+};
+
+// For its lifetime the settings object reads values, lists and the integrity value from one
+// exclusive read of the file instead of opening it for each: the start-up reads the file once
+// for its check and every setting it applies, and applies the values that check covered.
+// Values are read as the profile functions read them (ProfileText), at most 2047 characters.
+// Raises as the integrity check's read does when the file cannot be read.
+class HeldSettings {
+  public:
+    explicit HeldSettings(TIniOptions& options);
+    ~HeldSettings();
+    HeldSettings(const HeldSettings&) = delete;
+    HeldSettings& operator=(const HeldSettings&) = delete;
+
+  private:
+    TIniOptions& options_;
 };
 
 // The one settings object, from start-up to shutdown.

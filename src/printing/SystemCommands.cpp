@@ -1,6 +1,7 @@
 #include "printing/SystemCommands.h"
 
 #include "base/Errors.h"
+#include "platform/ServiceControl.h"
 #include "printing/untFuction.h"
 
 namespace {
@@ -46,4 +47,11 @@ String SpoolerCommand(SpoolerAction action) {
 
 String RunSpoolerCommand(SpoolerAction action) {
     return RunDOS(SpoolerCommand(action), kSpoolerTimeLimitMs);
+}
+
+bool StartSpoolerUnlessRunning() {
+    if (ServiceControl::Get().QueryState(kSpoolerServiceName) == ServiceState::Running)
+        return false;
+    RunSpoolerCommand(SpoolerAction::Start);
+    return true;
 }

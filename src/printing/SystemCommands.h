@@ -27,3 +27,12 @@ constexpr std::uint32_t kSpoolerTimeLimitMs = 30000 + 15000;
 // Runs the spooler command (RunDOS) within kSpoolerTimeLimitMs; past it the command is ended
 // and raises like one that failed.
 String RunSpoolerCommand(SpoolerAction action);
+
+// The print spooler's name for the service control manager.
+inline constexpr char16_t kSpoolerServiceName[] = u"Spooler";
+
+// Makes sure the spooler runs without starting a console program when it already does:
+// "net start spooler" (RunSpoolerCommand) runs unless the service control manager reports the
+// spooler running; a state that cannot be read counts as not running. True when the command
+// ran.
+bool StartSpoolerUnlessRunning();

@@ -1,4 +1,5 @@
 #include "base/Errors.h"
+#include "base/StepTimes.h"
 #include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "shell/untMain.h"
@@ -39,8 +40,9 @@ void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
 
     // A logo that cannot be shown is hidden for the rest of the run; nothing is reported.
     try {
-        ImgCompanyLogo->SetPicture(
-            ui::LoadPictureFile(IniOptions->GetIdentValue(u"OEM", IniOptions->GetCompanyLOGO())));
+        const String logo = IniOptions->GetIdentValue(u"OEM", IniOptions->GetCompanyLOGO());
+        TimedStep step("picture");
+        ImgCompanyLogo->SetPicture(ui::LoadPictureFile(logo));
     } catch (const Exception&) {
         ImgCompanyLogo->SetVisible(false);
     }

@@ -1,8 +1,10 @@
 // The main window's lists of the system's ports and printers.
+#include "base/StepTimes.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "shell/untMain.h"
 
 void TfrmMain::PushPortListToList() {
+    TimedStep step("ports");
     // Every port list is emptied, then given the system's ports of its prefix.
     for (const ConnectionType& type : ConnectionTypes())
         if (ui::ComboBox* list = PortListOf(type)) list->Clear();

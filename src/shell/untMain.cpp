@@ -1,6 +1,9 @@
 #include "shell/untMain.h"
 
+#include <optional>
+
 #include "base/Errors.h"
+#include "base/StepTimes.h"
 #include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
@@ -155,7 +158,8 @@ void TfrmMain::FormCreate(ui::Control*) {
     SetEnabled(false);
     Pump();
     try {
-        RunSpoolerCommand(SpoolerAction::Start);
+        TimedStep step("spooler");
+        StartSpoolerUnlessRunning();
     } catch (const Exception& e) {
         // The window set-up does not depend on the spooler command; say why it failed.
         ui::ShowStandardErrorBox(e.Message());
@@ -183,23 +187,28 @@ void TfrmMain::FormCreate(ui::Control*) {
 
 void TfrmMain::FormShow(ui::Control*) {
     if (frmShow) return;
+    std::optional<TimedStep> step(std::in_place, "library");
     if (!IniOptions->GetCheckIniFile() || !CheckDLLFile()) {
         Refuse(kMissingFiles);
         Close();
         return;
     }
     initUsbDLL();
+    step.emplace("seal");
     // Nothing may lead to an installation until the settings are known to be intact: a check
     // that cannot finish (the file held open by another program, its read refused) raises
     // past here to the error box and leaves both buttons disabled.
     btnNext->SetEnabled(false);
     btnStartInstall->SetEnabled(false);
+    // One read of the file serves the check and every setting applied below.
+    const HeldSettings held(*IniOptions);
     const String stored = IniOptions->GetIdentValue(u"CONFIG", u"ConfigID");
     if (stored != IniOptions->GetCheckIniMD5ID()) {
         Refuse(kIntegrity);
         Close();
         return;
     }
+    step.emplace("settings");
     btnNext->SetEnabled(true);
     btnAbout->SetEnabled(StrToBool(IniOptions->GetIdentValue(u"CONFIG", u"DefaultAbout")));
     btnStartInstall->SetEnabled(false);
@@ -213,7 +222,9 @@ void TfrmMain::FormShow(ui::Control*) {
     else
         rbLabel->SetChecked(true);
     LoadModelTable();
+    step.emplace("language");
     LanguageButton(DisplayLanguage()).SetChecked(true);
+    step.emplace("printers");
     PushPrinterListToList();
     frmShow = true;
 }

@@ -10,7 +10,7 @@ A network install stops the spooler for its port creation ("net stop spooler", t
 "net start spooler"). A kill after the stop has started and before the start has started
 leaves the spooler stopped: no program can restart it once it is gone. Everywhere else a kill
 leaves it running, and the wizard's next start starts it again in any case (its window
-set-up runs "net start spooler"), which the tests check too.
+set-up runs "net start spooler" when the spooler is not running), which the tests check too.
 """
 import contextlib
 import os
@@ -200,7 +200,7 @@ class Faults(unittest.TestCase):
             s.run("net", ["start", "spooler"], timeout=60)  # running, as on a machine in use
             self.wait_spooler(s, "RUNNING")
 
-            # During start-up: the only command is "net start spooler".
+            # During start-up: no command runs, the spooler running.
             for delay in spread(0.0, 2.0, 4):
                 log.unlink(missing_ok=True)
                 pid = d.start(kit / EXE.name, cwd=kit, env=wizkit.log_env(kit))

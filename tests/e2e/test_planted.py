@@ -45,6 +45,8 @@ class Planted(h.WineTestCase):
         self.addCleanup(self.forget_port)
         self.addCleanup(wizkit.remove_queues, kit, h.scratch_dir("planted-cleanup") / "log")
         log = kit / "commands.log"
+        # Stopped, so that the window's set-up runs "net start spooler" too.
+        wizkit.set_spooler(self.session, running=False)
 
         try:
             w = Wizard(self.session, kit, cwd=elsewhere)

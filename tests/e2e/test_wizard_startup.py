@@ -40,6 +40,7 @@ class StartUp(unittest.TestCase):
         kit = wizkit.make_kit("welcome")
         cap = wizkit.captions("EN")
         with h.Session("startup-welcome") as s:
+            wizkit.set_spooler(s, running=False)  # so the window's set-up starts it
             d, p, main = self.welcome(s, kit)
             self.assertEqual(d.text(d.find(main, "lblWelcome")), cap["CAPTION_21"])
             self.assertTrue(d.text(main).startswith(cap["CAPTION_20"] + " DLL Ver:"))
@@ -50,7 +51,22 @@ class StartUp(unittest.TestCase):
                              [cap["CAPTION_8"], cap["CAPTION_18"]])
             s.screenshot("welcome-en")
             self.assertIn("net start spooler", wizkit.commands(kit / "commands.log"))
+            self.assertEqual(wizkit.spooler_state(s), "RUNNING")
             self.quit(d, p, main, "mouse")
+
+    def test_a_running_spooler_is_left_alone(self):
+        # The set-up only makes sure the spooler runs: a running one costs no command.
+        kit = wizkit.make_kit("spooler-running")
+        with h.Session("startup-spooler-running") as s:
+            d = s.driver()
+            wizkit.set_spooler(s, running=True)
+            d, p, main = self.welcome(s, kit, d=d)
+            self.assertTrue(d.enabled(d.find(main, "btnNext")))
+            self.assertEqual(d.message_boxes(), [])
+            self.assertEqual(wizkit.commands(kit / "commands.log"), [])
+            self.assertEqual(wizkit.spooler_state(s), "RUNNING")
+            d.close(main)
+            self.assertEqual(p.wait(timeout=30), 0)
 
     def test_quit_invoked_through_automation(self):
         # A screen reader or automation tool clicks through UI Automation's Invoke: the click
@@ -60,10 +76,11 @@ class StartUp(unittest.TestCase):
             d, p, main = self.welcome(s, kit)
             self.quit(d, p, main, "invoke")
 
-    def welcome(self, s, kit, cwd=None):
+    def welcome(self, s, kit, cwd=None, d=None):
         """Starts the wizard in English (from `cwd` by its full path, when given) and waits for
-        its welcome page; returns the driver, the process and the main window."""
-        d = s.driver()
+        its welcome page; returns the driver (`d` or a new one), the process and the main
+        window."""
+        d = d or s.driver()
         p = wizkit.start(s, kit, "en_US.UTF-8", cwd=cwd)
         main = d.find_window(name="frmMain", timeout=60)
         h.wait_until(lambda: d.visible(d.find(main, "tbsWelcome")), what="the welcome page")

@@ -210,3 +210,21 @@ def start(session, kit, lang=None, env=None, cwd=None):
         return session.popen(["wine", EXE.name], cwd=kit, env=session.env(extra))
     return session.popen(["wine", h.to_windows_path(kit / EXE.name)], cwd=cwd,
                          env=session.env(extra))
+
+
+def spooler_state(session):
+    """The spooler service's state as `sc query` tells it: RUNNING, STOPPED ..."""
+    out = session.run("sc", ["query", "spooler"], timeout=60).stdout.decode("utf-8", "replace")
+    m = re.search(r"STATE\s*:\s*\d+\s+(\w+)", out)
+    return m.group(1) if m else out
+
+
+def set_spooler(session, running):
+    """Starts or stops Wine's spooler before a test (net answers 2 when it already is) and
+    waits for the state. The spooler starts on demand: a new session finds it stopped, until
+    a wizard or a test has started it. A started one keeps running only while a program of
+    the session runs (its driver): Wine ends it with the session's last program."""
+    session.run("net", ["start" if running else "stop", "spooler"], timeout=60)
+    state = "RUNNING" if running else "STOPPED"
+    h.wait_until(lambda: spooler_state(session) == state, timeout=30, interval=0.3,
+                 what=f"the spooler {state}")

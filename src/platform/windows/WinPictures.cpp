@@ -5,18 +5,55 @@
 #include "platform/Pictures.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinServices.h"
 
 namespace {
+
+// COM, bound when a picture first needs it: loading it with the program would cost every
+// start, and JPEG pictures (the usual kind) never need it.
+struct Com {
+    using InitializeFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    using UninitializeFn = void(WINAPI*)();
+    using CreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+    HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+    InitializeFn initialize = ProcAddress<InitializeFn>(ole32, "CoInitializeEx");
+    UninitializeFn uninitialize = ProcAddress<UninitializeFn>(ole32, "CoUninitialize");
+    CreateInstanceFn createInstance = ProcAddress<CreateInstanceFn>(ole32, "CoCreateInstance");
+    bool Usable() const { return initialize && uninitialize && createInstance; }
+};
+
+const Com& BoundCom() {
+    static const Com com;
+    return com;
+}
+
+// COM for the calling thread until the scope ends, when a successful CoInitializeEx is paired
+// with its CoUninitialize (a thread that had COM already keeps it).
+class Apartment {
+  public:
+    Apartment(const Com& com, DWORD model) : com_(com), hr_(com.initialize(nullptr, model)) {}
+    ~Apartment() {
+        if (SUCCEEDED(hr_)) com_.uninitialize();
+    }
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+
+  private:
+    const Com& com_;
+    HRESULT hr_;
+};
 
 [[noreturn]] void Fail(const String& path) { throw Exception(u"Cannot load picture " + path); }
 
 // bmp, ico and tiff through the Windows Imaging Component.
 Bitmap DecodeWithWic(const String& path) {
+    const Com& com = BoundCom();
+    if (!com.Usable()) Fail(path);
     // The objects below go before the apartment does.
-    const ComApartment com(COINIT_APARTMENTTHREADED);
+    const Apartment apartment(com, COINIT_APARTMENTTHREADED);
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.put_void())))
+    if (FAILED(com.createInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IWICImagingFactory, factory.put_void())))
         Fail(path);
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromFilename(Wide(path), nullptr, GENERIC_READ,

@@ -16,4 +16,5 @@ void InstallWindowsServices() {
     Pictures::Install(&WindowsPictures());
     SystemInfo::Install(&WindowsSystemInfo());
     LogFiles::Install(&WindowsLogFiles());
+    ServiceControl::Install(&WindowsServiceControl());
 }

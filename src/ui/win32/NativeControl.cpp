@@ -77,7 +77,10 @@ void NativeControl::Create(HWND parent, int id) {
     if (control.TabStop()) spec.style |= WS_TABSTOP;
 
     const bool ownClass = spec.windowClass == kContainerClass || spec.windowClass == kImageClass;
-    hwnd = CreateWindowExW(spec.exStyle, spec.windowClass, L"", spec.style, 0, 0, 0, 0, parent,
+    // Made at the model's place and size: a window grown from nothing lays itself out again.
+    const RECT r = ScaledBounds(control.Bounds());
+    hwnd = CreateWindowExW(spec.exStyle, spec.windowClass, L"", spec.style, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), ownClass ? this : nullptr);
     if (!hwnd) {
@@ -95,9 +98,11 @@ void NativeControl::Create(HWND parent, int id) {
 
 void NativeControl::ApplyAll() {
     using C = ui::Change;
+    applyingAll_ = true;
     for (C what : {C::Font, C::Text, C::Items, C::Marks, C::Panels, C::Lines, C::Range, C::Checked,
                    C::Picture, C::Enabled, C::Bounds, C::Visible})
         Changed(what);
+    applyingAll_ = false;
 }
 
 void NativeControl::Changed(ui::Change what) {
@@ -114,6 +119,8 @@ void NativeControl::Changed(ui::Change what) {
         break;
     case ui::Change::Font:
         ApplyFont();
+        // A new window gets its bounds after all the rest and has not been drawn yet.
+        if (applyingAll_) break;
         ApplyBounds();
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
@@ -163,7 +170,8 @@ void NativeControl::ApplyEnabled() {
 }
 
 void NativeControl::ApplyFont() {
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontOf(control)), TRUE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontOf(control)),
+                 applyingAll_ ? FALSE : TRUE);
 }
 
 RECT NativeControl::ScaledBounds(const ui::Rect& b) const {

@@ -99,6 +99,9 @@ class NativeControl : public ui::Peer {
     }
     void ApplyBounds();
     RECT ScaledBounds(const ui::Rect& b) const;
+    // A new window taking the model's whole state: its bounds come last, after everything
+    // they depend on.
+    bool ApplyingAll() const { return applyingAll_; }
 
   private:
     void ApplyAll();
@@ -107,6 +110,7 @@ class NativeControl : public ui::Peer {
 
     std::unique_ptr<WindowName> name_;
     bool subclassed_ = false;
+    bool applyingAll_ = false; // the new window takes the model's state
 };
 
 // A peer that knows its model's own type.

@@ -53,7 +53,7 @@ class LabelPeer final : public PeerOf<ui::Label> {
 
     void ApplyText() override {
         NativeControl::ApplyText();
-        if (model.autoSize) ApplyBounds();
+        if (model.autoSize && !ApplyingAll()) ApplyBounds();
     }
 
     RECT TargetRect() override {

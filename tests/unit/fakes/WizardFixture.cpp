@@ -58,6 +58,7 @@ WizardFixture::WizardFixture(const std::string& settings, bool seal, bool window
     fakeusb::version = 12;
     fakeusb::calls = 0;
     spooler.ports = {u"LPT1:", u"COM1:", u"COM2:", u"USB001", u"FILE:"};
+    services.SetState(u"Spooler", ServiceState::Stopped);
 
     // The units' globals start as the program starts them.
     EnumPort = TEnumPort::NET;

@@ -28,6 +28,7 @@
 #include "platform/TempFolder.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/EmulatedProfile.h"
+#include "platform/emulated/EmulatedServiceControl.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/PrintModel.h"
 #include "shell/untMain.h"
@@ -132,13 +133,17 @@ public:
     // The system error a read of install.dat fails with (32: held open by another program,
     // 5: access denied); 0 reads it.
     std::uint32_t settingsReadError = 0;
+    int settingsReads = 0; // exclusive reads of install.dat asked for
     bool FileExists(const String& p) override { return real.FileExists(InKit(p)); }
     bool ReadExclusive(const String& p, std::string& b, std::uint32_t& e) override {
         const String settings = u"install.dat";
-        if (settingsReadError && p.size() >= settings.size() &&
+        if (p.size() >= settings.size() &&
             SameText(StringView(p).substr(p.size() - settings.size()), settings)) {
-            e = settingsReadError;
-            return false;
+            ++settingsReads;
+            if (settingsReadError) {
+                e = settingsReadError;
+                return false;
+            }
         }
         return real.ReadExclusive(InKit(p), b, e);
     }
@@ -186,6 +191,8 @@ struct WizardFixture {
     KitFiles files;
     EmulatedProfile profile{kit / "win.ini"};
     ui::HeadlessBackend backend;
+    // The spooler stopped unless a test says otherwise, so the start-up starts it.
+    EmulatedServiceControl services;
     ScopedService<IDialogs> s1{dialogs};
     ScopedService<ISpooler> s2{spooler};
     ScopedService<ILibraries> s3{libraries};
@@ -196,6 +203,7 @@ struct WizardFixture {
     ScopedService<ui::IWindowBackend> s8{backend};
     FakeLogFiles logFiles;
     ScopedService<ILogFiles> s9{logFiles};
+    ScopedService<IServiceControl> s10{services};
     std::string previousDir;
 
     // A complete, sealed settings file in code page 936 unless a test changes it.

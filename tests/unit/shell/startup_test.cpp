@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "fakes/WizardFixture.h"
 
@@ -40,6 +41,93 @@ TEST(StartUp, ReachesTheWelcomePageWithTheSettingsApplied) {
     EXPECT_EQ(frmMain->cbRs232->Items(), (StringList{u"COM1:", u"COM2:"}));
     EXPECT_EQ(frmMain->pbSchedule->Max(), 3);
     EXPECT_EQ(frmMain->pbSchedule->Position(), 0);
+}
+
+// The window's set-up starts the spooler only when the service control manager does not
+// report it running; the rest of the start-up is the same either way.
+TEST(StartUp, StartsTheSpoolerUnlessItRuns) {
+    struct Case {
+        const char* name;
+        std::optional<ServiceState> state; // none: the manager cannot tell
+        bool started;
+    } cases[] = {
+        {"running", ServiceState::Running, false},
+        {"stopped", ServiceState::Stopped, true},
+        {"starting", ServiceState::StartPending, true},
+        {"stopping", ServiceState::StopPending, true},
+        {"paused", ServiceState::Paused, true},
+        {"unknown to the manager", std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        WizardFixture w;
+        w.services = EmulatedServiceControl{};
+        if (c.state) w.services.SetState(u"Spooler", *c.state);
+        w.Start();
+        EXPECT_EQ(w.sys.processes.commands, c.started ? StringList{kNetStartSpooler} : StringList{})
+            << c.name;
+        EXPECT_TRUE(w.dialogs.boxes.empty()) << c.name;
+        EXPECT_TRUE(frmShow) << c.name;
+        EXPECT_TRUE(frmMain->Enabled()) << c.name;
+        EXPECT_TRUE(frmMain->btnNext->Enabled()) << c.name;
+    }
+}
+
+namespace {
+
+// The profile functions, counting the reads of install.dat that reach them.
+class CountingProfile final : public IProfile {
+  public:
+    explicit CountingProfile(IProfile& real) : real_(real) {}
+    int settingsReads = 0;
+    std::uint32_t GetPrivateProfileStringW(const ProfileArg& section, const ProfileArg& key,
+                                           const ProfileArg& defaultValue, char16_t* out,
+                                           std::uint32_t size, const String& file) override {
+        const String name = u"install.dat";
+        if (file.size() >= name.size() &&
+            file.compare(file.size() - name.size(), name.size(), name) == 0)
+            ++settingsReads;
+        return real_.GetPrivateProfileStringW(section, key, defaultValue, out, size, file);
+    }
+    bool WritePrivateProfileStringW(const ProfileArg& section, const ProfileArg& key,
+                                    const ProfileArg& value, const String& file) override {
+        return real_.WritePrivateProfileStringW(section, key, value, file);
+    }
+
+  private:
+    IProfile& real_;
+};
+
+} // namespace
+
+// One exclusive read of the settings file serves the integrity check and every setting the
+// start-up applies, in either form of the file; afterwards lookups go to the file again.
+TEST(StartUp, ReadsTheSettingsFileOnceForTheCheckAndTheSettings) {
+    for (const bool utf16 : {false, true}) {
+        SCOPED_TRACE(utf16 ? "UTF-16LE" : "code page 936");
+        WizardFixture w;
+        if (utf16) {
+            const std::string bytes =
+                "\xFF\xFE" + ToUtf16Le(FromUtf8(WizardFixture::DefaultSettings()));
+            w.kit.Write("install.dat", SealConfigID(bytes, u"TEST"));
+        }
+        CountingProfile counting(w.profile);
+        ScopedService<IProfile> use(counting);
+        w.Start();
+        EXPECT_TRUE(w.dialogs.boxes.empty());
+        EXPECT_TRUE(frmShow);
+        EXPECT_EQ(w.files.settingsReads, 1);
+        EXPECT_EQ(counting.settingsReads, 0);
+        EXPECT_EQ(frmMain->Caption(), u"en20 DLL Ver:12 Tool Ver: 2.5");
+        EXPECT_EQ(frmMain->lblWelcome->Caption(), u"en21");
+        EXPECT_EQ(PrintModel,
+                  (StringList{u"Model-1,VID_1A2B,PID_3C4D", u"Model-2,VID_1A2B,PID_3C4E",
+                              u"Label-3,VID_1A2B,PID_5E6F"}));
+        EXPECT_TRUE(frmMain->ImgCompanyLogo->Visible());
+
+        w.Click(frmMain->rbChinese);
+        EXPECT_EQ(frmMain->lblWelcome->Caption(), u"中21");
+        EXPECT_GT(counting.settingsReads, 0);
+    }
 }
 
 TEST(StartUp, RefusesWithoutItsFilesAndEnds) {
