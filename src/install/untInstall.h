@@ -43,6 +43,9 @@ struct InstallChoices {
     // The system's ports and installed printers as the main window last listed them.
     StringList ports;
     StringList printers;
+    // The test receipt after the installation: asked for when the kit offers it, or printed
+    // without asking (the unattended mode's choice).
+    enum class TestPrint { AsKitOffers, Print } testPrint = TestPrint::AsKitOffers;
 };
 
 enum class InstallOutcome {
@@ -54,8 +57,8 @@ enum class InstallOutcome {
 };
 
 // The installation run: the port, an optional removal of an installed driver, the printer-setup
-// command and its check, the default printer and the end of the run. `setup` is the chosen
-// model; the run sets its port. Everything is shown and asked through `progress`; an error
-// leaves the windows usable (progress.Busy(false)) and goes on to the caller.
+// command and its check, the default printer, the test receipt and the end of the run. `setup` is
+// the chosen model; the run sets its port. Everything is shown and asked through `progress`; an
+// error leaves the windows usable (progress.Busy(false)) and goes on to the caller.
 InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
                                IProgress& progress);

@@ -10,8 +10,9 @@ public:
     unsigned AnsiCodePage() override { return codePage_; }
     std::string ToAnsi(StringView text) override;
     String FromAnsi(std::string_view bytes) override;
+    std::string ToCodePage(unsigned codePage, StringView text) override;
 
-private:
+  private:
     unsigned codePage_;
     std::string charset_;
 };
