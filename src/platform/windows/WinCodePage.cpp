@@ -10,6 +10,9 @@ public:
 
     std::string ToCodePage(unsigned codePage, StringView text) override {
         if (text.empty()) return {};
+        // Windows has GB18030 since XP; Wine 8 lacks it. Its two-byte codes are GBK's (936),
+        // so every character GBK has gets the same bytes; the rest become '?'.
+        if (codePage == kCodePageGb18030 && !IsValidCodePage(codePage)) codePage = 936;
         const auto* w = reinterpret_cast<const wchar_t*>(text.data());
         const int n = WideCharToMultiByte(codePage, 0, w, static_cast<int>(text.size()), nullptr, 0,
                                           nullptr, nullptr);

@@ -260,16 +260,18 @@ class WinSpooler final : public ISpooler {
             return state;
         }
         DWORD needed = 0;
-        api_.GetJob(opened.get(), id, 1, nullptr, 0, &needed);
-        const DWORD sizeError = GetLastError();
-        if (needed == 0) {
-            // ERROR_INVALID_PARAMETER: no job of that number any more.
-            if (sizeError == ERROR_INVALID_PARAMETER) state.kind = JobState::Printed;
-            return state;
+        std::vector<BYTE> buffer;
+        SetLastError(0);
+        if (!api_.GetJob(opened.get(), id, 1, nullptr, 0, &needed) && needed > 0) {
+            buffer.resize(needed);
+            if (!api_.GetJob(opened.get(), id, 1, buffer.data(), needed, &needed)) buffer.clear();
         }
-        std::vector<BYTE> buffer(needed);
-        if (!api_.GetJob(opened.get(), id, 1, buffer.data(), needed, &needed)) {
-            if (GetLastError() == ERROR_INVALID_PARAMETER) state.kind = JobState::Printed;
+        if (buffer.empty()) {
+            // A job the spooler no longer holds: Windows says ERROR_INVALID_PARAMETER, Wine's
+            // spooler fails without an error. Any other failure may pass: it is read again.
+            const DWORD error = GetLastError();
+            if (error == ERROR_INVALID_PARAMETER || error == ERROR_SUCCESS)
+                state.kind = JobState::Printed;
             return state;
         }
         const auto* job = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
