@@ -112,6 +112,46 @@ class TestReceipt(unittest.TestCase):
         self.assertTrue(before <= printed_at <= after, (before, when, after))
         self.assertEqual(data, expected_receipt(lang, when))
 
+    def test_label_printer_gets_one_page_through_its_driver(self):
+        """The label class prints through the queue's driver: Wine's PostScript driver here,
+        so the port receives one PostScript page instead of ESC/POS."""
+        kit = wizkit.make_kit("receipt-label", config={
+            "TestPrint": "1", "MrPrintSet": "0", "PrintName": MODELS[2],
+            "DefaultPrintClass": "Label"})
+        out = kit / "out.prn"
+        with h.Session("receipt-label") as s, wizkit.local_port(s, PORT):
+            wizkit.remove_queues(kit)
+            added = s.run("reg", ["add", SPOOLER_KEY, "/v", PORT, "/t", "REG_SZ", "/d",
+                                  str(out), "/f"], timeout=60)
+            self.assertEqual(added.returncode, 0, added.stderr)
+            self.addCleanup(s.run, "reg", ["delete", SPOOLER_KEY, "/v", PORT, "/f"], timeout=60)
+            w = Wizard(s, kit)
+            d = w.d
+            self.assertTrue(d.checked(w.control("rbLabel")))
+            w.enter("rbLPT", "tbsLpt")
+            lpt = w.control("cbLpt")
+            d.select(lpt, text=PORT)
+            d.wait_until(lambda: d.items(lpt)["items"][d.items(lpt)["selected"]] == PORT,
+                         what="LPT3: chosen")
+            w.click("btnStartInstall")
+            box = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual(box["text"], cap(82))
+            d.press(box["hwnd"], h.IDYES)
+            self.assertTrue(d.wait_gone(box["hwnd"], timeout=RUN_TIMEOUT))
+            end = d.message_box(pid=w.pid, timeout=RUN_TIMEOUT)
+            self.assertEqual(end["text"], cap(44))
+            wait = d.find_window(pid=w.pid, name="frmWait", visible=False, timeout=20)
+            self.assertEqual(d.memo(w.control("mmoWait", wait))[-3:],
+                             [cap(83), cap(84), cap(44)])
+            d.press(end["hwnd"], h.IDOK)
+            self.assertTrue(d.wait_gone(end["hwnd"], timeout=RUN_TIMEOUT))
+            d.answer(h.IDNO, pid=w.pid, timeout=RUN_TIMEOUT)
+        data = out.read_bytes()
+        self.assertIn(b"%!PS-Adobe", data[:200])
+        self.assertIn(b"%%Title: ODAXPrintDrive test receipt", data)
+        self.assertEqual(len(re.findall(rb"(?m)^%%Page: ", data)), 1)
+        self.assertNotIn(INIT + CENTRE, data)  # no ESC/POS receipt went to a label printer
+
     def test_english_receipt_arrives_byte_for_byte(self):
         self.run_with_receipt("EN", "en_US.UTF-8")
 

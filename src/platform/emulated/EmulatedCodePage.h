@@ -12,7 +12,7 @@ public:
     String FromAnsi(std::string_view bytes) override;
     std::string ToCodePage(unsigned codePage, StringView text) override;
 
-  private:
+private:
     unsigned codePage_;
     std::string charset_;
 };
