@@ -49,6 +49,18 @@ const CaptionKey kTable[] = {
      u"a backslash, or the driver file name holds a folder): ",
      u"拒绝安装：此名称无法传给打印机安装命令（以反斜杠结尾，或驱动文件名中含有文件夹）："},
     {u"CAPTION_82", u"Open the install log", u"打开安装日志"},
+    // The test receipt after an installation ([CONFIG] TestPrint).
+    {u"CAPTION_83", u"The printer is installed. Print a test receipt now?",
+     u"打印机已安装。现在打印一张测试小票吗？"},
+    {u"CAPTION_84", u"Printing a test receipt...", u"正在打印测试小票……"},
+    {u"CAPTION_85", u"The test receipt was printed.", u"测试小票已打印。"},
+    {u"CAPTION_86", u"The test receipt failed: ", u"测试小票打印失败："},
+    {u"CAPTION_87",
+     u"The test receipt is still waiting in the printer's queue: check that the printer is on, "
+     u"connected and has paper.",
+     u"测试小票仍在打印队列中等待：请检查打印机是否开机、已连接并有纸。"},
+    {u"CAPTION_88", u"Test receipt: this printer is installed and prints.",
+     u"测试小票：打印机已安装，可以正常打印。"},
 };
 
 } // namespace

@@ -5,9 +5,9 @@
 #include "base/Errors.h"
 #include "base/Scoped.h"
 #include "config/CaptionKeys.h"
-#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
+#include "install/TestPrint.h"
 #include "install/untInstall.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -16,6 +16,7 @@
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
+#include "session/Languages.h"
 #include "session/untLanguages.h"
 
 const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
@@ -292,6 +293,13 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     default:
         break;
     }
+
+    // The test receipt proves what the check above cannot: that the printer answers. Its
+    // outcome is reported only; the end follows whatever it was.
+    if (choices.testPrint == InstallChoices::TestPrint::Print)
+        PrintTestReceipt(setup, choices.labelClass, progress);
+    else
+        OfferTestPrint(setup, choices.labelClass, progress);
 
     // The end of the run.
     const String done = CaptionText(u"Caption_44");

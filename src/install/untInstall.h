@@ -64,6 +64,9 @@ struct InstallChoices {
     // The printer-setup commands report errors only through their exit code, never in a
     // message box of their own that no one would close.
     bool quietCommands = false;
+    // The test receipt after the installation: asked for when the kit offers it, or printed
+    // without asking (the unattended mode's choice).
+    enum class TestPrint { AsKitOffers, Print } testPrint = TestPrint::AsKitOffers;
 };
 
 // Why the run would refuse its values before anything runs (the model's name, the INF file
@@ -81,8 +84,8 @@ enum class InstallOutcome {
 };
 
 // The installation run: the port, an optional removal of an installed driver, the printer-setup
-// command and its check, the default printer and the end of the run. `setup` is the chosen
-// model; the run sets its port. Everything is shown and asked through `progress`; an error
-// leaves the windows usable (progress.Busy(false)) and goes on to the caller.
+// command and its check, the default printer, the test receipt and the end of the run. `setup` is
+// the chosen model; the run sets its port. Everything is shown and asked through `progress`; an
+// error leaves the windows usable (progress.Busy(false)) and goes on to the caller.
 InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
                                IProgress& progress);

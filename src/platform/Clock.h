@@ -3,11 +3,18 @@
 
 #include "platform/Service.h"
 
-// Milliseconds since start of the system, wrapping at 2^32, and sleeping.
+// A moment of the user's local time, as the system's clock reads it.
+struct LocalTime {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// Milliseconds since start of the system, wrapping at 2^32, sleeping, and the local time.
 class IClock {
 public:
     virtual ~IClock() = default;
     virtual std::uint32_t GetTickCount() = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    virtual LocalTime Now() = 0;
 };
 using Clock = Service<IClock>;

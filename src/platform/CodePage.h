@@ -14,7 +14,12 @@ public:
     // Characters the code page lacks become its default character.
     virtual std::string ToAnsi(StringView text) = 0;
     virtual String FromAnsi(std::string_view bytes) = 0;
+    // The text in another code page the system knows (54936, GB18030, for the receipt
+    // printers of the field); characters it lacks become '?'.
+    virtual std::string ToCodePage(unsigned codePage, StringView text) = 0;
 };
+
+constexpr unsigned kCodePageGb18030 = 54936;
 using CodePage = Service<ICodePage>;
 
 // Text from a file or a program's output: UTF-8 or UTF-16LE when it starts with their

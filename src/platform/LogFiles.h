@@ -6,12 +6,6 @@
 #include "base/Text.h"
 #include "platform/Service.h"
 
-// A moment of the local clock, as the system's calendar gives it.
-struct LocalTime {
-    int year = 0, month = 0, day = 0;
-    int hour = 0, minute = 0, second = 0, millisecond = 0;
-};
-
 // What a log file that grows over many runs needs from the system. Paths are Windows paths.
 class ILogFiles {
   public:
@@ -27,6 +21,5 @@ class ILogFiles {
     // The folder for data of all users (%ProgramData%: C:\ProgramData), without a closing
     // backslash; empty when the system names none.
     virtual String ProgramDataFolder() = 0;
-    virtual LocalTime Now() = 0;
 };
 using LogFiles = Service<ILogFiles>;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/untIni.h" // the kit's version; same layer as the session's units
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/LogFiles.h"
 #include "session/Languages.h"
@@ -63,7 +64,7 @@ String Marked(const String& output) {
 }
 
 void Write(const std::string& entry) {
-    if (!LogFiles::Installed()) return;
+    if (!LogFiles::Installed() || !Clock::Installed()) return;
     ILogFiles& files = LogFiles::Get();
     const String path = FilePath();
     if (path.empty()) {
@@ -72,7 +73,7 @@ void Write(const std::string& entry) {
     }
     std::string bytes;
     if (lostEntries)
-        bytes = Stamp(files.Now()) + " (" + std::to_string(lostEntries) +
+        bytes = Stamp(Clock::Get().Now()) + " (" + std::to_string(lostEntries) +
                 " earlier entries could not be written, system error " + std::to_string(lostError) +
                 ")\r\n";
     bytes += entry;
@@ -91,8 +92,8 @@ void Write(const std::string& entry) {
 }
 
 void Entry(const String& text) {
-    if (!LogFiles::Installed()) return;
-    Write(Stamp(LogFiles::Get().Now()) + " " + Lines(text));
+    if (!LogFiles::Installed() || !Clock::Installed()) return;
+    Write(Stamp(Clock::Get().Now()) + " " + Lines(text));
 }
 
 String KitVersion() {
@@ -137,14 +138,14 @@ String OldFilePath(const String& path) {
 }
 
 void BeginRun(const String& how) {
-    if (!LogFiles::Installed()) return;
+    if (!LogFiles::Installed() || !Clock::Installed()) return;
     String text = u"==== Run started: " + how;
     text += u"\r\nProgram: ODAXPrintDrive " + FromUtf8(WIZ_VERSION_STRING);
     if (Files::Installed()) text += u" (" + Files::Get().ModuleFileName() + u")";
     text += u"\r\nKit: " + KitVersion();
     text += u"\r\nLanguage: " + String(DisplayLanguage().name);
     // A blank line sets the runs apart for a reader.
-    Write("\r\n" + Stamp(LogFiles::Get().Now()) + " " + Lines(text));
+    Write("\r\n" + Stamp(Clock::Get().Now()) + " " + Lines(text));
 }
 
 void Line(const String& text) {

@@ -117,6 +117,7 @@ class ImpatientClock final : public IClock {
   public:
     std::uint32_t GetTickCount() override { return now_; }
     void Sleep(std::uint32_t milliseconds) override { now_ += milliseconds; }
+    LocalTime Now() override { return WindowsClock().Now(); }
 
   private:
     std::uint32_t now_ = 1000;

@@ -38,6 +38,11 @@ const Switch kSwitches[] = {
     {u"MrPrintSet", Form::Integer,
      u"every installation ends with this error instead of its end message"},
 };
+// Switches whose unreadable value the wizard takes as "not set".
+const Switch kOptional[] = {
+    {u"TestPrint", Form::Boolean, u"the test receipt is never offered"},
+    {u"PaperColumns", Form::Integer, u"the test receipt is printed 48 characters wide"},
+};
 
 // The DefaultPort values of the wizard's connection types, lowest to highest ("0 to 3").
 String DefaultPortRange() {
@@ -195,6 +200,21 @@ private:
                 Add(line, u"[CONFIG] DefaultPort: " + value + u" is none of " + DefaultPortRange() +
                               u": no connection type is preselected");
             }
+        }
+        // Missing is their documented default; a value that is there must read.
+        for (const Switch& s : kOptional) {
+            if (!FindProfileKey(bytes_, u"CONFIG", s.key)) continue;
+            const String value = Value(u"CONFIG", s.key);
+            const std::size_t line = LineOf(u"CONFIG", s.key);
+            bool flag = false;
+            std::int32_t number = 0;
+            if (s.form == Form::Boolean && !TryStrToBool(value, flag))
+                Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
+                              u"' is not a valid boolean value; " + s.effect);
+            else if (s.form == Form::Integer &&
+                     (!TryStrToInt(value, number) || (number != 48 && number != 32)))
+                Add(line, String(u"[CONFIG] ") + s.key + u": '" + value +
+                              u"' is neither 48 (80 mm paper) nor 32 (58 mm paper); " + s.effect);
         }
         const String printClass = Value(u"CONFIG", u"DefaultPrintClass");
         if (UpperCase(printClass) != u"POS" && UpperCase(printClass) != u"LABEL")

@@ -39,6 +39,8 @@ std::string CharsetOf(unsigned cp) {
     case 65001: return "UTF-8";
     case 20127: return "ASCII";
     case 28591: return "ISO-8859-1";
+    case kCodePageGb18030:
+        return "GB18030";
     default: return "CP" + std::to_string(cp);
     }
 }
@@ -51,7 +53,11 @@ EmulatedCodePage::EmulatedCodePage(unsigned codePage)
 }
 
 std::string EmulatedCodePage::ToAnsi(StringView text) {
-    Converter conv(charset_, "UTF-16LE");
+    return ToCodePage(codePage_, text);
+}
+
+std::string EmulatedCodePage::ToCodePage(unsigned codePage, StringView text) {
+    Converter conv(codePage == codePage_ ? charset_ : CharsetOf(codePage), "UTF-16LE");
     std::string out;
     const char* in = reinterpret_cast<const char*>(text.data());
     size_t left = text.size() * 2;

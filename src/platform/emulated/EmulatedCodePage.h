@@ -10,6 +10,7 @@ public:
     unsigned AnsiCodePage() override { return codePage_; }
     std::string ToAnsi(StringView text) override;
     String FromAnsi(std::string_view bytes) override;
+    std::string ToCodePage(unsigned codePage, StringView text) override;
 
 private:
     unsigned codePage_;

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/Fd.h"
@@ -77,18 +76,4 @@ String EmulatedLogFiles::ProgramDataFolder() {
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
         folder.pop_back();
     return FromUtf8(folder);
-}
-
-LocalTime EmulatedLogFiles::Now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    ::localtime_r(&now.tv_sec, &local);
-    return {local.tm_year + 1900,
-            local.tm_mon + 1,
-            local.tm_mday,
-            local.tm_hour,
-            local.tm_min,
-            local.tm_sec,
-            static_cast<int>(now.tv_nsec / 1000000)};
 }

@@ -10,5 +10,4 @@ class EmulatedLogFiles final : public ILogFiles {
     // $ProgramData when it is set, as Windows names the folder in the environment; else the
     // user's state folder ($XDG_STATE_HOME, or ~/.local/state).
     String ProgramDataFolder() override;
-    LocalTime Now() override;
 };

@@ -90,12 +90,6 @@ class WinLogFiles final : public ILogFiles {
             folder.pop_back();
         return folder;
     }
-
-    LocalTime Now() override {
-        SYSTEMTIME t{};
-        GetLocalTime(&t);
-        return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-    }
 };
 
 } // namespace

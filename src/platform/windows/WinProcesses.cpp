@@ -234,6 +234,11 @@ class WinClock final : public IClock {
 public:
     std::uint32_t GetTickCount() override { return ::GetTickCount(); }
     void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    LocalTime Now() override {
+        SYSTEMTIME t{};
+        GetLocalTime(&t);
+        return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    }
 };
 
 } // namespace

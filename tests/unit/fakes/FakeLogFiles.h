@@ -11,7 +11,6 @@ class FakeLogFiles final : public ILogFiles {
   public:
     std::map<String, std::string> files;
     String programData = u"C:\\ProgramData";
-    LocalTime now{2026, 12, 10, 9, 5, 7, 42};
     std::set<String> refused; // appends to these fail with access denied
     bool refuseReplace = false;
     int appends = 0;
@@ -43,7 +42,6 @@ class FakeLogFiles final : public ILogFiles {
         return true;
     }
     String ProgramDataFolder() override { return programData; }
-    LocalTime Now() override { return now; }
 
     // The default log's text.
     const std::string& Log() { return files[u"C:\\ProgramData\\ODAXPrintDrive\\install.log"]; }

@@ -28,6 +28,8 @@ public:
         return t;
     }
     void Sleep(std::uint32_t ms) override { sleeps.push_back(ms); }
+    LocalTime now_local{2026, 3, 7, 9, 5, 2};
+    LocalTime Now() override { return now_local; }
 };
 
 class FakePump final : public IMessagePump {

@@ -37,7 +37,7 @@ std::string WizardFixture::DefaultSettings() {
         "m3=Label-3,VID_1A2B,PID_5E6F\r\n";
     for (const char* lang : {"EN", "CN"}) {
         s += std::string("[CAPTION_") + lang + "]\r\n";
-        for (int k = 1; k <= 81; ++k)
+        for (int k = 1; k <= 88; ++k)
             s += "CAPTION_" + std::to_string(k) + "=" + (lang[0] == 'E' ? "en" : "中") +
                  std::to_string(k) + "\r\n";
     }

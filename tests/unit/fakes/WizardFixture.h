@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -76,6 +77,40 @@ public:
         auto it = setups.find(name);
         if (it != setups.end()) std::tie(found.port, found.driver) = it->second;
         return found;
+    }
+
+    // Jobs as the printer would receive them, in order.
+    struct Job {
+        String printer, document;
+        std::string raw;      // a raw job's bytes
+        StringList pageLines; // a driver page's text
+        bool rawJob = false;
+    };
+    std::vector<Job> jobs;
+    String sendError; // a job is refused with this text when set
+    // What each read of the job reports, in order; the last one stays. Queued when empty.
+    std::deque<JobState> jobStates;
+    int jobReads = 0;
+    SentJob SendRawJob(const String& printer, const String& document,
+                       const std::string& bytes) override {
+        if (!sendError.empty()) return {0, sendError};
+        jobs.push_back({printer, document, bytes, {}, true});
+        return {static_cast<std::uint32_t>(jobs.size()) + 40, {}};
+    }
+    SentJob PrintTextPage(const String& printer, const String& document,
+                          const StringList& lines) override {
+        if (!sendError.empty()) return {0, sendError};
+        jobs.push_back({printer, document, {}, lines, false});
+        return {static_cast<std::uint32_t>(jobs.size()) + 40, {}};
+    }
+    JobState ReadJob(const String& printer, std::uint32_t id) override {
+        ++jobReads;
+        EXPECT_EQ(id, jobs.size() + 40) << "the job read is the one sent";
+        EXPECT_EQ(printer, jobs.empty() ? String() : jobs.back().printer);
+        if (jobStates.empty()) return {};
+        const JobState state = jobStates.front();
+        if (jobStates.size() > 1) jobStates.pop_front();
+        return state;
     }
 };
 

@@ -54,7 +54,7 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        for (int n = 1; n <= 82; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+        for (int n = 1; n <= 88; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
     }
     return s;
 }
@@ -374,7 +374,7 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
         {"Caption_27=text 27\r\n", "",
          u"24: [CAPTION_CN] CAPTION_27 is missing: the wizard shows an empty Chinese text"},
         {"[CAPTION_EN]\r\nCaption_1=text 1\r\n", "[CAPTION_EN]\r\nCaption_1=  \r\n",
-         u"108: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
+         u"114: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
         {"Caption_78=text 78\r\n", "Caption_78=\r\n",
          u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text instead"},
         {"DefaultAbout=True", "DefaultAbout=yes",
@@ -418,6 +418,15 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
         {"CompanyLogoEN=pics\\logo.bmp", "CompanyLogoEN=C:\\kit\\logo.bmp",
          u"17: [OEM] CompanyLogoEN 'C:\\kit\\logo.bmp' is an absolute path: the picture must lie in "
          u"the kit folder"},
+        {"MrPrintSet=$2\r\n", "MrPrintSet=$2\r\nTestPrint=ja\r\n",
+         u"15: [CONFIG] TestPrint: 'ja' is not a valid boolean value; the test receipt is never "
+         u"offered"},
+        {"MrPrintSet=$2\r\n", "MrPrintSet=$2\r\nPaperColumns=58\r\n",
+         u"15: [CONFIG] PaperColumns: '58' is neither 48 (80 mm paper) nor 32 (58 mm paper); the "
+         u"test receipt is printed 48 characters wide"},
+        {"MrPrintSet=$2\r\n", "MrPrintSet=$2\r\nPaperColumns=\r\n",
+         u"15: [CONFIG] PaperColumns: '' is neither 48 (80 mm paper) nor 32 (58 mm paper); the "
+         u"test receipt is printed 48 characters wide"},
         {"; demo", "\xEF\xBB\xBF; demo",
          u"1: starts with a UTF-8 byte-order mark, which the profile functions read as text: the "
          u"first line's section or key is lost; save the file without it"},

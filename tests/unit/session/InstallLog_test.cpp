@@ -11,7 +11,7 @@ namespace {
 
 const String kLogPath = u"C:\\ProgramData\\ODAXPrintDrive\\install.log";
 const String kOldPath = u"C:\\ProgramData\\ODAXPrintDrive\\install.old.log";
-const std::string kTime = "2026-12-10 09:05:07.042 ";
+const std::string kTime = "2026-03-07 09:05:02.000 "; // the fake clock's
 
 // The units without windows: the kit's settings, the fake log files and processes.
 struct Units : WizardFixture {
@@ -27,14 +27,14 @@ bool Contains(const std::string& text, const std::string& part) {
 TEST(InstallLog, EntriesCarryTheTimeAndAreUtf8WithCrLfLineEnds) {
     Units u;
     installlog::BeginRun(u"wizard (installation)");
-    u.logFiles.now.millisecond = 5;
+    u.sys.clock.now_local.millisecond = 5;
     installlog::Line(u"中文 step\r\nits second line");
     installlog::Command(u"\"C:\\Windows\\system32\\net.exe\" stop spooler", 2,
                         u"The service is stopping.\r\n\r\nDone.\r\n");
     installlog::Command(u"crash.exe", 0xC0000005u, u"");
     installlog::EndRun(u"installed");
 
-    const std::string later = "2026-12-10 09:05:07.005 ";
+    const std::string later = "2026-03-07 09:05:02.005 ";
     EXPECT_EQ(u.logFiles.Log(),
               "\r\n" + kTime + "==== Run started: wizard (installation)\r\n" +
                   "    Program: ODAXPrintDrive " WIZ_VERSION_STRING
@@ -231,6 +231,9 @@ TEST(InstallLog, AUsbSearchIsARunOfItsOwn) {
 
 TEST(WaitDialog, TheLogLinkOpensTheLogInTheDisplayLanguage) {
     InstallWorld w;
+    // A kit without the key (an empty value counts as none): the built-in texts.
+    for (const char16_t* section : {u"CAPTION_EN", u"CAPTION_CN"})
+        IniOptions->SetIdentValue(section, u"CAPTION_82", u"");
     EXPECT_FALSE(w.wait->lblLog->Visible()); // no log yet
     w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
     int seen = 0; // boxes shown over the wait dialog

@@ -1,0 +1,115 @@
+#include "install/TestPrint.h"
+
+#include "config/ValueForms.h"
+#include "config/untIni.h"
+#include "install/untInstall.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Dialogs.h"
+#include "platform/MessagePump.h"
+#include "platform/Spooler.h"
+#include "printing/untFuction.h"
+#include "session/Languages.h"
+#include "version.h"
+
+const CaptionKey& kCaptionTestPrintQuestion = CaptionKeyOf(u"CAPTION_83");
+const CaptionKey& kCaptionTestPrintSending = CaptionKeyOf(u"CAPTION_84");
+const CaptionKey& kCaptionTestPrintPrinted = CaptionKeyOf(u"CAPTION_85");
+const CaptionKey& kCaptionTestPrintFailed = CaptionKeyOf(u"CAPTION_86");
+const CaptionKey& kCaptionTestPrintQueued = CaptionKeyOf(u"CAPTION_87");
+const CaptionKey& kCaptionTestPrintLine = CaptionKeyOf(u"CAPTION_88");
+
+namespace {
+
+String Config(const char16_t* key) {
+    return IniOptions->GetIdentValue(u"CONFIG", key);
+}
+
+const char16_t kDocumentName[] = u"ODAXPrintDrive test receipt";
+
+} // namespace
+
+bool TestPrintOffered() {
+    bool on = false;
+    return TryStrToBool(Config(u"TestPrint"), on) && on;
+}
+
+int PaperColumns() {
+    std::int32_t columns = 0;
+    if (TryStrToInt(Config(u"PaperColumns"), columns) && columns == kPaperColumnsNarrow)
+        return kPaperColumnsNarrow;
+    return kPaperColumnsWide;
+}
+
+ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup) {
+    ReceiptFacts facts;
+    facts.vendor = IniOptions->GetIdentValue(u"OEM", DisplayLanguage().companyNameKey);
+    facts.model = setup.PrintName;
+    facts.port = setup.PrintPort;
+    const LocalTime t = Clock::Get().Now();
+    facts.dateTime = ReceiptDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second);
+    facts.wizardVersion = FromUtf8(WIZ_VERSION_STRING);
+    facts.kitVersion = Config(u"SoftVer");
+    facts.line = CaptionOrBuiltIn(kCaptionTestPrintLine);
+    facts.chinese = OSLanguage == TOSLanguage::CN;
+    facts.columns = PaperColumns();
+    return facts;
+}
+
+TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
+                                  IProgress& progress) {
+    auto report = [&](const String& text) {
+        progress.Status(text);
+        progress.Log(text);
+    };
+    report(CaptionOrBuiltIn(kCaptionTestPrintSending));
+    Pump();
+
+    ISpooler& spooler = Spooler::Get();
+    const ReceiptFacts facts = TestReceiptFacts(setup);
+    SentJob job;
+    if (labelClass) {
+        // Label printers differ in command language: their driver draws the page.
+        job = spooler.PrintTextPage(setup.PrintName, kDocumentName, ReceiptLines(facts));
+    } else {
+        const std::string bytes = ReceiptBytes(facts, [](StringView text) {
+            return CodePage::Get().ToCodePage(kCodePageGb18030, text);
+        });
+        job = spooler.SendRawJob(setup.PrintName, kDocumentName, bytes);
+    }
+    auto outcome = [&](const CaptionKey& caption, const String& detail, TestPrintOutcome result) {
+        report(CaptionOrBuiltIn(caption) + detail);
+        Pump();
+        return result;
+    };
+    if (job.id == 0) return outcome(kCaptionTestPrintFailed, job.error, TestPrintOutcome::Failed);
+
+    // Followed with the windows painted, until the spooler tells or the bound is reached.
+    IClock& clock = Clock::Get();
+    const std::uint32_t start = clock.GetTickCount();
+    JobState state = spooler.ReadJob(setup.PrintName, job.id);
+    while (state.kind == JobState::Queued &&
+           static_cast<std::int32_t>(clock.GetTickCount() - start) < kTestPrintWaitMs) {
+        WaitTime(kTestPrintPollMs);
+        state = spooler.ReadJob(setup.PrintName, job.id);
+    }
+    switch (state.kind) {
+    case JobState::Printed:
+        return outcome(kCaptionTestPrintPrinted, {}, TestPrintOutcome::Printed);
+    case JobState::Failed:
+        return outcome(kCaptionTestPrintFailed, state.status, TestPrintOutcome::Failed);
+    case JobState::Queued:
+        break;
+    }
+    return outcome(kCaptionTestPrintQueued, {}, TestPrintOutcome::StillQueued);
+}
+
+TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass,
+                                IProgress& progress) {
+    if (!TestPrintOffered()) return TestPrintOutcome::Off;
+    if (progress.Ask(CaptionText(LCaption, u"CAPTION_8"),
+                     CaptionOrBuiltIn(kCaptionTestPrintQuestion),
+                     mb::YESNO | mb::ICONQUESTION) != mb::ID_YES)
+        return TestPrintOutcome::Declined;
+    return PrintTestReceipt(setup, labelClass, progress);
+}
