@@ -296,10 +296,16 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
 
     // The test receipt proves what the check above cannot: that the printer answers. Its
     // outcome is reported only; the end follows whatever it was.
-    if (choices.testPrint == InstallChoices::TestPrint::Print)
+    switch (choices.testPrint) {
+    case InstallChoices::TestPrint::Print:
         PrintTestReceipt(setup, choices.labelClass, progress);
-    else
+        break;
+    case InstallChoices::TestPrint::AsKitOffers:
         OfferTestPrint(setup, choices.labelClass, progress);
+        break;
+    case InstallChoices::TestPrint::Skip:
+        break;
+    }
 
     // The end of the run.
     const String done = CaptionText(u"Caption_44");

@@ -64,9 +64,9 @@ struct InstallChoices {
     // The printer-setup commands report errors only through their exit code, never in a
     // message box of their own that no one would close.
     bool quietCommands = false;
-    // The test receipt after the installation: asked for when the kit offers it, or printed
-    // without asking (the unattended mode's choice).
-    enum class TestPrint { AsKitOffers, Print } testPrint = TestPrint::AsKitOffers;
+    // The test receipt after the installation: asked for when the kit offers it, or, for a
+    // run with no one to ask, printed or left out as decided beforehand.
+    enum class TestPrint { AsKitOffers, Print, Skip } testPrint = TestPrint::AsKitOffers;
 };
 
 // Why the run would refuse its values before anything runs (the model's name, the INF file

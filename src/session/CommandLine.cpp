@@ -15,6 +15,7 @@ enum class Switch {
     Label,
     Replace,
     Default,
+    TestPrint,
     Log
 };
 
@@ -25,7 +26,7 @@ struct SwitchInfo {
 };
 
 // clang-format off
-constexpr std::array<SwitchInfo, 11> kSwitches = {{
+constexpr std::array<SwitchInfo, 12> kSwitches = {{
     {Switch::Quiet, u"quiet", false},
     {Switch::Help, u"?", false},
     {Switch::Remove, u"remove", false},
@@ -36,6 +37,7 @@ constexpr std::array<SwitchInfo, 11> kSwitches = {{
     {Switch::Label, u"label", false},
     {Switch::Replace, u"replace", false},
     {Switch::Default, u"default", false},
+    {Switch::TestPrint, u"testprint", false},
     {Switch::Log, u"log", true},
 }};
 // clang-format on
@@ -164,6 +166,9 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
         case Switch::Default:
             o.makeDefault = true;
             break;
+        case Switch::TestPrint:
+            o.testPrint = true;
+            break;
         case Switch::Address:
             o.address = value;
             break;
@@ -283,6 +288,7 @@ String FormatCommandLine(const CommandLine& o) {
         if (o.label) flag(u"label");
         if (o.replace) flag(u"replace");
         if (o.makeDefault) flag(u"default");
+        if (o.testPrint) flag(u"testprint");
     }
     if (!o.logFile.empty()) value(u"log", o.logFile);
     return line;
@@ -304,6 +310,7 @@ String UsageText() {
         u"/label        the label printer driver rather than the receipt printer driver\r\n"
         u"/replace      remove an installed printer of that name first\r\n"
         u"/default      make it the default printer\r\n"
+        u"/testprint    print a test receipt after the installation\r\n"
         u"/remove       remove the printer named by /model\r\n"
         u"/log F        the install log's file (default "
         u"%ProgramData%\\ODAXPrintDrive\\install.log)\r\n"

@@ -38,6 +38,7 @@ struct CommandLine {
     bool label = false; // /label: the label driver file rather than the receipt one
     bool replace = false;
     bool makeDefault = false; // /default
+    bool testPrint = false;   // /testprint: a test receipt after the installation
     String logFile;           // /log; empty: the default place
 };
 

@@ -373,6 +373,8 @@ class QuietRun {
         choices.makeDefault = options_.makeDefault;
         choices.quitAtEnd = true;
         choices.quietCommands = true;
+        choices.testPrint = options_.testPrint ? InstallChoices::TestPrint::Print
+                                               : InstallChoices::TestPrint::Skip;
         switch (RunInstallation(choices, setup, progress_)) {
         case InstallOutcome::Installed:
             return {ExitCode::Done,

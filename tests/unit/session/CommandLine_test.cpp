@@ -88,6 +88,8 @@ TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
         // Without /quiet the wizard starts, and would not use these.
         {"/connection network", "/connection is only used with /quiet"},
         {"/replace", "/replace is only used with /quiet"},
+        {"/testprint", "/testprint is only used with /quiet"},
+        {"/quiet /remove /model M /testprint", "/remove takes only /model and /log, not /testprint"},
         {"/quiet", "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
         {"/quiet /model M",
          "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
@@ -112,6 +114,14 @@ TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
         EXPECT_FALSE(p.ok());
         EXPECT_EQ(Utf8(p.error), c.error);
     }
+}
+
+TEST(CommandLine, TestPrintIsAnInstallSwitch) {
+    EXPECT_FALSE(Parse("/quiet /connection usb").options.testPrint);
+    const ParsedCommandLine p = Parse("/quiet /connection usb /testprint");
+    ASSERT_TRUE(p.ok()) << Utf8(p.error);
+    EXPECT_TRUE(p.options.testPrint);
+    EXPECT_EQ(Utf8(FormatCommandLine(p.options)), "/quiet /connection usb /testprint");
 }
 
 TEST(CommandLine, SplitsAsTheWindowsRuntime) {
@@ -141,7 +151,7 @@ TEST(CommandLine, SplitsAsTheWindowsRuntime) {
 
 TEST(CommandLine, FormattedCommandReadsBackAsTheSameOptions) {
     for (const char* line : {
-             "/quiet /connection network /address 10.0.0.7 /model \"POS 80\" /default",
+             "/quiet /connection network /address 10.0.0.7 /model \"POS 80\" /default /TestPrint",
              "/quiet /connection usb /label /replace /log \"C:\\Program Data\\\\\"",
              "/quiet /connection serial /port COM1 /model \"a\\\\\\\"b\" /log x",
              "/quiet /remove /model \"Label 58\"",
@@ -159,8 +169,8 @@ TEST(CommandLine, FormattedCommandReadsBackAsTheSameOptions) {
         EXPECT_EQ(a.port, b.port);
         EXPECT_EQ(a.model, b.model);
         EXPECT_EQ(a.logFile, b.logFile);
-        EXPECT_EQ(std::make_tuple(a.remove, a.label, a.replace, a.makeDefault),
-                  std::make_tuple(b.remove, b.label, b.replace, b.makeDefault));
+        EXPECT_EQ(std::make_tuple(a.remove, a.label, a.replace, a.makeDefault, a.testPrint),
+                  std::make_tuple(b.remove, b.label, b.replace, b.makeDefault, b.testPrint));
         EXPECT_EQ(FormatCommandLine(b), formatted);
     }
 }
@@ -168,7 +178,7 @@ TEST(CommandLine, FormattedCommandReadsBackAsTheSameOptions) {
 TEST(CommandLine, UsageListsEverySwitchAndExitCode) {
     const std::string usage = Utf8(UsageText());
     for (const char* s : {"/quiet", "/connection", "/address", "/port", "/model", "/label",
-                          "/replace", "/default", "/remove", "/log", "/?"})
+                          "/replace", "/default", "/testprint", "/remove", "/log", "/?"})
         EXPECT_NE(usage.find(s), std::string::npos) << s;
     int expected = 0;
     for (const ExitCodeInfo& c : ExitCodes()) {

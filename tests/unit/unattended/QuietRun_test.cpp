@@ -347,3 +347,22 @@ TEST(QuietRun, TheRunGoesToTheInstallLogThatLogNames) {
         EXPECT_NE(log.find("exit code 0: " + ToUtf8(q.out.reason)), std::string::npos);
     }
 }
+
+TEST(QuietRun, ATestReceiptIsPrintedOnlyWhenTestprintAsksForIt) {
+    for (const bool asked : {false, true}) {
+        SCOPED_TRACE(asked ? "/testprint" : "no /testprint");
+        // The kit offers the receipt; with no one to ask, the command line decides.
+        Quiet q(With(WizardFixture::DefaultSettings(), "MrPrintSet=0",
+                     "MrPrintSet=0\r\nTestPrint=1"));
+        q.spooler.jobStates = {JobState{JobState::Printed, {}}};
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM2:");
+        options.testPrint = asked;
+        EXPECT_EQ(q.Run(options), ExitCode::Done);
+        ASSERT_EQ(q.spooler.jobs.size(), asked ? 1u : 0u);
+        if (asked) {
+            EXPECT_EQ(q.spooler.jobs[0].printer, u"Model-1");
+            EXPECT_NE(std::find(q.out.lines.begin(), q.out.lines.end(), u"en85"), q.out.lines.end())
+                << "the printed outcome";
+        }
+    }
+}
