@@ -422,21 +422,21 @@ class LoggedOutput final : public IQuietOutput {
 
 } // namespace
 
-ExitCode RunQuiet(const CommandLine& options, IQuietOutput& console) {
+ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
     installlog::UseFile(options.logFile);
     installlog::BeginRun(u"quiet: " + FormatCommandLine(options));
-    console.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
-    LoggedOutput out(console);
-    ReportedProcesses processes(Processes::Get(), out);
+    out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
+    LoggedOutput logged(out);
+    ReportedProcesses processes(Processes::Get(), logged);
     ScopedService<IProcesses> reported(processes);
     Stop end{ExitCode::SetupFailed, String()};
     try {
-        end = QuietRun(options, out).Run();
+        end = QuietRun(options, logged).Run();
     } catch (const Exception& e) {
         // A failure of the system underneath (a command that cannot start, the spooler not
         // answering): the printer is not as asked.
         end = {ExitCode::SetupFailed, e.Message()};
     }
-    out.End(end.code, end.reason);
+    logged.End(end.code, end.reason);
     return end.code;
 }

@@ -11,23 +11,33 @@
 
 namespace {
 
-String FullPathOf(const String& path) {
-    const DWORD n = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    String full(n, u'\0');
-    const DWORD written =
-        GetFullPathNameW(Wide(path), n, reinterpret_cast<wchar_t*>(full.data()), nullptr);
-    if (written == 0 || written >= n) return path;
-    full.resize(written);
-    return full;
-}
-
-// The folders on the file's path, made where missing; the append reports what still fails.
+// The folders on the file's path, made where missing, outermost first; the append reports
+// what still fails. Kernel calls only: the shell's libraries would load with the program.
 void MakeFolderOf(const String& path) {
-    const String full = FullPathOf(path);
+    const String full = WindowsFiles().FullPath(path);
     const size_t cut = full.find_last_of(u"\\/");
     if (cut == String::npos || cut == 0) return;
-    SHCreateDirectoryExW(nullptr, Wide(full.substr(0, cut)), nullptr);
+    const String folder = full.substr(0, cut);
+    for (size_t at = folder.find_first_of(u"\\/", 3); at != String::npos;
+         at = folder.find_first_of(u"\\/", at + 1))
+        CreateDirectoryW(Wide(folder.substr(0, at)), nullptr);
+    CreateDirectoryW(Wide(folder), nullptr);
+}
+
+// The ProgramData folder as the shell knows it, for a process whose environment lacks it;
+// the shell and COM are bound only then.
+String KnownProgramData() {
+    using KnownFolderFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+    using FreeFn = void(WINAPI*)(LPVOID);
+    const auto knownFolder = ProcAddress<KnownFolderFn>(LoadSystemLibrary(L"shell32.dll"),
+                                                        "SHGetKnownFolderPath");
+    const auto free = ProcAddress<FreeFn>(LoadSystemLibrary(L"ole32.dll"), "CoTaskMemFree");
+    if (!knownFolder || !free) return {};
+    PWSTR found = nullptr;
+    String folder;
+    if (SUCCEEDED(knownFolder(FOLDERID_ProgramData, 0, nullptr, &found))) folder = FromWide(found);
+    free(found); // also when the call failed
+    return folder;
 }
 
 Handle OpenForAppend(const String& path) {
@@ -81,11 +91,9 @@ class WinLogFiles final : public ILogFiles {
     }
 
     String ProgramDataFolder() override {
-        PWSTR found = nullptr;
-        String folder;
-        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &found)))
-            folder = FromWide(found);
-        CoTaskMemFree(found); // also when the call failed
+        wchar_t buffer[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(L"ProgramData", buffer, MAX_PATH);
+        String folder = n > 0 && n < MAX_PATH ? FromWide(buffer) : KnownProgramData();
         while (!folder.empty() && folder.back() == u'\\')
             folder.pop_back();
         return folder;
