@@ -57,24 +57,38 @@ String Config(const char16_t* key) {
     return IniOptions->GetIdentValue(u"CONFIG", key);
 }
 
+} // namespace
+
+CommandValueFault CommandValueFaultOf(StringView value, bool fileName) {
+    if (value.find(u'"') != StringView::npos) return CommandValueFault::DoubleQuote;
+    if (!value.empty() && value.back() == u'\\') return CommandValueFault::TrailingBackslash;
+    if (fileName &&
+        (value.find_first_of(u"\\/:") != StringView::npos || value.find(u"..") != StringView::npos))
+        return CommandValueFault::NotPlainFileName;
+    return CommandValueFault::None;
+}
+
+namespace {
+
 // A value on the printer-setup command line: the INF name must also be a plain file name.
 struct CommandValue {
     const String* value;
     bool fileName = false;
 };
 
-// Why a value cannot go on the printer-setup command line, or nullptr when it can. The
-// command line has no way to escape a double quote, so one would end its argument and start
-// new ones; a trailing backslash would escape the closing quote; an INF name with a folder
-// or drive in it would take the driver from outside the kit's language folder.
+// The message of a value that cannot go on the printer-setup command line, or nullptr when it
+// can.
 const CaptionKey* Unsafe(const CommandValue& v) {
-    const String& text = *v.value;
-    if (text.find(u'"') != String::npos) return &kCaptionDoubleQuote;
-    if (!text.empty() && text.back() == u'\\') return &kCaptionUnsafeValue;
-    if (v.fileName &&
-        (text.find_first_of(u"\\/:") != String::npos || text.find(u"..") != String::npos))
-        return &kCaptionUnsafeValue;
-    return nullptr;
+    switch (CommandValueFaultOf(*v.value, v.fileName)) {
+    case CommandValueFault::None:
+        return nullptr;
+    case CommandValueFault::DoubleQuote:
+        return &kCaptionDoubleQuote;
+    case CommandValueFault::TrailingBackslash:
+    case CommandValueFault::NotPlainFileName:
+        break;
+    }
+    return &kCaptionUnsafeValue;
 }
 
 // The refusal of the first unsafe value, or an empty text when all are safe.

@@ -69,6 +69,13 @@ struct InstallChoices {
     enum class TestPrint { AsKitOffers, Print, Skip } testPrint = TestPrint::AsKitOffers;
 };
 
+// Why a value cannot go on the printer-setup command line. The command line has no way to
+// escape a double quote, so one would end its argument and start new ones; a trailing
+// backslash would escape the closing quote; an INF name (`fileName`) with a folder or drive in
+// it would take the driver from outside the kit's language folder.
+enum class CommandValueFault { None, DoubleQuote, TrailingBackslash, NotPlainFileName };
+CommandValueFault CommandValueFaultOf(StringView value, bool fileName);
+
 // Why the run would refuse its values before anything runs (the model's name, the INF file
 // of the class, a chosen port), as the message it shows; empty when they are safe.
 String ValueRefusal(const String& model, bool labelClass, const String& port);

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "config/untIni.h"
+#include "install/untInstall.h"
 #include "install/untModels.h"
 #include "kit-tool/KitTool.h"
 #include "printing/untFuction.h"
@@ -25,11 +26,18 @@ int Code(::ExitCode code) {
     return static_cast<int>(code);
 }
 
-// The installation run's rule for a value on the printer-setup command line: a double quote
-// would end its argument, a trailing backslash would escape the closing quote.
-String UnsafeReason(const String& value) {
-    if (value.find(u'"') != String::npos) return u"holds a double quote";
-    if (!value.empty() && value.back() == u'\\') return u"ends in a backslash";
+// The installation run's rule for a value on the printer-setup command line, in plain words.
+String UnsafeReason(const String& value, bool fileName = false) {
+    switch (CommandValueFaultOf(value, fileName)) {
+    case CommandValueFault::None:
+        break;
+    case CommandValueFault::DoubleQuote:
+        return u"holds a double quote";
+    case CommandValueFault::TrailingBackslash:
+        return u"ends in a backslash";
+    case CommandValueFault::NotPlainFileName:
+        return u"is no plain file name";
+    }
     return {};
 }
 
@@ -147,10 +155,7 @@ class Deployment {
                  ::ExitCode::SetupFailed);
             return;
         }
-        String unsafe = UnsafeReason(inf);
-        if (unsafe.empty() &&
-            (inf.find_first_of(u"\\/:") != String::npos || inf.find(u"..") != String::npos))
-            unsafe = u"is no plain file name";
+        const String unsafe = UnsafeReason(inf, true);
         if (!unsafe.empty()) {
             Fail(u"driver", where + u" \"" + inf + u"\" " + unsafe, ::ExitCode::BadValue);
             return;

@@ -241,6 +241,15 @@ struct WizardFixture {
     ScopedService<IServiceControl> s10{services};
     std::string previousDir;
 
+    // win.ini's [windows] device: the default printer as the profile functions keep it.
+    String WinIniDevice() {
+        char16_t buffer[300] = {};
+        const auto n =
+            profile.GetProfileStringW(String(u"windows"), String(u"device"), String(), buffer, 300);
+        return String(buffer, n);
+    }
+
+
     // A complete, sealed settings file in code page 936 unless a test changes it.
     static std::string DefaultSettings();
 

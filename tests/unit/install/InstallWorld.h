@@ -94,12 +94,6 @@ struct InstallWorld : WizardFixture {
     void CaptionEN(int n, const String& value) {
         IniOptions->SetIdentValue(u"CAPTION_EN", u"CAPTION_" + IntToStr(n), value);
     }
-    String WinIniDevice() {
-        char16_t buffer[300] = {};
-        const auto n =
-            profile.GetProfileStringW(String(u"windows"), String(u"device"), String(), buffer, 300);
-        return String(buffer, n);
-    }
 
     // The last page as the page flow leaves it: the install button enabled.
     void OnNetPage(const String& typed) {

@@ -79,12 +79,6 @@ struct Quiet : WizardFixture {
         spooler.printers.push_back(name);
         spooler.setups[name] = {port, driver};
     }
-    String DefaultPrinter() {
-        char16_t buffer[300] = {};
-        const auto n =
-            profile.GetProfileStringW(String(u"windows"), String(u"device"), String(), buffer, 300);
-        return String(buffer, n);
-    }
     ExitCode Run(const CommandLine& options) {
         out = RecordingOutput{};
         const ExitCode code = RunQuiet(options, out);
@@ -312,8 +306,8 @@ TEST(QuietRun, TheDefaultPrinterIsSetWhenAskedOrWhenTheKitAlwaysSetsIt) {
         CommandLine options = OnPort(TEnumPort::RS232, u"COM2:");
         options.makeDefault = c.makeDefault;
         EXPECT_EQ(q.Run(options), ExitCode::Done);
-        EXPECT_EQ(StartsWith(q.DefaultPrinter(), u"Model-1,"), c.isDefault)
-            << ToUtf8(q.DefaultPrinter());
+        EXPECT_EQ(StartsWith(q.WinIniDevice(), u"Model-1,"), c.isDefault)
+            << ToUtf8(q.WinIniDevice());
     }
 }
 
