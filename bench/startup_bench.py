@@ -30,7 +30,7 @@ BREAKDOWN = [
     ("start request to process (Wine)", lambda s: s["process"][0] - s["request"][0]),
     ("process to program entry (libraries)", lambda s: length(s, "process")),
     ("platform services, window classes", lambda s: length(s, "services") + length(s, "units")),
-    ("window creation", lambda s: length(s, "windows") - length(s, "spooler")),
+    ("form windows, their create handlers", lambda s: length(s, "windows") - length(s, "spooler")),
     ("spooler (state, command if stopped)", lambda s: length(s, "spooler")),
     ("USB library load", lambda s: length(s, "library")),
     ("seal", lambda s: length(s, "seal")),
@@ -38,8 +38,9 @@ BREAKDOWN = [
      - length(s, "picture") - length(s, "ports")),
     ("pictures", lambda s: length(s, "picture")),
     ("port and printer lists", lambda s: length(s, "ports") + length(s, "printers")),
+    ("controls' windows (first showing)", lambda s: length(s, "controls")),
     ("showing the window", lambda s: length(s, "show") - sum(
-        length(s, n) for n in ("library", "seal", "settings", "language", "printers"))),
+        length(s, n) for n in ("library", "seal", "settings", "language", "printers", "controls"))),
     ("until seen shown and enabled", lambda s: s["seen"][0] - s["show"][1]),
 ]
 

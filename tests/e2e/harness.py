@@ -421,6 +421,11 @@ class Driver:
     def controls(self, hwnd):
         return self.call("controls", hwnd=hwnd)["controls"]
 
+    def shown(self, parent, name):
+        """Whether the control named `name` inside `parent` is on the screen. A control hidden
+        since its window was made has no window until it is first shown."""
+        return any(c["name"] == name and c["visible"] for c in self.controls(parent))
+
     # ---- reading ---------------------------------------------------------------------
 
     def info(self, hwnd):

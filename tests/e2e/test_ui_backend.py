@@ -165,7 +165,7 @@ class GalleryTest(GalleryCase):
         self.assertEqual((self.d.visible(first), self.d.visible(second)), (False, True))
         self.assertTrue(self.d.visible(self.find("imgBadge")))
         self.assertFalse(self.d.visible(self.find("imgLandscape")))
-        self.assertFalse(self.d.visible(self.find("cbHidden")))
+        self.assertFalse(self.d.shown(self.form, "cbHidden"))
         self.session.screenshot("second-page")
         self.click("btnPage")
         self.wait_state("page", "0")
@@ -183,6 +183,19 @@ class GalleryTest(GalleryCase):
             self.wait_state("modal", answer)
             wait_until(lambda: self.d.enabled(self.form), what="the owner enabled again")
             self.assertNotIn("frmQuestion", [w["name"] for w in self.d.windows(pid=self.pid, all=True)])
+
+    def test_a_control_hidden_from_the_start_gets_its_window_when_first_shown(self):
+        names = lambda: [c["name"] for c in self.d.controls(self.form)]  # noqa: E731
+        self.assertNotIn("btnLate", names())
+        self.assertNotIn("cbHidden", names())  # a list the program only reads: never made
+        self.click("btnReveal")
+        late = self.find("btnLate")
+        self.assertTrue(self.d.visible(late))
+        self.assertEqual(self.d.text(late), "Made when shown")
+        self.d.focus(self.find("btnReveal"))
+        self.d.keys("Tab")
+        wait_until(lambda: self.d.focused(late), what="Tab from Reveal to the late button")
+        self.assertNotIn("cbHidden", names())
 
     def test_a_failing_handler_shows_the_error_box_and_the_program_goes_on(self):
         # The click reaches the handler through the form's window procedure, whose guard

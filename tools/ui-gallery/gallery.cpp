@@ -128,6 +128,13 @@ class Gallery final : public ui::Form {
         auto* hidden = Add<ui::ComboBox>(u"cbHidden", this, Rect{0, 0, 0, 0});
         hidden->SetVisible(false);
         hidden->AddItem(u"never shown");
+        // Hidden at first: its window is made when Reveal shows it, in its place in the tab
+        // order (after Reveal), with the caption it was given while it had none.
+        auto* reveal = Add<ui::Button>(u"btnReveal", this, Rect{12, 352, 96, 28});
+        reveal->SetCaption(u"&Reveal");
+        auto* late = Add<ui::Button>(u"btnLate", this, Rect{116, 352, 96, 28});
+        late->SetCaption(u"Late");
+        late->SetVisible(false);
 
         // Middle: pages, pictures, panel, log, progress.
         pcPages = Add<ui::PageControl>(u"pcPages", this, Rect{228, 40, 250, 150});
@@ -231,6 +238,11 @@ class Gallery final : public ui::Form {
         };
         btnCancel->OnClick = [this](ui::Control* s) {
             ++cancels;
+            Report(s);
+        };
+        reveal->OnClick = [this, late](ui::Control* s) {
+            late->SetCaption(u"Made when shown");
+            late->SetVisible(true);
             Report(s);
         };
         fail->OnClick = [this](ui::Control* s) {

@@ -2,6 +2,7 @@
 // dialog manager's (the window class reserves the dialog's extra bytes and its procedure
 // falls back to DefDlgProc).
 #include <algorithm>
+#include <utility>
 
 #include "base/Errors.h"
 #include "ui/win32/NativeWindows.h"
@@ -170,6 +171,7 @@ void FormWindow::Changed(ui::Change what) {
         const bool visible = form.Visible();
         if (visible == (IsWindowVisible(hwnd) != FALSE)) break;
         if (visible) {
+            if (whenShown_) std::exchange(whenShown_, nullptr)();
             Center();
             ShowWindow(hwnd, SW_SHOW);
             RestoreFocus();

@@ -2,6 +2,7 @@
 // properties in step, focus and cursor, and making the right peer for each kind of control.
 #include <typeindex>
 #include <unordered_map>
+#include <utility>
 
 #include "base/Errors.h"
 #include "ui/win32/NativeWindows.h"
@@ -106,6 +107,8 @@ void NativeControl::ApplyAll() {
 }
 
 void NativeControl::Changed(ui::Change what) {
+    if (what == ui::Change::Visible && whenShown_ && control.Visible())
+        std::exchange(whenShown_, nullptr)();
     if (!hwnd) return;
     switch (what) {
     case ui::Change::Text:

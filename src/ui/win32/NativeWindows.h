@@ -69,6 +69,9 @@ class NativeControl : public ui::Peer {
     virtual bool DrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
     // The window went away before the peer (the system destroyed it).
     void WindowGone();
+    // Runs `make` when the control is first shown, before it appears: a control hidden when
+    // its form was realized gets its window (or its children theirs) only then.
+    void WhenFirstShown(std::function<void()> make) { whenShown_ = std::move(make); }
 
     // Enter or Esc that the focused control needs for itself, not for the dialog.
     virtual bool KeepsKey(WPARAM /*key*/) const { return false; }
@@ -109,6 +112,7 @@ class NativeControl : public ui::Peer {
     void MoveFocusAway();
 
     std::unique_ptr<WindowName> name_;
+    std::function<void()> whenShown_;
     bool subclassed_ = false;
     bool applyingAll_ = false; // the new window takes the model's state
 };
@@ -145,11 +149,15 @@ class FormWindow final : public ui::Peer {
     void RestoreFocus();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void WindowGone();
+    // Runs `make` when the form is first shown, before it appears (its controls' windows).
+    void WhenFirstShown(std::function<void()> make) { whenShown_ = std::move(make); }
 
     ui::Form& form;
     HWND hwnd = nullptr;
     int dpi = 96;
     std::vector<NativeControl*> controls; // in creation order; owned by their controls
+    int nextId = 100;                     // of the next control's window
+    bool hasDefaultButton = false;
 
   private:
     void Center();
@@ -158,6 +166,7 @@ class FormWindow final : public ui::Peer {
     void FitToClient();
 
     std::unique_ptr<WindowName> name_;
+    std::function<void()> whenShown_;
     using FontKey = std::tuple<String, int, bool, bool>;
     std::map<FontKey, GdiObject> fonts_;
 };

@@ -4,6 +4,7 @@
 #include <climits>
 #include <unordered_map>
 
+#include "base/StepTimes.h"
 #include "platform/MessagePump.h"
 #include "ui/Dispatch.h"
 #include "ui/win32/NativeWindows.h"
@@ -162,16 +163,76 @@ std::vector<ui::Control*> InTabOrder(std::vector<ui::Control*> controls) {
     return controls;
 }
 
-// Creates the control's window and then those of the controls on it.
-void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow, int& nextId) {
+// The controls a form or a control holds, in the order their windows are made (which is the
+// dialog manager's tab order): controls made without a parent sit on the form.
+std::vector<ui::Control*> CreationOrder(const ui::Form& form, const ui::Control* parent) {
+    if (parent) {
+        std::vector<ui::Control*> held = InTabOrder(parent->Children());
+        held.erase(std::remove_if(held.begin(), held.end(),
+                                  [](ui::Control* c) { return dynamic_cast<ui::Form*>(c); }),
+                   held.end());
+        return held;
+    }
+    std::vector<ui::Control*> top = InTabOrder(form.Children());
+    for (ui::Control* c : form.AllControls())
+        if (!c->Parent()) top.push_back(c);
+    return top;
+}
+
+void SetDefaultButton(FormWindow& window, NativeControl& control) {
+    if (window.hasDefaultButton || !control.IsDefaultButton()) return;
+    window.hasDefaultButton = true;
+    SendMessageW(window.hwnd, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(control.hwnd)), 0);
+}
+
+void CreateControls(FormWindow& window, const ui::Control* parent, HWND parentWindow);
+
+// Makes the window of a control hidden until now where it would have been made with the
+// others: after the one made before it, so that the tab order stays the model's.
+void CreateLate(FormWindow& window, NativeControl& late, HWND parentWindow) {
+    late.Create(parentWindow, window.nextId++);
+    const std::vector<ui::Control*> order = CreationOrder(window.form, late.control.Parent());
+    HWND after = HWND_TOP;
+    for (auto it = std::find(order.begin(), order.end(), &late.control); it != order.begin();) {
+        auto* before = dynamic_cast<NativeControl*>((*--it)->GetPeer());
+        if (before && before->hwnd) {
+            after = before->hwnd;
+            break;
+        }
+    }
+    SetWindowPos(late.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetDefaultButton(window, late);
+}
+
+// Creates the control's window and then those of the controls on it. Windows cost much under
+// Wine (a combo box about 12 ms): a hidden control gets its window, and a hidden container its
+// children theirs, when first shown; most never are in a run (the pages not reached, lists
+// the program only reads).
+void CreateControl(FormWindow& window, ui::Control& control, HWND parentWindow) {
     std::unique_ptr<NativeControl> native = MakePeer(window, control);
     NativeControl& created = *native;
-    created.Create(parentWindow, nextId++);
     window.controls.push_back(&created);
     control.AttachPeer(std::move(native));
-    for (ui::Control* child : InTabOrder(control.Children()))
-        if (!child->GetPeer() && !dynamic_cast<ui::Form*>(child))
-            CreateControl(window, *child, created.hwnd, nextId);
+    const bool holds = !CreationOrder(window.form, &control).empty();
+    if (!control.Visible() && !holds) {
+        created.WhenFirstShown(
+            [&window, &created, parentWindow] { CreateLate(window, created, parentWindow); });
+        return;
+    }
+    created.Create(parentWindow, window.nextId++);
+    SetDefaultButton(window, created);
+    if (control.Visible()) {
+        CreateControls(window, &control, created.hwnd);
+    } else {
+        created.WhenFirstShown([&window, &control, hwnd = created.hwnd] {
+            CreateControls(window, &control, hwnd);
+        });
+    }
+}
+
+void CreateControls(FormWindow& window, const ui::Control* parent, HWND parentWindow) {
+    for (ui::Control* c : CreationOrder(window.form, parent))
+        if (!c->GetPeer()) CreateControl(window, *c, parentWindow);
 }
 
 // Keys the focused control needs for itself: an open drop-down list closes on Enter and
@@ -250,18 +311,11 @@ void Win32Backend::Realize(ui::Form& form) {
     form.AttachPeer(std::move(created));
     if (!g_mainWindow) SetMainWindow(window.hwnd);
 
-    // The form's own controls in tab order; controls made without a parent sit on the form too.
-    std::vector<ui::Control*> top = InTabOrder(form.Children());
-    for (ui::Control* c : form.AllControls())
-        if (!c->Parent()) top.push_back(c);
-    int nextId = 100;
-    for (ui::Control* c : top)
-        if (!c->GetPeer()) CreateControl(window, *c, window.hwnd, nextId);
-    for (NativeControl* c : window.controls)
-        if (c->IsDefaultButton()) {
-            SendMessageW(window.hwnd, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(c->hwnd)), 0);
-            break;
-        }
+    // The controls' windows come with the form's first showing.
+    window.WhenFirstShown([&window] {
+        TimedStep step("controls");
+        CreateControls(window, nullptr, window.hwnd);
+    });
     if (form.Visible()) window.Changed(ui::Change::Visible);
 }
 
