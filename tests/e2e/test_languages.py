@@ -32,55 +32,33 @@ def title(lang):
             f"Tool Ver: {SETTINGS['CONFIG']['SOFTVER']}")
 
 
-# The captions on one page only, by page and the connection that leads there. A page's
-# controls get their windows when it is first shown: the captions are read page by page.
-ON_PAGES = [
-    ("tbsWelcome", None, ["lblWelcome", "lblWeb"]),
-    ("tbsPort", None, ["rbNet", "rbUsb", "rbRs232", "rbLPT"]),
-    ("tbsDriveNameSelect", None, ["lblPrintModelSelect"]),
-    ("tbsNet", "rbNet", ["lblNetIP"]),
-    ("tbsRs232", "rbRs232", ["lblRs232"]),
-    ("tbsLpt", "rbLPT", ["lblLpt"]),
-    ("tbsUSB", "rbUsb", ["lblUSBTitle", "gbUSBprompt", "lblUSBPrompt", "btnFindUSB"]),
-]
+# A page's controls get their windows when the page is first shown: the captions of the pages
+# after the welcome page are read once each connection's pages have been walked.
+LATER_PAGES = {"rbNet", "rbUsb", "rbRs232", "rbLPT", "lblPrintModelSelect", "lblNetIP",
+               "lblRs232", "lblLpt", "lblUSBTitle", "gbUSBprompt", "lblUSBPrompt", "btnFindUSB"}
+LAST_PAGES = [("rbNet", "tbsNet"), ("rbRs232", "tbsRs232"), ("rbLPT", "tbsLpt"),
+              ("rbUsb", "tbsUSB")]
 # No search on entering the USB page while the pages are walked.
 CONFIG = {"USBPortAutoInstall": "0"}
 
 
 class Languages(unittest.TestCase):
     def shown_captions(self, w, walk=True):
-        """Every caption of CAPTION_TABLE as the windows show it, from the welcome page through
-        each connection's pages and back; without `walk`, those of the welcome page only."""
+        """Every caption of CAPTION_TABLE as the windows show it, after walking from the
+        welcome page to each connection's last page and back; without `walk`, those of the
+        welcome page only."""
         panels = w.d.status(w.control("StatusBar1"))
-        shown = {}
-        for target, _ in CAPTION_TABLE:
-            if isinstance(target, tuple):
-                shown[target] = panels[target[1]].strip()
-        on_pages = {t for _, _, targets in ON_PAGES for t in targets}
-        for target, _ in CAPTION_TABLE:
-            if not isinstance(target, tuple) and target not in on_pages:
-                shown[target] = w.text(target)
-        for name in ON_PAGES[0][2]:
-            shown[name] = w.text(name)
-        for page, connection, targets in ON_PAGES[3:] if walk else []:
-            w.click("btnNext")
-            w.wait_page("tbsPort")
-            for name in ON_PAGES[1][2]:
-                shown[name] = w.text(name)
-            w.choose(connection)
-            w.click("btnNext")
-            if connection != "rbUsb":
-                w.wait_page("tbsDriveNameSelect")
-                for name in ON_PAGES[2][2]:
-                    shown[name] = w.text(name)
-                w.click("btnNext")
-            w.wait_page(page)
-            for name in targets:
-                shown[name] = w.text(name)
+        shown = {target: panels[target[1]].strip()
+                 for target, _ in CAPTION_TABLE if isinstance(target, tuple)}
+        for connection, page in LAST_PAGES if walk else []:
+            w.enter(connection, page)
             while w.shown_pages() != ["tbsWelcome"]:
                 before = w.shown_pages()
                 w.click("btnPrevious")
                 w.d.wait_until(lambda: w.shown_pages() != before, what="the page before")
+        for target, _ in CAPTION_TABLE:
+            if not isinstance(target, tuple) and (walk or target not in LATER_PAGES):
+                shown[target] = w.text(target)
         return shown
 
     def expected_captions(self, lang):
