@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Paths.h"
 #include "base/StepTimes.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "config/untIni.h"
-#include "session/Languages.h"
+#include "language/Languages.h"
 
 namespace {
 

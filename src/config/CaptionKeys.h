@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "session/BuiltInText.h"
+#include "language/BuiltInText.h"
 
 struct CaptionKey {
     const char16_t* key;

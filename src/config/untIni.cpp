@@ -6,10 +6,10 @@
 #include "base/ProfileText.h"
 #include "config/ConfigSeal.h"
 #include "digest/untMD5FileLib.h"
+#include "language/Languages.h"
+#include "language/untLanguages.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "session/Languages.h"
-#include "session/untLanguages.h"
 
 TIniOptions* IniOptions = nullptr;
 
@@ -182,6 +182,23 @@ String TIniOptions::GetCompanyLOGO() {
     return DisplayLanguage().logoKey;
 }
 
+namespace {
+
+// Stands for the value of a file without `ConfigID`. A profile read never returns a line
+// break, so no stored value can equal it and the file is refused.
+const char16_t kNoConfigIDValue[] = u"\n";
+
+} // namespace
+
+String TIniOptions::GetCheckIniMD5ID() {
+    // One exclusive read, like the digest of the file: it fails while another process holds
+    // the file open, with the open error. Held settings are such a read.
+    const std::string bytes = held_ ? held_->Bytes() : ReadFileExclusive(GetINIFileName());
+    const String oemid = GetIdentValue(u"CONFIG", u"OEMID");
+    const std::optional<String> value = ComputeConfigID(bytes, oemid);
+    return value ? *value : String(kNoConfigIDValue);
+}
+
 HeldSettings::HeldSettings(TIniOptions& options) : options_(options) {
     options_.held_ = std::make_shared<const ProfileText>(
         ReadProfileText(ReadFileExclusive(options_.GetINIFileName())));
@@ -189,6 +206,14 @@ HeldSettings::HeldSettings(TIniOptions& options) : options_(options) {
 
 HeldSettings::~HeldSettings() {
     options_.held_.reset();
+}
+
+String KitVersionForLog() {
+    if (!IniOptions) return u"(no settings)";
+    const String version = IniOptions->GetIdentValue(u"CONFIG", u"SoftVer");
+    const String oem = IniOptions->GetIdentValue(u"CONFIG", u"OEMID");
+    return u"SoftVer " + (version.empty() ? String(u"(none)") : version) + u", OEMID " +
+           (oem.empty() ? String(u"(none)") : oem);
 }
 
 void CreateIniOptions() {

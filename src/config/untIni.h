@@ -61,7 +61,9 @@ class TIniOptions {
     String GetCaptionLanguage();
     String GetMessageLanguage();
     String GetCompanyLOGO();
-    // The computed integrity value of the settings file (defined with the integrity check).
+    // The computed integrity value of the settings file, computed in memory: the file is never
+    // written, so the kit works from read-only media and an interrupted check cannot lose the
+    // stored value.
     String GetCheckIniMD5ID();
 
     // Properties.
@@ -106,6 +108,10 @@ class HeldSettings {
 
 // The one settings object, from start-up to shutdown.
 extern TIniOptions* IniOptions;
+// The kit's version for the install log: [CONFIG] SoftVer, the "Tool Ver" of the window title,
+// with its OEMID; "(no settings)" before IniOptions exists.
+String KitVersionForLog();
+
 // Start-up: creates IniOptions with Section "CONFIG" and Ident "OEMID". Shutdown: frees it.
 void CreateIniOptions();
 void FreeIniOptions();

@@ -2,13 +2,13 @@
 
 #include "base/Errors.h"
 #include "config/CaptionKeys.h"
-#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/DialogLayouts.h"
+#include "language/Languages.h"
+#include "language/untLanguages.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "session/untLanguages.h"
 #include "ui/PictureFile.h"
 
 TfrmAbout* frmAbout = nullptr;

@@ -2,10 +2,10 @@
 
 #include "config/CaptionKeys.h"
 #include "dialogs/DialogLayouts.h"
+#include "language/untLanguages.h"
 #include "platform/Dialogs.h"
 #include "platform/LogFiles.h"
 #include "session/InstallLog.h"
-#include "session/untLanguages.h"
 
 TfrmWait* frmWait = nullptr;
 const CaptionKey& kCaptionOpenLog = CaptionKeyOf(u"CAPTION_82");

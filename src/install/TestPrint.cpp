@@ -3,13 +3,13 @@
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/untInstall.h"
+#include "language/Languages.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/Spooler.h"
 #include "printing/untFuction.h"
-#include "session/Languages.h"
 #include "version.h"
 
 const CaptionKey& kCaptionTestPrintQuestion = CaptionKeyOf(u"CAPTION_83");

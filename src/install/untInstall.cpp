@@ -3,12 +3,15 @@
 #include <initializer_list>
 
 #include "base/Errors.h"
+#include "base/Paths.h"
 #include "base/Scoped.h"
 #include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/TestPrint.h"
 #include "install/untInstall.h"
+#include "language/Languages.h"
+#include "language/untLanguages.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
@@ -16,8 +19,6 @@
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
-#include "session/Languages.h"
-#include "session/untLanguages.h"
 
 const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
 const CaptionKey& kCaptionNotInstalledHint = CaptionKeyOf(u"CAPTION_78");

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/Paths.h"
 #include "base/Text.h"
 #include "platform/Service.h"
 
@@ -19,10 +20,3 @@ public:
     virtual void* Symbol(void* module, const char* name) = 0;
 };
 using Libraries = Service<ILibraries>;
-
-// A drive path ("C:\kit\x.dll") or a network path ("\\server\share\x.dll"); not a name the
-// system would complete from a current folder ("x.dll", ".\x.dll", "C:x.dll", "\x.dll"), and
-// without a ".." that leaves the folder it names.
-bool IsFullPath(StringView path);
-// A file name without any folder or drive in it.
-bool IsLibraryFileName(StringView name);

@@ -8,6 +8,7 @@
 #include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
+#include "language/untLanguages.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
@@ -16,8 +17,6 @@
 #include "platform/Registry.h"
 #include "printing/SystemCommands.h"
 #include "session/InstallLog.h"
-#include "session/untLanguages.h"
-#include "ui/Controls.h"
 
 void CheckResult(bool b) {
     if (b) return;
@@ -80,14 +79,6 @@ void WaitTime(std::int32_t MSecs) {
         if (elapsed >= MSecs || static_cast<std::int32_t>(now) < static_cast<std::int32_t>(start))
             break;
     }
-}
-
-String ExtractFilePath(StringView path) {
-    for (size_t i = path.size(); i > 0; --i) {
-        const char16_t c = path[i - 1];
-        if (c == u'\\' || c == u'/' || c == u':') return String(path.substr(0, i));
-    }
-    return {};
 }
 
 // ---- Standard TCP/IP ports ----

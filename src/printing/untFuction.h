@@ -1,5 +1,5 @@
 #pragma once
-// Console commands, waiting with a live window, and small path helpers.
+// Console commands, waiting with a live window, and the Standard TCP/IP port.
 #include <cstdint>
 #include <string_view>
 
@@ -20,9 +20,6 @@ void CheckResult(bool b);
 // Waits at least `MSecs` milliseconds while window messages keep being handled; sleeps and
 // pumps at least once.
 void WaitTime(std::int32_t MSecs);
-
-// Everything up to and including the last '\', '/' or ':'; empty when there is none.
-String ExtractFilePath(StringView path);
 
 // Command output as text: the ANSI code page unless it starts with a UTF-8 or UTF-16
 // byte-order mark; lines split at CR, LF or CR LF and re-joined with CR LF.

@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "config/untIni.h" // the kit's version; same layer as the session's units
+#include "language/Languages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/LogFiles.h"
-#include "session/Languages.h"
 #include "version.h"
 
 namespace installlog {
@@ -96,14 +95,6 @@ void Entry(const String& text) {
     Write(Stamp(Clock::Get().Now()) + " " + Lines(text));
 }
 
-String KitVersion() {
-    if (!IniOptions) return u"(no settings)";
-    const String version = IniOptions->GetIdentValue(u"CONFIG", u"SoftVer");
-    const String oem = IniOptions->GetIdentValue(u"CONFIG", u"OEMID");
-    return u"SoftVer " + (version.empty() ? String(u"(none)") : version) + u", OEMID " +
-           (oem.empty() ? String(u"(none)") : oem);
-}
-
 String ExitCodeText(std::uint32_t code) {
     String text = IntToStr(code);
     if (code > 0xFFFF) {
@@ -137,12 +128,12 @@ String OldFilePath(const String& path) {
     return path.substr(0, dot) + u".old" + path.substr(dot);
 }
 
-void BeginRun(const String& how) {
+void BeginRun(const String& how, const String& kit) {
     if (!LogFiles::Installed() || !Clock::Installed()) return;
     String text = u"==== Run started: " + how;
     text += u"\r\nProgram: ODAXPrintDrive " + FromUtf8(WIZ_VERSION_STRING);
     if (Files::Installed()) text += u" (" + Files::Get().ModuleFileName() + u")";
-    text += u"\r\nKit: " + KitVersion();
+    text += u"\r\nKit: " + kit;
     text += u"\r\nLanguage: " + String(DisplayLanguage().name);
     // A blank line sets the runs apart for a reader.
     Write("\r\n" + Stamp(Clock::Get().Now()) + " " + Lines(text));

@@ -18,10 +18,10 @@ constexpr std::size_t kMaxOutputChars = 64 * 1024;
 // The file to append to; empty: %ProgramData%\ODAXPrintDrive\install.log. Entries lost
 // before are forgotten.
 void UseFile(const String& path);
-// A run begins: the local time, the program's version, the kit's version ([CONFIG] SoftVer,
-// the "Tool Ver" of the window title, with its OEMID), the display language, and how the run
-// was started (`how`: "wizard" or the quiet command line).
-void BeginRun(const String& how);
+// A run begins: the local time, the program's version, the kit's version as the caller names
+// it (KitVersionForLog), the display language, and how the run was started (`how`: "wizard"
+// or the quiet command line).
+void BeginRun(const String& how, const String& kit);
 void Line(const String& text); // a step's text as the wait dialog shows it
 void Command(const String& commandLine, std::uint32_t exitCode, const String& output);
 void EndRun(const String& outcome);

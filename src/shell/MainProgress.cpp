@@ -1,6 +1,7 @@
 // The main window's side of the long operations: their progress on the wait dialog and the
 // status bar, and every text shown there in the install log.
 #include "base/Errors.h"
+#include "config/untIni.h"
 #include "dialogs/untWait.h"
 #include "platform/Dialogs.h"
 #include "session/InstallLog.h"
@@ -95,7 +96,7 @@ void MainWindowProgress::Quit() {
 }
 
 void MainWindowProgress::LoggedRun(const String& how, const std::function<String()>& run) {
-    installlog::BeginRun(how);
+    installlog::BeginRun(how, KitVersionForLog());
     lastRecorded_.clear();
     String outcome;
     try {

@@ -3,10 +3,10 @@
 #include "config/untIni.h"
 #include "dialogs/untAbout.h"
 #include "dialogs/untWait.h"
+#include "language/untLanguages.h"
 #include "platform/Locale.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/PrintModel.h"
-#include "session/untLanguages.h"
 #include "shell/untMain.h"
 #include "ui/Dispatch.h"
 

@@ -4,10 +4,10 @@
 #include <functional>
 #include <memory>
 
+#include "language/Languages.h"
+#include "language/untLanguages.h"
 #include "session/Connections.h"
-#include "session/Languages.h"
 #include "session/Progress.h"
-#include "session/untLanguages.h"
 #include "ui/Form.h"
 
 extern TEnumPort EnumPort;

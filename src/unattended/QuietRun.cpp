@@ -1,6 +1,7 @@
 // The unattended run: the same checks, the same installation run and USB search as the wizard,
 // answering every question from the command line and reporting every text to the output.
 #include "unattended/QuietRun.h"
+#include "base/Paths.h"
 
 #include <optional>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "config/untIni.h"
 #include "install/untInstall.h"
 #include "install/untModels.h"
+#include "language/BuiltInText.h"
+#include "language/untLanguages.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
@@ -18,10 +21,8 @@
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
-#include "session/BuiltInText.h"
 #include "session/InstallLog.h"
 #include "session/Progress.h"
-#include "session/untLanguages.h"
 #include "usb/untUsbDLLinitalize.h"
 #include "usb/untUsbSearch.h"
 #include "version.h"
@@ -424,7 +425,7 @@ class LoggedOutput final : public IQuietOutput {
 
 ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
     installlog::UseFile(options.logFile);
-    installlog::BeginRun(u"quiet: " + FormatCommandLine(options));
+    installlog::BeginRun(u"quiet: " + FormatCommandLine(options), KitVersionForLog());
     out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
     LoggedOutput logged(out);
     ReportedProcesses processes(Processes::Get(), logged);

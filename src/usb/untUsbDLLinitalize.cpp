@@ -1,8 +1,8 @@
 #include "usb/untUsbDLLinitalize.h"
 
+#include "base/Paths.h"
 #include "platform/Files.h"
 #include "platform/Libraries.h"
-#include "printing/untFuction.h"
 
 TGetPrinterStatus Fuc_GetPrinterUSBStatus = nullptr;
 TOpenPrinterPort fuc_OpenPrinterUSBPort = nullptr;

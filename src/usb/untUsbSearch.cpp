@@ -4,8 +4,8 @@
 
 #include "config/CaptionKeys.h"
 #include "config/untIni.h"
+#include "language/untLanguages.h"
 #include "platform/MessagePump.h"
-#include "session/untLanguages.h"
 #include "usb/UsbAnswer.h"
 #include "usb/untUsbDLLinitalize.h"
 

@@ -15,6 +15,7 @@
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
 #include "install/untModels.h"
+#include "language/untLanguages.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
@@ -23,7 +24,6 @@
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/PrintModel.h"
-#include "session/untLanguages.h"
 #include "shell/untMain.h"
 #include "ui/headless/HeadlessBackend.h"
 

@@ -9,8 +9,8 @@
 #include "install/untInstall.h"
 #include "install/untModels.h"
 #include "kit-tool/KitTool.h"
+#include "language/Languages.h"
 #include "printing/untFuction.h"
-#include "session/Languages.h"
 
 namespace fs = std::filesystem;
 

@@ -8,11 +8,11 @@
 
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
-#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/untModels.h"
 #include "kit-tool/KitTool.h"
+#include "language/Languages.h"
 #include "platform/CodePage.h"
 #include "session/Connections.h"
 #include "ui/PictureFile.h"

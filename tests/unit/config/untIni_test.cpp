@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/Errors.h"
+#include "language/untLanguages.h"
 #include "platform/TempFolder.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedFiles.h"
 #include "platform/emulated/EmulatedProfile.h"
-#include "session/untLanguages.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
 #include "config/untIni.h"
+#include "language/untLanguages.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedProfile.h"
 #include "session/CommandLine.h"
-#include "session/untLanguages.h"
 
 namespace fs = std::filesystem;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Errors.h"
+#include "base/Paths.h"
 #include "fakes/FakeSystem.h"
 
 TEST(ExtractFilePath, KeepsEverythingUpToTheLastSeparator) {

@@ -26,7 +26,7 @@ bool Contains(const std::string& text, const std::string& part) {
 
 TEST(InstallLog, EntriesCarryTheTimeAndAreUtf8WithCrLfLineEnds) {
     Units u;
-    installlog::BeginRun(u"wizard (installation)");
+    installlog::BeginRun(u"wizard (installation)", KitVersionForLog());
     u.sys.clock.now_local.millisecond = 5;
     installlog::Line(u"中文 step\r\nits second line");
     installlog::Command(u"\"C:\\Windows\\system32\\net.exe\" stop spooler", 2,

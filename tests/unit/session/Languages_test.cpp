@@ -1,5 +1,5 @@
 #include "config/CaptionKeys.h"
-#include "session/Languages.h"
+#include "language/Languages.h"
 
 #include <gtest/gtest.h>
 

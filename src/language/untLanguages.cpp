@@ -1,7 +1,7 @@
-#include "session/untLanguages.h"
+#include "language/untLanguages.h"
 
+#include "language/Languages.h"
 #include "platform/Locale.h"
-#include "session/Languages.h"
 
 TOSLanguage OSLanguage = TOSLanguage::EN;
 String LCaption;
@@ -12,10 +12,14 @@ TOSLanguage LanguageOfLocaleValue(const String& value) {
     std::uint32_t id = 0;
     for (char16_t c : digits) {
         std::uint32_t v;
-        if (c >= u'0' && c <= u'9') v = c - u'0';
-        else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
-        else return TOSLanguage::EN;
+        if (c >= u'0' && c <= u'9')
+            v = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            v = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            v = c - u'A' + 10;
+        else
+            return TOSLanguage::EN;
         id = id * 16 + v;
     }
     return LanguageOfLocaleId(id);

@@ -1,4 +1,4 @@
-#include "session/Languages.h"
+#include "language/Languages.h"
 
 #include <stdexcept>
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "session/BuiltInText.h"
-#include "session/untLanguages.h"
+#include "language/BuiltInText.h"
+#include "language/untLanguages.h"
 
 struct LanguageInfo {
     TOSLanguage language;

@@ -1,6 +1,6 @@
-#include "session/BuiltInText.h"
+#include "language/BuiltInText.h"
 
-#include "session/Languages.h"
+#include "language/Languages.h"
 
 String InDisplayLanguage(const BuiltInText& text) {
     return text.*DisplayLanguage().builtInText;

@@ -1,4 +1,4 @@
-#include "platform/Libraries.h"
+#include "base/Paths.h"
 
 namespace {
 
@@ -38,4 +38,12 @@ bool IsLibraryFileName(StringView name) {
     for (char16_t c : name)
         if (IsSeparator(c) || c == u':') return false;
     return true;
+}
+
+String ExtractFilePath(StringView path) {
+    for (size_t i = path.size(); i > 0; --i) {
+        const char16_t c = path[i - 1];
+        if (c == u'\\' || c == u'/' || c == u':') return String(path.substr(0, i));
+    }
+    return {};
 }

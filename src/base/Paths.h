@@ -1,0 +1,13 @@
+#pragma once
+// Windows paths taken apart as text, the same on every platform.
+#include "base/Text.h"
+
+// Everything up to and including the last '\', '/' or ':'; empty when there is none.
+String ExtractFilePath(StringView path);
+
+// A drive path ("C:\kit\x.dll") or a network path ("\\server\share\x.dll"); not a name the
+// system would complete from a current folder ("x.dll", ".\x.dll", "C:x.dll", "\x.dll"), and
+// without a ".." that leaves the folder it names.
+bool IsFullPath(StringView path);
+// A file name without any folder or drive in it.
+bool IsLibraryFileName(StringView name);
