@@ -60,7 +60,7 @@ void TfrmAbout::FormShow(ui::Control*) {
     Memo1->Clear();
     const String tSection = IniOptions->OSCaption();
     auto oem = [](const String& key) { return IniOptions->GetIdentValue(u"OEM", key); };
-    auto caption = [&](const char16_t* key) { return CaptionText(tSection, key); };
+    auto text = [&](const CaptionKey& key) { return CaptionText(tSection, key); };
 
     const LanguageInfo& language = DisplayLanguage();
     const String tQR = language.qrKey;
@@ -84,18 +84,18 @@ void TfrmAbout::FormShow(ui::Control*) {
     }
 
     Memo1->Append(u"");
-    Memo1->Append(caption(u"Caption_61") + oem(u"ServerTel"));
+    Memo1->Append(text(caption::kAboutServiceTel) + oem(u"ServerTel"));
     Memo1->Append(u"");
-    Memo1->Append(caption(u"Caption_62") + oem(u"QQ"));
+    Memo1->Append(text(caption::kAboutQQ) + oem(u"QQ"));
     Memo1->Append(u"");
-    Memo1->Append(caption(u"Caption_63") + oem(u"Web"));
+    Memo1->Append(text(caption::kAboutWeb) + oem(u"Web"));
     Memo1->Append(u"");
-    Memo1->Append(caption(u"Caption_64") + oem(tIdentAddr));
+    Memo1->Append(text(caption::kAboutAddress) + oem(tIdentAddr));
     Memo1->Append(u"");
-    Memo1->Append(caption(u"Caption_65") + oem(u"Tel") + u"    " + caption(u"Caption_66") +
+    Memo1->Append(text(caption::kAboutTel) + oem(u"Tel") + u"    " + text(caption::kAboutFax) +
                   oem(u"FAX"));
 
-    OKButton->SetCaption(caption(u"Caption_16"));
+    OKButton->SetCaption(text(caption::kQuitButton));
     const String web = oem(u"Web");
     lblWeb->SetCaption(web);
     lblWeb->SetVisible(!web.empty());

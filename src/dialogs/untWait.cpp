@@ -8,7 +8,6 @@
 #include "session/InstallLog.h"
 
 TfrmWait* frmWait = nullptr;
-const CaptionKey& kCaptionOpenLog = CaptionKeyOf(u"CAPTION_82");
 
 namespace {
 
@@ -67,7 +66,7 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
 void TfrmWait::FormShow(ui::Control*) {
     mmoWait->Clear();
     // Each showing: the language may have changed, and the run has just begun its log.
-    lblLog->SetCaption(CaptionText(LCaption, kCaptionOpenLog.key));
+    lblLog->SetCaption(CaptionOrBuiltIn(caption::kOpenLog));
     lblLog->SetVisible(!ExistingLogFile().empty());
 }
 

@@ -21,6 +21,5 @@ public:
 };
 
 // The link's text (a key kits may lack: the wizard brings its own texts).
-extern const CaptionKey& kCaptionOpenLog;
 
 extern TfrmWait* frmWait;

@@ -12,12 +12,6 @@
 #include "printing/untFuction.h"
 #include "version.h"
 
-const CaptionKey& kCaptionTestPrintQuestion = CaptionKeyOf(u"CAPTION_83");
-const CaptionKey& kCaptionTestPrintSending = CaptionKeyOf(u"CAPTION_84");
-const CaptionKey& kCaptionTestPrintPrinted = CaptionKeyOf(u"CAPTION_85");
-const CaptionKey& kCaptionTestPrintFailed = CaptionKeyOf(u"CAPTION_86");
-const CaptionKey& kCaptionTestPrintQueued = CaptionKeyOf(u"CAPTION_87");
-const CaptionKey& kCaptionTestPrintLine = CaptionKeyOf(u"CAPTION_88");
 
 namespace {
 
@@ -50,7 +44,7 @@ ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup) {
     facts.dateTime = ReceiptDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second);
     facts.wizardVersion = FromUtf8(WIZ_VERSION_STRING);
     facts.kitVersion = Config(u"SoftVer");
-    facts.line = CaptionOrBuiltIn(kCaptionTestPrintLine);
+    facts.line = CaptionOrBuiltIn(caption::kTestPrintLine);
     facts.chinese = OSLanguage == TOSLanguage::CN;
     facts.columns = PaperColumns();
     return facts;
@@ -62,7 +56,7 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
         progress.Status(text);
         progress.Log(text);
     };
-    report(CaptionOrBuiltIn(kCaptionTestPrintSending));
+    report(CaptionOrBuiltIn(caption::kTestPrintSending));
     Pump();
 
     ISpooler& spooler = Spooler::Get();
@@ -82,7 +76,7 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
         Pump();
         return result;
     };
-    if (job.id == 0) return outcome(kCaptionTestPrintFailed, job.error, TestPrintOutcome::Failed);
+    if (job.id == 0) return outcome(caption::kTestPrintFailed, job.error, TestPrintOutcome::Failed);
 
     // Followed with the windows painted, until the spooler tells or the bound is reached.
     IClock& clock = Clock::Get();
@@ -95,20 +89,20 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
     }
     switch (state.kind) {
     case JobState::Printed:
-        return outcome(kCaptionTestPrintPrinted, {}, TestPrintOutcome::Printed);
+        return outcome(caption::kTestPrintPrinted, {}, TestPrintOutcome::Printed);
     case JobState::Failed:
-        return outcome(kCaptionTestPrintFailed, state.status, TestPrintOutcome::Failed);
+        return outcome(caption::kTestPrintFailed, state.status, TestPrintOutcome::Failed);
     case JobState::Queued:
         break;
     }
-    return outcome(kCaptionTestPrintQueued, {}, TestPrintOutcome::StillQueued);
+    return outcome(caption::kTestPrintQueued, {}, TestPrintOutcome::StillQueued);
 }
 
 TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass,
                                 IProgress& progress) {
     if (!TestPrintOffered()) return TestPrintOutcome::Off;
-    if (progress.Ask(CaptionText(LCaption, u"CAPTION_8"),
-                     CaptionOrBuiltIn(kCaptionTestPrintQuestion),
+    if (progress.Ask(CaptionText(LCaption, caption::kMessageTitle),
+                     CaptionOrBuiltIn(caption::kTestPrintQuestion),
                      mb::YESNO | mb::ICONQUESTION) != mb::ID_YES)
         return TestPrintOutcome::Declined;
     return PrintTestReceipt(setup, labelClass, progress);

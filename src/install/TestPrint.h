@@ -9,16 +9,6 @@
 #include "session/PrintModel.h"
 #include "session/Progress.h"
 
-// The caption keys of the test receipt; their rows carry the built-in texts.
-extern const CaptionKey& kCaptionTestPrintQuestion;
-extern const CaptionKey& kCaptionTestPrintSending;
-extern const CaptionKey& kCaptionTestPrintPrinted;
-// The spooler's status text or the system's error text follows.
-extern const CaptionKey& kCaptionTestPrintFailed;
-extern const CaptionKey& kCaptionTestPrintQueued;
-// The receipt's own sentence in the kit's language.
-extern const CaptionKey& kCaptionTestPrintLine;
-
 // How long the job is followed before it counts as still queued.
 constexpr std::int32_t kTestPrintWaitMs = 30000;
 constexpr std::int32_t kTestPrintPollMs = 250;

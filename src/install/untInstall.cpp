@@ -20,15 +20,7 @@
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
 
-const CaptionKey& kCaptionNotInstalled = CaptionKeyOf(u"CAPTION_77");
-const CaptionKey& kCaptionNotInstalledHint = CaptionKeyOf(u"CAPTION_78");
-const CaptionKey& kCaptionDoubleQuote = CaptionKeyOf(u"CAPTION_79");
-const CaptionKey& kCaptionSearchFirst = CaptionKeyOf(u"CAPTION_80");
-const CaptionKey& kCaptionUnsafeValue = CaptionKeyOf(u"CAPTION_81");
 
-String CaptionOrBuiltIn(const CaptionKey& caption) {
-    return CaptionText(LCaption, caption.key);
-}
 
 // The local computer's driver (no /c), for the architecture of the system's spooler, whatever
 // the program's own.
@@ -50,7 +42,7 @@ String DeletePrinterCommand(const String& name) {
 
 namespace {
 
-String CaptionText(const char16_t* key) {
+String CaptionText(const CaptionKey& key) {
     return ::CaptionText(LCaption, key);
 }
 
@@ -84,12 +76,12 @@ const CaptionKey* Unsafe(const CommandValue& v) {
     case CommandValueFault::None:
         return nullptr;
     case CommandValueFault::DoubleQuote:
-        return &kCaptionDoubleQuote;
+        return &caption::kDoubleQuote;
     case CommandValueFault::TrailingBackslash:
     case CommandValueFault::NotPlainFileName:
         break;
     }
-    return &kCaptionUnsafeValue;
+    return &caption::kUnsafeValue;
 }
 
 // The refusal of the first unsafe value, or an empty text when all are safe.
@@ -148,7 +140,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     // A printer found by a search is installed as the search found it; a model left from
     // elsewhere would be set up on a port it may not be on.
     if (connection && connection->modelFromSearch && !choices.searchAccepted) {
-        progress.Ask(CaptionText(u"CAPTION_8"), CaptionOrBuiltIn(kCaptionSearchFirst),
+        progress.Ask(CaptionText(caption::kMessageTitle), CaptionOrBuiltIn(caption::kSearchFirst),
                      mb::OK | mb::ICONINFORMATION);
         return InstallOutcome::Refused;
     }
@@ -160,7 +152,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     {
         const String refusal = ValueRefusal(setup.PrintName, choices.labelClass, chosenPort);
         if (!refusal.empty()) {
-            progress.Ask(CaptionText(u"CAPTION_8"), refusal, mb::OK | mb::ICONERROR);
+            progress.Ask(CaptionText(caption::kMessageTitle), refusal, mb::OK | mb::ICONERROR);
             return InstallOutcome::Refused;
         }
     }
@@ -171,7 +163,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     OnError restore([&] { progress.Busy(false); });
 
     // The wait dialog, titled for the run.
-    const String title = CaptionText(u"Caption_47");
+    const String title = CaptionText(caption::kInstallHeading);
     progress.Open(title, title, std::nullopt);
     progress.ClearLog();
     report(title);
@@ -181,7 +173,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     if (typedAddress) {
         String NewIp = RemoveBlanks(choices.port);
         if (!IsValidIP(NewIp)) {
-            progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_29"),
+            progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kInvalidAddress),
                          mb::OK | mb::ICONINFORMATION);
             progress.Close();
             return InstallOutcome::AddressRefused;
@@ -189,12 +181,12 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
         bool IP_SFCZ = false;
         for (const String& port : choices.ports) {
             if (Trim(port) != NewIp) continue;
-            report(CaptionText(u"CAPTION_30"));
+            report(CaptionText(caption::kPortExists));
             Pump();
             const bool another =
                 choices.keepExistingPort
                     ? !*choices.keepExistingPort
-                    : progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_30"),
+                    : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kPortExists),
                                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
             if (another) {
                 progress.Close();
@@ -204,16 +196,16 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
             break;
         }
         if (!IP_SFCZ) {
-            report(CaptionText(u"Caption_70"));
+            report(CaptionText(caption::kCreatingPort));
             if (!CreateNewIpPort(NewIp, progress)) {
-                report(CaptionText(u"CAPTION_71"));
+                report(CaptionText(caption::kPortFailed));
                 progress.Close();
-                progress.Ask(CaptionText(u"CAPTION_33"),
-                             CaptionText(u"CAPTION_71") + CaptionText(u"CAPTION_72"),
+                progress.Ask(CaptionText(caption::kPortFailedTitle),
+                             CaptionText(caption::kPortFailed) + CaptionText(caption::kPortFailedHint),
                              mb::OK | mb::ICONERROR);
                 return InstallOutcome::PortNotCreated;
             }
-            report(CaptionText(u"Caption_59") + NewIp + CaptionText(u"Caption_32"));
+            report(CaptionText(caption::kPortLineStart) + NewIp + CaptionText(caption::kPortCreated));
         }
         setup.PrintPort = NewIp;
     } else if (connection) {
@@ -227,7 +219,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
             const bool remove =
                 choices.removeInstalled
                     ? *choices.removeInstalled
-                    : progress.Ask(CaptionText(u"CAPTION_8"), CaptionText(u"CAPTION_34"),
+                    : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kPrinterExists),
                                    mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
             if (remove) {
                 RunSpoolerCommand(SpoolerAction::Start);
@@ -235,11 +227,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
                 Pump();
                 RequireSafe({{&setup.PrintName}});
                 const String sCmd = DeleteCommand(setup.PrintName) + quiet;
-                report(CaptionText(u"Caption_68"));
+                report(CaptionText(caption::kRemovingDriver));
                 Pump();
                 RunDOS(sCmd);
                 WaitTime(1000);
-                report(setup.PrintName + CaptionText(u"Caption_69"));
+                report(setup.PrintName + CaptionText(caption::kDriverRemoved));
             }
             break;
         }
@@ -250,18 +242,18 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     Pump();
 
     // The spooler and the printer-setup command.
-    report(CaptionText(u"Caption_49"));
+    report(CaptionText(caption::kSpoolerStarting));
     Pump();
     RunSpoolerCommand(SpoolerAction::Start);
-    report(CaptionText(u"Caption_52"));
+    report(CaptionText(caption::kSpoolerStarted));
     Pump();
-    report(CaptionText(u"Caption_53"));
+    report(CaptionText(caption::kSetupCommandPreparing));
     Pump();
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
     const String lang = DisplayLanguage().kitFolder;
     RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
     const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort) + quiet;
-    report(CaptionText(u"Caption_46"));
+    report(CaptionText(caption::kSetupCommandRunning));
     Pump();
     RunDOS(sCmd);
 
@@ -272,20 +264,20 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     const PrinterSetup found =
         setup.PrintName.empty() ? PrinterSetup{} : Spooler::Get().ReadPrinter(setup.PrintName);
     if (!IsAsAsked(found, setup)) {
-        String failure = CaptionOrBuiltIn(kCaptionNotInstalled) + setup.PrintName;
+        String failure = CaptionOrBuiltIn(caption::kNotInstalled) + setup.PrintName;
         if (found.exists) failure += u" (" + found.port + u", " + found.driver + u")";
         report(failure);
         Pump();
         // The same state as after an error: the log stays on screen, everything usable.
         progress.Busy(false);
-        progress.Ask(CaptionText(u"CAPTION_8"),
-                     failure + u"\r\n" + CaptionOrBuiltIn(kCaptionNotInstalledHint),
+        progress.Ask(CaptionText(caption::kMessageTitle),
+                     failure + u"\r\n" + CaptionOrBuiltIn(caption::kNotInstalledHint),
                      mb::OK | mb::ICONERROR);
         return InstallOutcome::NotInstalled;
     }
-    report(CaptionText(u"Caption_45"));
+    report(CaptionText(caption::kSetupCommandDone));
     Pump();
-    report(setup.PrintName + u" " + CaptionText(u"Caption_15"));
+    report(setup.PrintName + u" " + CaptionText(caption::kInstallButton));
     Pump();
 
     // The default printer.
@@ -296,11 +288,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
         break;
     case 2: {
         if (choices.makeDefault) break; // answered No beforehand
-        String question = CaptionText(u"Caption_55");
+        String question = CaptionText(caption::kDefaultQuestionStart);
         question += SysPrint->GetMRPrint();
         question += u",";
-        question += CaptionText(u"Caption_54");
-        if (progress.Ask(CaptionText(u"Caption_8"), question, mb::YESNO | mb::ICONQUESTION) ==
+        question += CaptionText(caption::kDefaultQuestionEnd);
+        if (progress.Ask(CaptionText(caption::kMessageTitle), question, mb::YESNO | mb::ICONQUESTION) ==
             mb::ID_YES)
             SysPrint->SetMRPrint(setup.PrintName);
         break;
@@ -323,25 +315,25 @@ InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& s
     }
 
     // The end of the run.
-    const String done = CaptionText(u"Caption_44");
+    const String done = CaptionText(caption::kInstallDone);
     report(done);
     Pump();
-    progress.Ask(CaptionText(u"Caption_42"), done, mb::OK | mb::ICONINFORMATION);
+    progress.Ask(CaptionText(caption::kInstallDoneTitle), done, mb::OK | mb::ICONINFORMATION);
     if (Config(u"SetupAutoQuit") == u"0") {
         const bool quit = choices.quitAtEnd
                               ? *choices.quitAtEnd
-                              : progress.Ask(CaptionText(u"Caption_8"), CaptionText(u"Caption_43"),
+                              : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kQuitQuestion),
                                              mb::YESNO | mb::ICONQUESTION) == mb::ID_YES;
         if (quit) progress.Quit();
     } else {
-        progress.Ask(CaptionText(u"Caption_8"),
-                     CaptionText(u"Caption_45") + CaptionText(u"Caption_76"),
+        progress.Ask(CaptionText(caption::kMessageTitle),
+                     CaptionText(caption::kSetupCommandDone) + CaptionText(caption::kAutoQuit),
                      mb::OK | mb::ICONINFORMATION);
         progress.Quit();
     }
     Pump();
     progress.Close();
     progress.Busy(false);
-    progress.Status(CaptionText(u"Caption_18"));
+    progress.Status(CaptionText(caption::kStatusReady));
     return InstallOutcome::Installed;
 }

@@ -187,7 +187,7 @@ bool IsValidIP(const String& ip) {
 }
 
 bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
-    auto caption = [](const char16_t* key) { return CaptionText(LCaption, key); };
+    auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
     const std::vector<PortValue> values = PortValues(NewIP);
 
@@ -197,14 +197,14 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
     try {
         try {
             const String section = IniOptions->GetCaptionLanguage();
-            progress.Open(CaptionText(section, u"Caption_48"),
-                          CaptionText(section, u"Caption_50"),
-                          CaptionText(section, u"Caption_51"));
+            progress.Open(CaptionText(section, caption::kPortCreationTitle),
+                          CaptionText(section, caption::kPortCreationHeading),
+                          CaptionText(section, caption::kWaitButton));
             progress.Steps(22);
             progress.ClearLog();
             progress.Cancellable(false);
 
-            log(caption(u"CAPTION_56"));
+            log(text(caption::kPortSpoolerStopping));
             Pump();
             WaitTime(2000);
             Pump();
@@ -212,12 +212,12 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
             // The keys are written even when the spooler did not stop.
             RunSpoolerCommand(SpoolerAction::Stop);
             Pump();
-            log(caption(u"CAPTION_57"));
+            log(text(caption::kPortSpoolerStopped));
             progress.Step();
 
             stage = Stage::FirstKey;
             reg.Open(kControlSet001Ports + NewIP);
-            log(caption(u"CAPTION_58"));
+            log(text(caption::kPortKeyOpened));
             progress.Step();
             Pump();
             for (const PortValue& v : values) {
@@ -238,13 +238,13 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
             stage = Stage::Finishing;
             reg.Release();
             RunSpoolerCommand(SpoolerAction::Start);
-            log(caption(u"CAPTION_59") + NewIP + caption(u"CAPTION_60"));
+            log(text(caption::kPortLineStart) + NewIP + text(caption::kPortLineEnd));
             progress.Finish();
             WaitTime(2000);
             Pump();
             progress.Cancellable(true);
-            progress.Ask(caption(u"CAPTION_8"),
-                         caption(u"CAPTION_59") + NewIP + u"," + caption(u"CAPTION_32"),
+            progress.Ask(text(caption::kMessageTitle),
+                         text(caption::kPortLineStart) + NewIP + u"," + text(caption::kPortCreated),
                          mb::OK | mb::ICONINFORMATION);
             return true;
         } catch (const ERegistryException&) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "config/CaptionKeys.h"
 #include "ui/Controls.h"
 
 enum class TEnumPort : std::uint8_t { NET = 0, USB = 1, RS232 = 2, LPT = 3 };
@@ -13,14 +14,14 @@ struct ConnectionType {
     TEnumPort kind;
     // The radio button on the connection page and the caption key of its text.
     const char16_t* radio;
-    const char16_t* radioCaption;
+    const CaptionKey* radioCaption;
     ui::Rect radioBounds;
     // The page where the port is chosen, its index in the page control, its title label and
     // that label's caption key.
     const char16_t* page;
     std::int32_t pageIndex;
     const char16_t* label;
-    const char16_t* labelCaption;
+    const CaptionKey* labelCaption;
     // The list of ports offered on that page and the prefix (compared without regard to letter
     // case) of the system's port names it shows; nullptr: the port is made from an address
     // the user types.

@@ -14,29 +14,29 @@ void TfrmMain::rbChineseClick(ui::Control* Sender) {
 void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
     OSLanguage = tLanguage;
     LCaption = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
-    lblLanguage->SetCaption(text(u"CAPTION_1"));
+    auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
+    lblLanguage->SetCaption(text(caption::kLanguageLabel));
     for (const ConnectionType& type : ConnectionTypes()) {
-        RadioOf(type)->SetCaption(text(type.radioCaption));
-        LabelOf(type)->SetCaption(text(type.labelCaption));
+        RadioOf(type)->SetCaption(text(*type.radioCaption));
+        LabelOf(type)->SetCaption(text(*type.labelCaption));
     }
-    gbUSBprompt->SetCaption(text(u"CAPTION_8"));
-    lblUSBPrompt->SetCaption(text(u"CAPTION_9"));
-    btnAbout->SetCaption(text(u"CAPTION_12"));
-    btnPrevious->SetCaption(text(u"CAPTION_13"));
-    btnNext->SetCaption(text(u"CAPTION_14"));
-    btnStartInstall->SetCaption(text(u"CAPTION_15"));
-    btnQuit->SetCaption(text(u"CAPTION_16"));
-    btnFindUSB->SetCaption(text(u"CAPTION_17"));
-    StatusBar1->SetPanelText(0, text(u"CAPTION_8"));
-    StatusBar1->SetPanelText(1, text(u"CAPTION_18"));
-    lblPrintModelSelect->SetCaption(text(u"CAPTION_19"));
+    gbUSBprompt->SetCaption(text(caption::kMessageTitle));
+    lblUSBPrompt->SetCaption(text(caption::kUsbPrompt));
+    btnAbout->SetCaption(text(caption::kAboutButton));
+    btnPrevious->SetCaption(text(caption::kPreviousButton));
+    btnNext->SetCaption(text(caption::kNextButton));
+    btnStartInstall->SetCaption(text(caption::kInstallButton));
+    btnQuit->SetCaption(text(caption::kQuitButton));
+    btnFindUSB->SetCaption(text(caption::kFindUsbButton));
+    StatusBar1->SetPanelText(0, text(caption::kMessageTitle));
+    StatusBar1->SetPanelText(1, text(caption::kStatusReady));
+    lblPrintModelSelect->SetCaption(text(caption::kModelLabel));
 
-    SetCaption(text(u"CAPTION_20") + u" DLL Ver:" + IntToStr(UsbLibraryVersion()) +
+    SetCaption(text(caption::kWindowTitle) + u" DLL Ver:" + IntToStr(UsbLibraryVersion()) +
                u" Tool Ver: " + IniOptions->GetIdentValue(u"CONFIG", u"SoftVer"));
 
-    lblWelcome->SetCaption(text(u"CAPTION_21"));
-    lblWeb->SetCaption(text(u"CAPTION_22"));
+    lblWelcome->SetCaption(text(caption::kWelcome));
+    lblWeb->SetCaption(text(caption::kWebLink));
 
     // A logo that cannot be shown is hidden for the rest of the run; nothing is reported.
     try {

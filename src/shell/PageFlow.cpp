@@ -47,8 +47,8 @@ void TfrmMain::btnNextClick(ui::Control* Sender) {
             for (int i = 0; i < chkPrintSelect->Count() && chosen < 0; ++i)
                 if (chkPrintSelect->Checked(i)) chosen = i;
             if (chosen < 0) {
-                Dialogs::Get().MessageBox(CaptionText(LCaption, u"CAPTION_26"),
-                                          CaptionText(LCaption, u"CAPTION_8"),
+                Dialogs::Get().MessageBox(CaptionText(LCaption, caption::kNoModelChosen),
+                                          CaptionText(LCaption, caption::kMessageTitle),
                                           mb::OK | mb::ICONINFORMATION);
                 return;
             }

@@ -16,7 +16,7 @@ void TfrmMain::btnFindUSBClick(ui::Control*) {
 }
 
 String TfrmMain::FindUsbPrinter() {
-    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
+    auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
 
     usbSearchAccepted_ = false;
     // Nothing may stay disabled or open after a failed search; the dispatcher shows why.
@@ -38,19 +38,19 @@ String TfrmMain::FindUsbPrinter() {
     }
 
     SetEnabled(true);
-    progress_.Log(text(u"CAPTION_35"));
+    progress_.Log(text(caption::kUsbSearchDone));
     progress_.Finish();
     btnFindUSB->SetEnabled(true);
 
-    const String title = text(u"CAPTION_8");
+    const String title = text(caption::kMessageTitle);
     if (!found.accepted) {
-        progress_.Log(text(u"CAPTION_25"));
-        progress_.Status(text(u"CAPTION_24"));
-        progress_.Ask(title, text(u"CAPTION_25"), mb::OK | mb::ICONINFORMATION);
-        lblUSBPrompt->SetCaption(text(u"CAPTION_23"));
+        progress_.Log(text(caption::kUsbNotFound));
+        progress_.Status(text(caption::kUsbNotFoundStatus));
+        progress_.Ask(title, text(caption::kUsbNotFound), mb::OK | mb::ICONINFORMATION);
+        lblUSBPrompt->SetCaption(text(caption::kUsbNotFoundPrompt));
         btnStartInstall->SetEnabled(false);
     } else {
-        const String shown = text(u"CAPTION_27") + PrintSetupInfo.PrintName;
+        const String shown = text(caption::kUsbFound) + PrintSetupInfo.PrintName;
         const String P = cbUSB->Text();
         progress_.Log(shown + u"," + P);
         progress_.Status(shown + u":" + P);

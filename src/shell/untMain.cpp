@@ -230,8 +230,8 @@ void TfrmMain::FormShow(ui::Control*) {
 }
 
 void TfrmMain::btnQuitClick(ui::Control*) {
-    const int answer = Dialogs::Get().MessageBox(CaptionText(LCaption, u"Caption_43"),
-                                                 CaptionText(LCaption, u"Caption_8"),
+    const int answer = Dialogs::Get().MessageBox(CaptionText(LCaption, caption::kQuitQuestion),
+                                                 CaptionText(LCaption, caption::kMessageTitle),
                                                  mb::YESNO | mb::ICONQUESTION);
     if (answer == mb::ID_YES) Close();
 }

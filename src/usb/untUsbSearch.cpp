@@ -12,25 +12,25 @@
 UsbSearchResult SearchUsbPrinter(const StringList& ports,
                                  const std::vector<TPrintModelInfo>& models, IProgress& progress) {
     const String own = IniOptions->GetCaptionLanguage();
-    auto text = [](const char16_t* key) { return CaptionText(LCaption, key); };
+    auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
 
-    progress.Open(CaptionText(own, u"Caption_17"),
-                  CaptionText(own, u"Caption_28"),
-                  CaptionText(own, u"Caption_51"));
+    progress.Open(CaptionText(own, caption::kFindUsbButton),
+                  CaptionText(own, caption::kUsbSearchHeading),
+                  CaptionText(own, caption::kWaitButton));
     Pump();
     progress.Cancellable(false);
     progress.Steps(8);
-    progress.Status(CaptionText(own, u"Caption_38"));
+    progress.Status(CaptionText(own, caption::kUsbMatching));
     Pump();
 
-    log(text(u"CAPTION_41"));
+    log(text(caption::kUsbSearchStart));
     progress.Step();
     // Room past the 255 bytes the library is promised, so a library that writes too much
     // cannot overwrite anything of ours; only the first 255 bytes are read.
     std::string UsbName(4096, '\0');
     std::int32_t tCount = 0;
-    log(text(u"CAPTION_40"));
+    log(text(caption::kUsbAsking));
     progress.Step();
 
     // Without the entry point nothing can be found: the same as no printer.
@@ -39,7 +39,7 @@ UsbSearchResult SearchUsbPrinter(const StringList& ports,
     UsbSearchResult result;
     if (tCount <= 0) return result;
 
-    log(text(u"CAPTION_39"));
+    log(text(caption::kUsbReading));
     progress.Step();
     Pump();
     const std::vector<UsbPrinterEntry> printers = ParseUsbAnswer(tstr, tCount);
@@ -47,7 +47,7 @@ UsbSearchResult SearchUsbPrinter(const StringList& ports,
         log(u"   " + p.port + u"," + p.vid + u"," + p.pid);
         log(u"   " + p.text + u"," + p.text + u"," + p.text);
     }
-    log(text(u"CAPTION_38"));
+    log(text(caption::kUsbMatching));
     progress.Step();
 
     const String wanted = UpperCase(Trim(IniOptions->GetIdentValue(u"CONFIG", u"PrintName")));
@@ -60,12 +60,12 @@ UsbSearchResult SearchUsbPrinter(const StringList& ports,
                 result.portIndex = item;
                 result.model = model;
                 result.model.PrintPort = port;
-                log(text(u"CAPTION_37") + model.PrintName);
+                log(text(caption::kUsbMatched) + model.PrintName);
                 const bool accepted =
                     wanted.empty() ? IniOptions->GetIdentValue(u"CONFIG", u"USBModelWindow") == u"1"
                                    : UpperCase(model.PrintName) == wanted;
                 if (accepted) {
-                    log(text(u"CAPTION_36") + model.PrintName);
+                    log(text(caption::kUsbAccepted) + model.PrintName);
                     result.accepted = true;
                     return result;
                 }

@@ -185,7 +185,7 @@ int wmain(int argc, wchar_t** argv) {
         main.btnStartInstall->Click();
         done.push_back({NowMs() - start, processes.spentMs, pump.spentMs, profile.spentMs,
                         processes.count, pump.count, profile.count});
-        if (main.StatusBar1->PanelText(1) != IniOptions->GetIdentValue(LCaption, u"Caption_18")) {
+        if (main.StatusBar1->PanelText(1) != CaptionOrBuiltIn(caption::kStatusReady)) {
             std::fprintf(stderr, "run %d did not end as a success: %s\n", i + 1,
                          ToUtf8(main.StatusBar1->PanelText(1)).c_str());
             return 1;

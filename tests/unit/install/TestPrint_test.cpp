@@ -217,20 +217,20 @@ TEST(TestPrint, AKitWithoutTheTextsUsesTheBuiltInOnesInBothLanguages) {
         w.spooler.jobStates = {JobState{JobState::Printed, {}}};
         RunOnCom1(w, u"1", {mb::ID_YES});
         auto builtIn = [&](const CaptionKey& k) { return String(cn ? k.cn : k.en); };
-        EXPECT_EQ(w.dialogs.boxes[0].text, builtIn(kCaptionTestPrintQuestion));
+        EXPECT_EQ(w.dialogs.boxes[0].text, builtIn(caption::kTestPrintQuestion));
         const StringList log = w.Log();
         ASSERT_GE(log.size(), 3u);
-        EXPECT_EQ(log[log.size() - 3], builtIn(kCaptionTestPrintSending));
-        EXPECT_EQ(log[log.size() - 2], builtIn(kCaptionTestPrintPrinted));
+        EXPECT_EQ(log[log.size() - 3], builtIn(caption::kTestPrintSending));
+        EXPECT_EQ(log[log.size() - 2], builtIn(caption::kTestPrintPrinted));
         ASSERT_EQ(w.spooler.jobs.size(), 1u);
-        const String line = builtIn(kCaptionTestPrintLine);
+        const String line = builtIn(caption::kTestPrintLine);
         const std::string encoded = cn ? Gb18030(line) : ToUtf8(line);
         EXPECT_NE(w.spooler.jobs[0].raw.find(encoded.substr(0, 20)), std::string::npos);
     }
     // Every text of the receipt has both built-ins.
     for (const CaptionKey* k :
-         {&kCaptionTestPrintQuestion, &kCaptionTestPrintSending, &kCaptionTestPrintPrinted,
-          &kCaptionTestPrintFailed, &kCaptionTestPrintQueued, &kCaptionTestPrintLine}) {
+         {&caption::kTestPrintQuestion, &caption::kTestPrintSending, &caption::kTestPrintPrinted,
+          &caption::kTestPrintFailed, &caption::kTestPrintQueued, &caption::kTestPrintLine}) {
         ASSERT_TRUE(k->HasBuiltInText()) << ToUtf8(k->key);
         EXPECT_NE(String(k->cn), String(k->en)) << ToUtf8(k->key);
     }

@@ -352,8 +352,8 @@ TEST(InstallRun, APrinterThatWasNotCreatedIsReportedAsAFailure) {
         }
         w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
         w.RunInstall();
-        const String failure = (kitHasKeys ? En(77) : String(kCaptionNotInstalled.en)) + kName;
-        const String hint = kitHasKeys ? En(78) : String(kCaptionNotInstalledHint.en);
+        const String failure = (kitHasKeys ? En(77) : String(caption::kNotInstalled.en)) + kName;
+        const String hint = kitHasKeys ? En(78) : String(caption::kNotInstalledHint.en);
         EXPECT_EQ(w.Log(), (StringList{En(47), En(49), En(52), En(53), En(46), failure}));
         EXPECT_EQ(w.Status(), failure);
         EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + failure + u"\r\n" + hint});
@@ -375,7 +375,7 @@ TEST(InstallRun, TheFailureTextsFollowTheDisplayLanguage) {
     EXPECT_EQ(w.Status(), Cn(77) + kName);
     IniOptions->SetIdentValue(u"CAPTION_CN", u"Caption_77", u"");
     w.RunInstall();
-    EXPECT_EQ(w.Status(), String(kCaptionNotInstalled.cn) + kName);
+    EXPECT_EQ(w.Status(), String(caption::kNotInstalled.cn) + kName);
 }
 
 TEST(InstallRun, AnEmptyModelNameIsInstalledAsGivenAndNeverCountsAsInstalled) {
@@ -556,7 +556,7 @@ TEST(InstallRun, TheRefusalsHaveBuiltInTextsForKitsWithoutThem) {
         const char16_t* name;
         int key;
         const CaptionKey& builtIn;
-    } cases[] = {{u"A\"B", 79, kCaptionDoubleQuote}, {u"A\\", 81, kCaptionUnsafeValue}};
+    } cases[] = {{u"A\"B", 79, caption::kDoubleQuote}, {u"A\\", 81, caption::kUnsafeValue}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
         InstallWorld w;
@@ -674,7 +674,7 @@ TEST(InstallRun, TheSearchFirstMessageHasBuiltInTextsForKitsWithoutIt) {
         w.RunInstall();
         ASSERT_EQ(w.dialogs.boxes.size(), 1u);
         EXPECT_EQ(w.dialogs.boxes[0].text,
-                  chinese ? kCaptionSearchFirst.cn : kCaptionSearchFirst.en);
+                  chinese ? caption::kSearchFirst.cn : caption::kSearchFirst.en);
         EXPECT_TRUE(w.sys.processes.commands.empty());
     }
 }
