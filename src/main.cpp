@@ -91,21 +91,6 @@ class ConsoleOutput final : public IQuietOutput {
     bool isConsole_ = false;
 };
 
-// No message box may wait for a user in the quiet mode; should any unit still show one, its
-// text goes to the output and it is answered as a question that changes nothing.
-class QuietDialogs final : public IDialogs {
-  public:
-    explicit QuietDialogs(IQuietOutput& out) : out_(out) {}
-    int MessageBox(const String& text, const String&, std::uint32_t flags) override {
-        out_.Line(text);
-        return (flags & 0xF) == mb::YESNO ? mb::ID_NO : mb::ID_OK;
-    }
-    void ShellOpen(const String&) override {}
-
-  private:
-    IQuietOutput& out_;
-};
-
 // install.dat and the USB library are the kit's, however the program was started (a
 // shortcut, "Run as administrator" from another folder): the working folder is its own.
 // False with the system's reason when it cannot be entered.
@@ -117,9 +102,8 @@ bool EnterProgramFolder(String& reason) {
 }
 
 int RunUnattended(const ParsedCommandLine& parsed) {
+    // No message box service is installed: nothing of a quiet run may wait for a user.
     ConsoleOutput out;
-    QuietDialogs dialogs(out);
-    Dialogs::Install(&dialogs);
     if (!parsed.ok() || parsed.options.help) {
         if (!parsed.ok()) out.Write(u"Error: " + parsed.error);
         out.Write(UsageText());

@@ -125,6 +125,9 @@ const CaptionKey kTestPrintQueued{
 const CaptionKey kTestPrintLine{u"CAPTION_88",
                                 u"Test receipt: this printer is installed and prints.",
                                 u"测试小票：打印机已安装，可以正常打印。"};
+const CaptionKey kPortNotListed{
+    u"CAPTION_89", u"Installation refused: this port is not one of this computer's ports: ",
+    u"拒绝安装：此端口不是本计算机的端口："};
 
 } // namespace caption
 
@@ -214,6 +217,7 @@ const CaptionKey* const kTable[] = {
     &caption::kTestPrintFailed,
     &caption::kTestPrintQueued,
     &caption::kTestPrintLine,
+    &caption::kPortNotListed,
 };
 
 } // namespace

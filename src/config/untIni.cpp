@@ -105,6 +105,18 @@ String HeldValue(const ProfileText& text, const String& section, const String& k
 
 } // namespace
 
+StringList NonEmptyValues(const StringList& nameValueLines) {
+    StringList values;
+    for (const auto& line : nameValueLines) {
+        // Only the first '=' separates: a value may hold more of them.
+        const std::size_t equals = line.find(u'=');
+        String value =
+            Trim(StringView(line).substr(equals == String::npos ? line.size() : equals + 1));
+        if (!value.empty()) values.push_back(std::move(value));
+    }
+    return values;
+}
+
 String TIniOptions::GetIdentValue(const String& tSection, const String& tIdent) {
     FSection = tSection;
     FIdent = tIdent;
@@ -139,15 +151,7 @@ StringList TIniOptions::GetAllIdentValue(const String& tSection) {
         FlushOnExit flush(ini);
         lines = ini.ReadSectionValues(tSection);
     }
-    StringList values;
-    for (const auto& line : lines) {
-        // Only the first '=' separates: a value may hold more of them.
-        const std::size_t equals = line.find(u'=');
-        String value =
-            Trim(StringView(line).substr(equals == String::npos ? line.size() : equals + 1));
-        if (!value.empty()) values.push_back(std::move(value));
-    }
-    return values;
+    return NonEmptyValues(lines);
 }
 
 StringList TIniOptions::GetIdentList(const String& tSection) {

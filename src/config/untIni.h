@@ -35,6 +35,10 @@ class TIniFile {
     String FFileName;
 };
 
+// The values of "name=value" lines (only the first '=' separates), trimmed of blanks and
+// control characters, the empty ones left out: a section's values as the wizard lists them.
+StringList NonEmptyValues(const StringList& nameValueLines);
+
 class ProfileText;
 
 class TIniOptions {

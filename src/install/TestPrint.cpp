@@ -2,11 +2,9 @@
 
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "install/untInstall.h"
 #include "language/Languages.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
-#include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/Spooler.h"
 #include "printing/untFuction.h"
@@ -51,7 +49,7 @@ ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup) {
 }
 
 TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
-                                  IProgress& progress) {
+                                  IReport& progress) {
     auto report = [&](const String& text) {
         progress.Status(text);
         progress.Log(text);
@@ -98,12 +96,11 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
     return outcome(caption::kTestPrintQueued, {}, TestPrintOutcome::StillQueued);
 }
 
-TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass,
-                                IProgress& progress) {
+TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass, IReport& progress,
+                                IQuestions& questions) {
     if (!TestPrintOffered()) return TestPrintOutcome::Off;
-    if (progress.Ask(CaptionText(LCaption, caption::kMessageTitle),
-                     CaptionOrBuiltIn(caption::kTestPrintQuestion),
-                     mb::YESNO | mb::ICONQUESTION) != mb::ID_YES)
+    if (!questions.Ask({QuestionKind::TestReceipt, CaptionText(LCaption, caption::kMessageTitle),
+                        CaptionOrBuiltIn(caption::kTestPrintQuestion)}))
         return TestPrintOutcome::Declined;
     return PrintTestReceipt(setup, labelClass, progress);
 }

@@ -7,7 +7,8 @@
 #include "config/CaptionKeys.h"
 #include "printing/TestReceipt.h"
 #include "session/PrintModel.h"
-#include "session/Progress.h"
+#include "session/Questions.h"
+#include "session/Report.h"
 
 // How long the job is followed before it counts as still queued.
 constexpr std::int32_t kTestPrintWaitMs = 30000;
@@ -33,8 +34,8 @@ ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup);
 // Prints the test receipt on the installed printer without asking: a raw ESC/POS job for the
 // receipt printer class, one page through the installed driver for the label class. The
 // outcome is reported as a log and status line.
-TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
-                                  IProgress& progress);
+TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass, IReport& progress);
 
 // The step of the installation run: when the kit offers it, asks, then prints.
-TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass, IProgress& progress);
+TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass, IReport& progress,
+                                IQuestions& questions);

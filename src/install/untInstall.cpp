@@ -1,5 +1,5 @@
-// The installation run: the port, an optional removal of an installed driver, the printer-setup
-// command, the default printer and the end of the run.
+#include "install/untInstall.h"
+
 #include <initializer_list>
 
 #include "base/Errors.h"
@@ -9,48 +9,13 @@
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/TestPrint.h"
-#include "install/untInstall.h"
 #include "language/Languages.h"
 #include "language/untLanguages.h"
-#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
-#include "platform/Spooler.h"
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
-
-
-
-// The local computer's driver (no /c), for the architecture of the system's spooler, whatever
-// the program's own.
-String DeleteCommand(const String& name) {
-    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dd /m \"" + name + u"\" /h \"" +
-           ArchitectureName(SystemInfo::Get().SystemArchitecture()) +
-           u"\" /v \"Type 3 - User Mode\" ";
-}
-
-String InstallCommand(const String& name, const String& folder, const String& lang,
-                      const String& inf, const String& port) {
-    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" +
-           folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
-}
-
-String DeletePrinterCommand(const String& name) {
-    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dl /n \"" + name + u"\"";
-}
-
-namespace {
-
-String CaptionText(const CaptionKey& key) {
-    return ::CaptionText(LCaption, key);
-}
-
-String Config(const char16_t* key) {
-    return IniOptions->GetIdentValue(u"CONFIG", key);
-}
-
-} // namespace
 
 CommandValueFault CommandValueFaultOf(StringView value, bool fileName) {
     if (value.find(u'"') != StringView::npos) return CommandValueFault::DoubleQuote;
@@ -61,56 +26,49 @@ CommandValueFault CommandValueFaultOf(StringView value, bool fileName) {
     return CommandValueFault::None;
 }
 
+bool IsAsAsked(const PrinterSetup& found, const String& name, const String& port) {
+    return found.exists && SameText(found.port, port) && SameText(found.driver, name);
+}
+
 namespace {
 
-// A value on the printer-setup command line: the INF name must also be a plain file name.
+String Text(const CaptionKey& key) {
+    return CaptionText(LCaption, key);
+}
+
+String Config(const char16_t* key) {
+    return IniOptions->GetIdentValue(u"CONFIG", key);
+}
+
+// A value of a command line: the INF name must also be a plain file name.
 struct CommandValue {
     const String* value;
+    PreflightCheck check = PreflightCheck::Model;
+    const char16_t* subject = u"the model";
     bool fileName = false;
 };
 
-// The message of a value that cannot go on the printer-setup command line, or nullptr when it
-// can.
-const CaptionKey* Unsafe(const CommandValue& v) {
-    switch (CommandValueFaultOf(*v.value, v.fileName)) {
-    case CommandValueFault::None:
-        return nullptr;
-    case CommandValueFault::DoubleQuote:
-        return &caption::kDoubleQuote;
-    case CommandValueFault::TrailingBackslash:
-    case CommandValueFault::NotPlainFileName:
-        break;
-    }
-    return &caption::kUnsafeValue;
+// The refusal of the first unsafe value.
+std::optional<Finding> FirstUnsafe(std::initializer_list<CommandValue> values) {
+    for (const CommandValue& v : values)
+        if (auto f = preflight::UnsafeValue(*v.value, v.fileName, v.subject, v.check)) return f;
+    return std::nullopt;
 }
 
-// The refusal of the first unsafe value, or an empty text when all are safe.
-String FirstRefusal(std::initializer_list<CommandValue> values) {
-    for (const CommandValue& v : values)
-        if (const CaptionKey* why = Unsafe(v)) return CaptionOrBuiltIn(*why) + *v.value;
-    return {};
+CommandValue Model(const String& name) {
+    return {&name};
+}
+CommandValue Inf(const String& inf) {
+    return {&inf, PreflightCheck::Driver, u"the INF file", true};
+}
+CommandValue PortName(const String& port) {
+    return {&port, PreflightCheck::Port, u"the port"};
 }
 
 // The command lines are built only from safe values; a value that changed while messages
 // were pumped is caught here, after the check at the start of the run.
 void RequireSafe(std::initializer_list<CommandValue> values) {
-    const String refusal = FirstRefusal(values);
-    if (!refusal.empty()) throw Exception(refusal);
-}
-
-// The printer read back is what the run asked for: the port chosen and the model's driver
-// (the command names the driver after the model). The spooler compares these names without
-// regard to letter case.
-bool IsAsAsked(const PrinterSetup& found, const TPrintModelInfo& asked) {
-    return found.exists && SameText(found.port, asked.PrintPort) &&
-           SameText(found.driver, asked.PrintName);
-}
-
-String RemoveBlanks(const String& text) {
-    String out;
-    for (char16_t c : text)
-        if (c != u' ') out += c;
-    return out;
+    if (const auto f = FirstUnsafe(values)) throw Exception(f->WizardText());
 }
 
 String InfFileName(bool labelClass) {
@@ -119,221 +77,245 @@ String InfFileName(bool labelClass) {
 
 } // namespace
 
-String ValueRefusal(const String& model, bool labelClass, const String& port) {
-    const String inf = InfFileName(labelClass);
-    return FirstRefusal({{&model}, {&inf, true}, {&port}});
+RunContext::RunContext(const InstallChoices& c, TPrintModelInfo& s, IReport& r, IQuestions& q)
+    : choices(c), setup(s), report(r), questions(q), inf(InfFileName(c.labelClass)),
+      quietOption(c.quietCommands ? kQuietSetupOption : String()) {}
+
+void RunContext::Say(const String& text) const {
+    report.Status(text);
+    report.Log(text);
 }
 
-String NameRefusal(const String& name) {
-    return FirstRefusal({{&name}});
+bool RunContext::PortFromList() const {
+    return choices.connection && choices.connection->portList;
 }
 
-InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
-                               IProgress& progress) {
-    auto report = [&](const String& text) {
-        progress.Status(text);
-        progress.Log(text);
-    };
-    const ConnectionType* const connection = choices.connection;
-    const String quiet = choices.quietCommands ? kQuietSetupOption : String();
+namespace runstep {
 
+std::optional<InstallOutcome> Refusals(RunContext& run) {
+    const InstallChoices& choices = run.choices;
     // A printer found by a search is installed as the search found it; a model left from
     // elsewhere would be set up on a port it may not be on.
-    if (connection && connection->modelFromSearch && !choices.searchAccepted) {
-        progress.Ask(CaptionText(caption::kMessageTitle), CaptionOrBuiltIn(caption::kSearchFirst),
-                     mb::OK | mb::ICONINFORMATION);
+    if (choices.connection && choices.connection->modelFromSearch && !choices.searchAccepted) {
+        run.finding = preflight::SearchFirst();
+        run.report.Message(Text(caption::kMessageTitle), run.finding->WizardText(),
+                           Notice::Information);
         return InstallOutcome::Refused;
     }
-
-    // The values of the install command that are known now are checked before anything runs.
-    const String inf = InfFileName(choices.labelClass);
-    const bool typedAddress = connection && !connection->portList;
-    const String chosenPort = connection && !typedAddress ? choices.port : String();
-    {
-        const String refusal = ValueRefusal(setup.PrintName, choices.labelClass, chosenPort);
-        if (!refusal.empty()) {
-            progress.Ask(CaptionText(caption::kMessageTitle), refusal, mb::OK | mb::ICONERROR);
-            return InstallOutcome::Refused;
-        }
+    // The values of the install command that are known now, before anything runs.
+    const String chosenPort = run.PortFromList() ? choices.port : String();
+    run.finding = FirstUnsafe({Model(run.setup.PrintName), Inf(run.inf), PortName(chosenPort)});
+    if (!run.finding && run.PortFromList() && choices.offeredPorts) {
+        String listed;
+        run.finding =
+            preflight::Port(*choices.connection, chosenPort, choices.offeredPorts, listed);
     }
+    if (!run.finding) return std::nullopt;
+    run.report.Message(Text(caption::kMessageTitle), run.finding->WizardText(), Notice::Error);
+    return InstallOutcome::Refused;
+}
 
-    // When an error ends the run, the windows are left usable, so the user can correct the
-    // cause and start again; the wait dialog stays on screen with the log up to the step that
-    // failed. The error still reaches the standard error box.
-    OnError restore([&] { progress.Busy(false); });
-
-    // The wait dialog, titled for the run.
-    const String title = CaptionText(caption::kInstallHeading);
-    progress.Open(title, title, std::nullopt);
-    progress.ClearLog();
-    report(title);
+void Open(RunContext& run) {
+    const String title = Text(caption::kInstallHeading);
+    run.report.Begin(title, title, std::nullopt);
+    run.report.ClearLog();
+    run.Say(title);
     Pump();
+}
 
-    // The port, from the page that is shown.
-    if (typedAddress) {
-        String NewIp = RemoveBlanks(choices.port);
-        if (!IsValidIP(NewIp)) {
-            progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kInvalidAddress),
-                         mb::OK | mb::ICONINFORMATION);
-            progress.Close();
+std::optional<InstallOutcome> Port(RunContext& run) {
+    const InstallChoices& choices = run.choices;
+    if (!choices.connection) return std::nullopt; // no port page: the port stays as it was
+    if (run.PortFromList()) {
+        run.setup.PrintPort = choices.port;
+        return std::nullopt;
+    }
+    String address;
+    run.finding = preflight::Address(choices.port, address);
+    if (run.finding) {
+        run.report.Message(Text(caption::kMessageTitle), run.finding->WizardText(),
+                           Notice::Information);
+        run.report.End();
+        return InstallOutcome::AddressRefused;
+    }
+    bool existing = false;
+    for (const String& port : choices.ports)
+        existing = existing || Trim(port) == address;
+    if (existing) {
+        run.Say(Text(caption::kPortExists));
+        Pump();
+        if (run.questions.Ask({QuestionKind::ExistingPort, Text(caption::kMessageTitle),
+                               Text(caption::kPortExists)})) {
+            run.report.End();
             return InstallOutcome::AddressRefused;
         }
-        bool IP_SFCZ = false;
-        for (const String& port : choices.ports) {
-            if (Trim(port) != NewIp) continue;
-            report(CaptionText(caption::kPortExists));
-            Pump();
-            const bool another =
-                choices.keepExistingPort
-                    ? !*choices.keepExistingPort
-                    : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kPortExists),
-                                   mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
-            if (another) {
-                progress.Close();
-                return InstallOutcome::AddressRefused;
-            }
-            IP_SFCZ = true;
-            break;
+    } else {
+        run.Say(Text(caption::kCreatingPort));
+        if (!CreateNewIpPort(address, run.report)) {
+            run.Say(Text(caption::kPortFailed));
+            run.report.End();
+            run.report.Message(Text(caption::kPortFailedTitle),
+                               Text(caption::kPortFailed) + Text(caption::kPortFailedHint),
+                               Notice::Error);
+            return InstallOutcome::PortNotCreated;
         }
-        if (!IP_SFCZ) {
-            report(CaptionText(caption::kCreatingPort));
-            if (!CreateNewIpPort(NewIp, progress)) {
-                report(CaptionText(caption::kPortFailed));
-                progress.Close();
-                progress.Ask(CaptionText(caption::kPortFailedTitle),
-                             CaptionText(caption::kPortFailed) + CaptionText(caption::kPortFailedHint),
-                             mb::OK | mb::ICONERROR);
-                return InstallOutcome::PortNotCreated;
-            }
-            report(CaptionText(caption::kPortLineStart) + NewIp + CaptionText(caption::kPortCreated));
-        }
-        setup.PrintPort = NewIp;
-    } else if (connection) {
-        setup.PrintPort = chosenPort;
+        run.Say(Text(caption::kPortLineStart) + address + Text(caption::kPortCreated));
     }
+    run.setup.PrintPort = address;
+    return std::nullopt;
+}
 
-    // A printer of the same name may be removed first.
-    if (StrToBool(Config(u"CheckPrinterRepeatedly"))) {
-        for (const String& printer : choices.printers) {
-            if (printer != setup.PrintName) continue;
-            const bool remove =
-                choices.removeInstalled
-                    ? *choices.removeInstalled
-                    : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kPrinterExists),
-                                   mb::YESNO | mb::ICONWARNING) == mb::ID_YES;
-            if (remove) {
-                RunSpoolerCommand(SpoolerAction::Start);
-                WaitTime(1000);
-                Pump();
-                RequireSafe({{&setup.PrintName}});
-                const String sCmd = DeleteCommand(setup.PrintName) + quiet;
-                report(CaptionText(caption::kRemovingDriver));
-                Pump();
-                RunDOS(sCmd);
-                WaitTime(1000);
-                report(setup.PrintName + CaptionText(caption::kDriverRemoved));
-            }
-            break;
-        }
-    }
-
-    // From here to the end nothing on the main window may run.
-    progress.Busy(true);
+void Removal(RunContext& run) {
+    if (!StrToBool(Config(u"CheckPrinterRepeatedly"))) return;
+    const String& name = run.setup.PrintName;
+    bool listed = false;
+    for (const String& printer : run.choices.printers)
+        listed = listed || printer == name;
+    if (!listed) return;
+    if (!run.questions.Ask({QuestionKind::RemovePrinter, Text(caption::kMessageTitle),
+                            Text(caption::kPrinterExists)}))
+        return;
+    RunSpoolerCommand(SpoolerAction::Start);
+    WaitTime(1000);
     Pump();
+    RequireSafe({Model(name)});
+    const String command = DeleteCommand(name) + run.quietOption;
+    run.Say(Text(caption::kRemovingDriver));
+    Pump();
+    RunDOS(command);
+    WaitTime(1000);
+    run.Say(name + Text(caption::kDriverRemoved));
+}
 
-    // The spooler and the printer-setup command.
-    report(CaptionText(caption::kSpoolerStarting));
+void Spooler(RunContext& run) {
+    // From here to the end nothing else may start.
+    run.report.Phase(RunPhase::Changing);
+    Pump();
+    run.Say(Text(caption::kSpoolerStarting));
     Pump();
     RunSpoolerCommand(SpoolerAction::Start);
-    report(CaptionText(caption::kSpoolerStarted));
+    run.Say(Text(caption::kSpoolerStarted));
     Pump();
-    report(CaptionText(caption::kSetupCommandPreparing));
+}
+
+void PrinterSetup(RunContext& run) {
+    run.Say(Text(caption::kSetupCommandPreparing));
     Pump();
+    const TPrintModelInfo& setup = run.setup;
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
     const String lang = DisplayLanguage().kitFolder;
-    RequireSafe({{&setup.PrintName}, {&inf, true}, {&setup.PrintPort}});
-    const String sCmd = InstallCommand(setup.PrintName, folder, lang, inf, setup.PrintPort) + quiet;
-    report(CaptionText(caption::kSetupCommandRunning));
+    RequireSafe({Model(setup.PrintName), Inf(run.inf), PortName(setup.PrintPort)});
+    const String command =
+        InstallCommand(setup.PrintName, folder, lang, run.inf, setup.PrintPort) + run.quietOption;
+    run.Say(Text(caption::kSetupCommandRunning));
     Pump();
-    RunDOS(sCmd);
+    RunDOS(command);
+}
 
+std::optional<InstallOutcome> Verification(RunContext& run) {
+    const TPrintModelInfo& setup = run.setup;
     // The printer-setup command reports nothing we can trust: the printer must now be what
     // was asked for. A printer of that name from before (the user kept it, or an earlier run)
-    // counts only when it has the chosen port and the model's driver.
-    // An empty name would open the print server itself, so it is never asked about.
-    const PrinterSetup found =
-        setup.PrintName.empty() ? PrinterSetup{} : Spooler::Get().ReadPrinter(setup.PrintName);
-    if (!IsAsAsked(found, setup)) {
-        String failure = CaptionOrBuiltIn(caption::kNotInstalled) + setup.PrintName;
-        if (found.exists) failure += u" (" + found.port + u", " + found.driver + u")";
-        report(failure);
+    // counts only when it has the chosen port and the model's driver. An empty name would open
+    // the print server itself, so it is never asked about.
+    const ::PrinterSetup found =
+        setup.PrintName.empty() ? ::PrinterSetup{} : ::Spooler::Get().ReadPrinter(setup.PrintName);
+    if (IsAsAsked(found, setup.PrintName, setup.PrintPort)) {
+        run.Say(Text(caption::kSetupCommandDone));
         Pump();
-        // The same state as after an error: the log stays on screen, everything usable.
-        progress.Busy(false);
-        progress.Ask(CaptionText(caption::kMessageTitle),
-                     failure + u"\r\n" + CaptionOrBuiltIn(caption::kNotInstalledHint),
-                     mb::OK | mb::ICONERROR);
-        return InstallOutcome::NotInstalled;
+        run.Say(setup.PrintName + u" " + Text(caption::kInstallButton));
+        Pump();
+        return std::nullopt;
     }
-    report(CaptionText(caption::kSetupCommandDone));
+    String failure = CaptionOrBuiltIn(caption::kNotInstalled) + setup.PrintName;
+    if (found.exists) failure += u" (" + found.port + u", " + found.driver + u")";
+    run.Say(failure);
     Pump();
-    report(setup.PrintName + u" " + CaptionText(caption::kInstallButton));
-    Pump();
+    // The same state as after an error: the log stays on screen, everything usable.
+    run.report.Phase(RunPhase::Done);
+    run.report.Message(Text(caption::kMessageTitle),
+                       failure + u"\r\n" + CaptionOrBuiltIn(caption::kNotInstalledHint),
+                       Notice::Error);
+    // The kit's driver file is the cause the checks can name.
+    ProgramKit kit;
+    run.finding = preflight::Driver(kit, run.choices.labelClass, {&DisplayLanguage()});
+    return InstallOutcome::NotInstalled;
+}
 
-    // The default printer.
+void DefaultPrinter(RunContext& run) {
+    const String& name = run.setup.PrintName;
     const int mrPrintSet = StrToInt(Config(u"MrPrintSet"));
-    switch (choices.makeDefault.value_or(false) ? 1 : mrPrintSet) {
+    switch (run.choices.makeDefault ? 1 : mrPrintSet) {
     case 1:
-        SysPrint->SetMRPrint(setup.PrintName);
+        SysPrint->SetMRPrint(name);
         break;
     case 2: {
-        if (choices.makeDefault) break; // answered No beforehand
-        String question = CaptionText(caption::kDefaultQuestionStart);
-        question += SysPrint->GetMRPrint();
-        question += u",";
-        question += CaptionText(caption::kDefaultQuestionEnd);
-        if (progress.Ask(CaptionText(caption::kMessageTitle), question, mb::YESNO | mb::ICONQUESTION) ==
-            mb::ID_YES)
-            SysPrint->SetMRPrint(setup.PrintName);
+        const String question = Text(caption::kDefaultQuestionStart) + SysPrint->GetMRPrint() +
+                                u"," + Text(caption::kDefaultQuestionEnd);
+        if (run.questions.Ask({QuestionKind::MakeDefault, Text(caption::kMessageTitle), question}))
+            SysPrint->SetMRPrint(name);
         break;
     }
     default:
         break;
     }
+}
 
-    // The test receipt proves what the check above cannot: that the printer answers. Its
-    // outcome is reported only; the end follows whatever it was.
-    switch (choices.testPrint) {
+void TestReceipt(RunContext& run) {
+    // The test receipt proves what the check cannot: that the printer answers. Its outcome
+    // is reported only; the end follows whatever it was.
+    switch (run.choices.testPrint) {
     case InstallChoices::TestPrint::Print:
-        PrintTestReceipt(setup, choices.labelClass, progress);
+        PrintTestReceipt(run.setup, run.choices.labelClass, run.report);
         break;
     case InstallChoices::TestPrint::AsKitOffers:
-        OfferTestPrint(setup, choices.labelClass, progress);
+        OfferTestPrint(run.setup, run.choices.labelClass, run.report, run.questions);
         break;
     case InstallChoices::TestPrint::Skip:
         break;
     }
+}
 
-    // The end of the run.
-    const String done = CaptionText(caption::kInstallDone);
-    report(done);
+void End(RunContext& run) {
+    const String done = Text(caption::kInstallDone);
+    run.Say(done);
     Pump();
-    progress.Ask(CaptionText(caption::kInstallDoneTitle), done, mb::OK | mb::ICONINFORMATION);
-    if (Config(u"SetupAutoQuit") == u"0") {
-        const bool quit = choices.quitAtEnd
-                              ? *choices.quitAtEnd
-                              : progress.Ask(CaptionText(caption::kMessageTitle), CaptionText(caption::kQuitQuestion),
-                                             mb::YESNO | mb::ICONQUESTION) == mb::ID_YES;
-        if (quit) progress.Quit();
-    } else {
-        progress.Ask(CaptionText(caption::kMessageTitle),
-                     CaptionText(caption::kSetupCommandDone) + CaptionText(caption::kAutoQuit),
-                     mb::OK | mb::ICONINFORMATION);
-        progress.Quit();
-    }
+    run.report.Message(Text(caption::kInstallDoneTitle), done, Notice::Information);
+    // The front end leaves the program on Yes (or after telling, where the kit quits by itself).
+    if (Config(u"SetupAutoQuit") == u"0")
+        run.questions.Ask(
+            {QuestionKind::QuitAtEnd, Text(caption::kMessageTitle), Text(caption::kQuitQuestion)});
+    else
+        run.questions.Ask({QuestionKind::AutoQuit, Text(caption::kMessageTitle),
+                           Text(caption::kSetupCommandDone) + Text(caption::kAutoQuit)});
     Pump();
-    progress.Close();
-    progress.Busy(false);
-    progress.Status(CaptionText(caption::kStatusReady));
-    return InstallOutcome::Installed;
+    run.report.End();
+    run.report.Phase(RunPhase::Done);
+    run.report.Status(Text(caption::kStatusReady));
+}
+
+} // namespace runstep
+
+InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
+                               IReport& report, IQuestions& questions,
+                               std::optional<Finding>* why) {
+    RunContext run(choices, setup, report, questions);
+    auto ended = [&](InstallOutcome outcome) {
+        if (why) *why = run.finding;
+        return outcome;
+    };
+    if (auto end = runstep::Refusals(run)) return ended(*end);
+    // When an error ends the run, the windows are left usable, so the user can correct the
+    // cause and start again; the report stays with the log up to the step that failed.
+    OnError restore([&] { report.Phase(RunPhase::Done); });
+    runstep::Open(run);
+    if (auto end = runstep::Port(run)) return ended(*end);
+    runstep::Removal(run);
+    runstep::Spooler(run);
+    runstep::PrinterSetup(run);
+    if (auto end = runstep::Verification(run)) return ended(*end);
+    runstep::DefaultPrinter(run);
+    runstep::TestReceipt(run);
+    runstep::End(run);
+    return ended(InstallOutcome::Installed);
 }

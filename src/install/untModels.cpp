@@ -30,14 +30,24 @@ StringList CutModelLine(StringView line) {
     return pieces;
 }
 
-std::vector<TPrintModelInfo> ModelTable(const StringList& lines) {
-    std::vector<TPrintModelInfo> table;
-    for (const String& line : lines) {
-        const StringList pieces = CutModelLine(line);
-        if (pieces.size() < 3)
-            throw EListError(u"List index out of bounds (" +
-                             IntToStr(static_cast<int>(pieces.size())) + u")");
-        table.push_back({pieces[0], pieces[1], pieces[2], String()});
+ModelTableBuild BuildModelTable(const StringList& lines) {
+    ModelTableBuild table;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const StringList pieces = CutModelLine(lines[i]);
+        if (pieces.size() < 3) {
+            // The first piece the line lacks is the index read past the end.
+            table.fault =
+                u"List index out of bounds (" + IntToStr(static_cast<int>(pieces.size())) + u")";
+            table.faultLine = i;
+            break;
+        }
+        table.models.push_back({pieces[0], pieces[1], pieces[2], String()});
     }
     return table;
+}
+
+std::vector<TPrintModelInfo> ModelTable(const StringList& lines) {
+    ModelTableBuild table = BuildModelTable(lines);
+    if (table.fault) throw EListError(*table.fault);
+    return std::move(table.models);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The model table of the settings, taken apart.
+#include <optional>
 #include <vector>
 
 #include "base/Text.h"
@@ -10,6 +11,14 @@
 StringList CutModelLine(StringView line);
 
 // The model table of [model_POS] lines, one entry per line in order: name, VID and PID
-// (without a port). A line of fewer than three pieces raises EListError, as the model page
-// does.
+// (without a port). A line of fewer than three pieces ends it: the entries before that line
+// are kept, and `fault` is the error the model page raises there ("List index out of bounds
+// (1)" for a line of one piece).
+struct ModelTableBuild {
+    std::vector<TPrintModelInfo> models;
+    std::optional<String> fault;
+    std::size_t faultLine = 0; // the 0-based index of that line
+};
+ModelTableBuild BuildModelTable(const StringList& lines);
+// The whole table, raising EListError with the fault.
 std::vector<TPrintModelInfo> ModelTable(const StringList& lines);

@@ -41,6 +41,22 @@ String ArchitectureName(Architecture architecture) {
     return u"x86";
 }
 
+String DeleteCommand(const String& name) {
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dd /m \"" + name + u"\" /h \"" +
+           ArchitectureName(SystemInfo::Get().SystemArchitecture()) +
+           u"\" /v \"Type 3 - User Mode\" ";
+}
+
+String InstallCommand(const String& name, const String& folder, const String& lang,
+                      const String& inf, const String& port) {
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" +
+           folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+}
+
+String DeletePrinterCommand(const String& name) {
+    return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dl /n \"" + name + u"\"";
+}
+
 String SpoolerCommand(SpoolerAction action) {
     return NetProgram() + (action == SpoolerAction::Start ? u" start spooler" : u" stop spooler");
 }

@@ -16,6 +16,19 @@ String PrinterSetupProgram();
 // The architecture as the printer-setup command's /h names it: "x86", "x64" or "arm64".
 String ArchitectureName(Architecture architecture);
 
+// The printer-setup command lines (rundll32 printui.dll,PrintUIEntry), put together as they
+// are run: the driver of that name removed from the local computer, for the architecture of
+// the system's spooler whatever the program's own (/dd); the driver and queue installed from
+// the INF file `folder` + `lang` + "\" + `inf` on the port (/if); the queue of that name
+// removed, not its driver (/dl). The values are put between quotes as they are: the caller
+// refuses those a quote or a trailing backslash would break (CommandValueFaultOf).
+String DeleteCommand(const String& name);
+String InstallCommand(const String& name, const String& folder, const String& lang,
+                      const String& inf, const String& port);
+String DeletePrinterCommand(const String& name);
+// printui's option that keeps its error messages out of windows: for a run no one watches.
+inline const String kQuietSetupOption = u" /q";
+
 enum class SpoolerAction { Start, Stop };
 // "net start spooler" or "net stop spooler", with net.exe's full path.
 String SpoolerCommand(SpoolerAction action);

@@ -11,7 +11,6 @@
 #include "language/untLanguages.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
-#include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
@@ -186,7 +185,7 @@ bool IsValidIP(const String& ip) {
     return true;
 }
 
-bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
+bool CreateNewIpPort(const String& NewIP, IReport& progress) {
     auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
     const std::vector<PortValue> values = PortValues(NewIP);
@@ -197,9 +196,9 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
     try {
         try {
             const String section = IniOptions->GetCaptionLanguage();
-            progress.Open(CaptionText(section, caption::kPortCreationTitle),
-                          CaptionText(section, caption::kPortCreationHeading),
-                          CaptionText(section, caption::kWaitButton));
+            progress.Begin(CaptionText(section, caption::kPortCreationTitle),
+                           CaptionText(section, caption::kPortCreationHeading),
+                           CaptionText(section, caption::kWaitButton));
             progress.Steps(22);
             progress.ClearLog();
             progress.Cancellable(false);
@@ -243,9 +242,10 @@ bool CreateNewIpPort(const String& NewIP, IProgress& progress) {
             WaitTime(2000);
             Pump();
             progress.Cancellable(true);
-            progress.Ask(text(caption::kMessageTitle),
-                         text(caption::kPortLineStart) + NewIP + u"," + text(caption::kPortCreated),
-                         mb::OK | mb::ICONINFORMATION);
+            progress.Message(text(caption::kMessageTitle),
+                             text(caption::kPortLineStart) + NewIP + u"," +
+                                 text(caption::kPortCreated),
+                             Notice::Information);
             return true;
         } catch (const ERegistryException&) {
             // A: what was written stays; nothing is rolled back.

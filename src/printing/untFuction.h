@@ -5,7 +5,7 @@
 
 #include "base/Text.h"
 #include "platform/Processes.h"
-#include "session/Progress.h"
+#include "session/Report.h"
 
 // Runs a console command hidden, waits until it has ended and returns what it printed,
 // each line followed by CR LF; the windows keep being served meanwhile. Raises EOSError with
@@ -34,4 +34,4 @@ bool IsValidIP(const String& ip);
 // ControlSet001 and CurrentControlSet, starts the spooler again, showing each step through
 // `progress`. True only when both keys were written and the restart was started. The spooler is
 // restarted on every way out; only a restart that cannot be started twice raises.
-bool CreateNewIpPort(const String& NewIP, IProgress& progress);
+bool CreateNewIpPort(const String& NewIP, IReport& progress);

@@ -47,3 +47,12 @@ const ConnectionType* ConnectionOfSwitchName(StringView name) {
         if (SameText(name, c.switchName)) return &c;
     return nullptr;
 }
+
+StringList PortsOf(const ConnectionType& type, const StringList& ports) {
+    StringList out;
+    if (!type.portPrefix) return out;
+    const StringView prefix(type.portPrefix);
+    for (const String& name : ports)
+        if (UpperCase(StringView(name).substr(0, prefix.size())) == prefix) out.push_back(name);
+    return out;
+}

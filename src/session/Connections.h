@@ -49,3 +49,7 @@ const ConnectionType* ConnectionOfRadio(StringView radio);
 const ConnectionType* ConnectionOfDefaultPort(std::int32_t value);
 const ConnectionType* ConnectionOfPage(std::int32_t pageIndex);
 const ConnectionType* ConnectionOfSwitchName(StringView name); // without regard to letter case
+
+// The system's ports of a connection type, in the system's order: those whose names start
+// with its prefix, without regard to letter case; none for a type without a port list.
+StringList PortsOf(const ConnectionType& type, const StringList& ports);

@@ -6,16 +6,19 @@
 
 namespace {
 
-String OutcomeText(InstallOutcome outcome) {
+String OutcomeText(InstallOutcome outcome, const std::optional<Finding>& why) {
+    // The checks' own words say why, for whoever reads the log.
+    const String cause = why ? u" (" + why->reason + u")" : String();
     switch (outcome) {
     case InstallOutcome::Refused:
-        return u"refused before any command ran";
+        return u"refused before any command ran" + cause;
     case InstallOutcome::AddressRefused:
-        return u"stopped at the address (not valid, or the user keeps the existing port)";
+        return why ? u"stopped at the address" + cause
+                   : String(u"stopped at the address: the user types another one");
     case InstallOutcome::PortNotCreated:
         return u"failed: the network port could not be made";
     case InstallOutcome::NotInstalled:
-        return u"failed: the printer is not set up as asked";
+        return u"failed: the printer is not set up as asked" + cause;
     case InstallOutcome::Installed:
         return u"installed";
     }
@@ -34,11 +37,15 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     if (choices.connection) choices.port = ChosenPort(*choices.connection);
     choices.searchAccepted = usbSearchAccepted_;
     choices.labelClass = rbLabel->Checked();
+    if (const ui::ComboBox* list = choices.connection ? PortListOf(*choices.connection) : nullptr)
+        choices.offeredPorts = list->Items();
     choices.ports = cbPortList->Items();
     choices.printers = cbPrintList->Items();
     progress_.LoggedRun(u"wizard (installation)", [&] {
-        const InstallOutcome outcome = RunInstallation(choices, PrintSetupInfo, progress_);
+        std::optional<Finding> why;
+        const InstallOutcome outcome =
+            RunInstallation(choices, PrintSetupInfo, progress_, progress_, &why);
         if (outcome == InstallOutcome::AddressRefused) meText->SetFocus();
-        return OutcomeText(outcome);
+        return OutcomeText(outcome, why);
     });
 }

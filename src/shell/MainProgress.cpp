@@ -32,16 +32,16 @@ void MainWindowProgress::Record(const String& text) {
     installlog::Line(text);
 }
 
-void MainWindowProgress::Open(const String& caption, const String& heading,
-                              const std::optional<String>& button) {
+void MainWindowProgress::Begin(const String& title, const String& heading,
+                               const std::optional<String>& button) {
     frmWait->Show();
-    frmWait->SetCaption(caption);
+    frmWait->SetCaption(title);
     frmWait->Label1->SetCaption(heading);
     Record(heading);
     if (button) frmWait->BitBtn1->SetCaption(*button);
 }
 
-void MainWindowProgress::Close() {
+void MainWindowProgress::End() {
     frmWait->Close();
 }
 
@@ -79,20 +79,34 @@ void MainWindowProgress::Status(const String& text) {
     Record(text);
 }
 
-int MainWindowProgress::Ask(const String& title, const String& text, std::uint32_t flags) {
+int MainWindowProgress::Box(const String& title, const String& text, std::uint32_t flags) {
     const int answer = Dialogs::Get().MessageBox(text, title, flags);
     Record(u"Message box (" + title + u"): " + text + u"\r\nAnswer: " + AnswerName(answer));
     return answer;
+}
+
+void MainWindowProgress::Message(const String& title, const String& text, Notice notice) {
+    Box(title, text, mb::OK | (notice == Notice::Error ? mb::ICONERROR : mb::ICONINFORMATION));
+}
+
+bool MainWindowProgress::Ask(const Question& question) {
+    const bool yes = Box(question.title, question.text, QuestionBoxFlags(question.kind)) ==
+                     (question.kind == QuestionKind::AutoQuit ? mb::ID_OK : mb::ID_YES);
+    // Leaving is the quit action, which asks once more before it closes the window.
+    if (question.kind == QuestionKind::AutoQuit ||
+        (question.kind == QuestionKind::QuitAtEnd && yes))
+        main_.btnQuitClick(nullptr);
+    return yes;
+}
+
+void MainWindowProgress::Phase(RunPhase phase) {
+    Busy(phase == RunPhase::Changing);
 }
 
 void MainWindowProgress::Busy(bool busy) {
     main_.btnStartInstall->SetEnabled(!busy);
     main_.SetEnabled(!busy);
     frmWait->BitBtn1->SetEnabled(!busy);
-}
-
-void MainWindowProgress::Quit() {
-    main_.btnQuitClick(nullptr);
 }
 
 void MainWindowProgress::LoggedRun(const String& how, const std::function<String()>& run) {

@@ -7,20 +7,19 @@
 
 void TfrmMain::LoadModelTable() {
     PrintModel = IniOptions->GetAllIdentValue(u"model_POS");
-    PrintModelInfo.assign(PrintModel.size(), TPrintModelInfo{});
-    for (size_t i = 0; i < PrintModel.size(); ++i) {
-        const StringList pieces = CutModelLine(PrintModel[i]);
-        auto piece = [&](size_t k) -> const String& {
-            if (k >= pieces.size())
-                throw EListError(u"List index out of bounds (" + IntToStr(static_cast<int>(k)) + u")");
-            return pieces[k];
-        };
-        TPrintModelInfo& entry = PrintModelInfo[i];
-        entry.PrintName = piece(0);
-        entry.VID = piece(1);
-        entry.PID = piece(2);
+    ModelTableBuild table = BuildModelTable(PrintModel);
+    // The list shows the models up to a short line; the table keeps a place for every line.
+    for (const TPrintModelInfo& entry : table.models)
         chkPrintSelect->AddItem(entry.PrintName);
-    }
+    PrintModelInfo = std::move(table.models);
+    PrintModelInfo.resize(PrintModel.size());
+    if (!table.fault) return;
+    // The short line's entry has the pieces it has, as the table was filling it.
+    const StringList pieces = CutModelLine(PrintModel[table.faultLine]);
+    TPrintModelInfo& entry = PrintModelInfo[table.faultLine];
+    if (!pieces.empty()) entry.PrintName = pieces[0];
+    if (pieces.size() > 1) entry.VID = pieces[1];
+    throw EListError(*table.fault);
 }
 
 void TfrmMain::tbsDriveNameSelectShow(ui::Control*) {

@@ -10,16 +10,11 @@ void TfrmMain::PushPortListToList() {
         if (ui::ComboBox* list = PortListOf(type)) list->Clear();
     cbPortList->Clear();
     cbPortList->SetItems(SysPrint->GetSystemPrintPortList());
-    for (const String& name : cbPortList->Items()) {
-        for (const ConnectionType& type : ConnectionTypes()) {
-            if (!type.portPrefix) continue;
-            const StringView prefix(type.portPrefix);
-            if (UpperCase(StringView(name).substr(0, prefix.size())) != prefix) continue;
-            ui::ComboBox* list = PortListOf(type);
-            list->AddItem(name);
-            list->SetItemIndex(0);
-            break;
-        }
+    for (const ConnectionType& type : ConnectionTypes()) {
+        ui::ComboBox* list = PortListOf(type);
+        if (!list) continue;
+        list->SetItems(PortsOf(type, cbPortList->Items()));
+        if (!list->Items().empty()) list->SetItemIndex(0);
     }
     if (!cbPortList->Items().empty()) cbPortList->SetItemIndex(0);
 }

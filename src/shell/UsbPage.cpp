@@ -3,7 +3,6 @@
 #include "config/CaptionKeys.h"
 #include "config/untIni.h"
 #include "dialogs/untWait.h"
-#include "platform/Dialogs.h"
 #include "printing/untFuction.h"
 #include "session/PrintModel.h"
 #include "shell/untMain.h"
@@ -46,7 +45,7 @@ String TfrmMain::FindUsbPrinter() {
     if (!found.accepted) {
         progress_.Log(text(caption::kUsbNotFound));
         progress_.Status(text(caption::kUsbNotFoundStatus));
-        progress_.Ask(title, text(caption::kUsbNotFound), mb::OK | mb::ICONINFORMATION);
+        progress_.Message(title, text(caption::kUsbNotFound), Notice::Information);
         lblUSBPrompt->SetCaption(text(caption::kUsbNotFoundPrompt));
         btnStartInstall->SetEnabled(false);
     } else {
@@ -54,7 +53,7 @@ String TfrmMain::FindUsbPrinter() {
         const String P = cbUSB->Text();
         progress_.Log(shown + u"," + P);
         progress_.Status(shown + u":" + P);
-        progress_.Ask(title, shown + u"," + P, mb::OK | mb::ICONINFORMATION);
+        progress_.Message(title, shown + u"," + P, Notice::Information);
         lblUSBPrompt->SetCaption(shown + u"," + P);
         // The main window is usable while the box is up, so the user may have left the USB
         // page by now; the install button belongs to the last page only.
@@ -62,7 +61,7 @@ String TfrmMain::FindUsbPrinter() {
         usbSearchAccepted_ = pcPage->ActivePage() == tbsUSB;
     }
     WaitTime(200);
-    progress_.Close();
+    progress_.End();
     return found.accepted ? u"found " + PrintSetupInfo.PrintName + u" on " + cbUSB->Text()
                           : String(u"no printer of the kit found");
 }

@@ -8,11 +8,13 @@
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "dialogs/untAbout.h"
+#include "install/Preflight.h"
 #include "language/BuiltInText.h"
 #include "platform/Dialogs.h"
 #include "platform/MessagePump.h"
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
+#include "session/InstallLog.h"
 #include "shell/MainLayout.h"
 #include "ui/Dispatch.h"
 #include "usb/untUsbDLLinitalize.h"
@@ -22,9 +24,14 @@ bool frmShow = false;
 
 namespace {
 
-void Refuse(const Refusal& r) {
+// A start-up refusal: its built-in texts, since the kit cannot be trusted; its reason in the
+// install log, for whoever asks why the wizard closed.
+void Refuse(const Finding& finding) {
+    const Refusal& r = *finding.refusal;
     Dialogs::Get().MessageBox(InDisplayLanguage(r.text), InDisplayLanguage(r.title),
                               mb::OK | mb::ICONHAND | mb::TOPMOST);
+    installlog::BeginRun(u"wizard (start-up)", KitVersionForLog());
+    installlog::EndRun(u"refused: " + finding.reason);
 }
 
 template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name, Extra&&... extra) {
@@ -188,8 +195,9 @@ void TfrmMain::FormCreate(ui::Control*) {
 void TfrmMain::FormShow(ui::Control*) {
     if (frmShow) return;
     std::optional<TimedStep> step(std::in_place, "library");
-    if (!IniOptions->GetCheckIniFile() || !CheckDLLFile()) {
-        Refuse(kMissingFiles);
+    ProgramKit kit;
+    if (const std::optional<Finding> missing = preflight::KitFiles(kit)) {
+        Refuse(*missing);
         Close();
         return;
     }
@@ -202,9 +210,9 @@ void TfrmMain::FormShow(ui::Control*) {
     btnStartInstall->SetEnabled(false);
     // One read of the file serves the check and every setting applied below.
     const HeldSettings held(*IniOptions);
-    const String stored = IniOptions->GetIdentValue(u"CONFIG", u"ConfigID");
-    if (stored != IniOptions->GetCheckIniMD5ID()) {
-        Refuse(kIntegrity);
+    if (const std::optional<Finding> broken = preflight::Seal(kit)) {
+        if (!broken->error.empty()) throw Exception(broken->error);
+        Refuse(*broken);
         Close();
         return;
     }

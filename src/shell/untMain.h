@@ -7,7 +7,8 @@
 #include "language/Languages.h"
 #include "language/untLanguages.h"
 #include "session/Connections.h"
-#include "session/Progress.h"
+#include "session/Questions.h"
+#include "session/Report.h"
 #include "ui/Form.h"
 
 extern TEnumPort EnumPort;
@@ -16,14 +17,15 @@ extern bool frmShow;
 
 class TfrmMain;
 
-// How the operations the main window starts show their progress: on the wait dialog and the
-// main window's status bar; busy holds the main window and its install button.
-class MainWindowProgress final : public IProgress {
-public:
+// How the operations the main window starts report and ask: on the wait dialog, the main
+// window's status bar and in message boxes, with every text in the install log. The phases of
+// a run hold the main window and its install button; leaving at the end is the quit action.
+class MainWindowProgress final : public IReport, public IQuestions {
+  public:
     explicit MainWindowProgress(TfrmMain& main) : main_(main) {}
-    void Open(const String& caption, const String& heading,
-              const std::optional<String>& button) override;
-    void Close() override;
+    void Begin(const String& title, const String& heading,
+               const std::optional<String>& button) override;
+    void End() override;
     void ClearLog() override;
     void Log(const String& line) override;
     void Steps(int count) override;
@@ -31,20 +33,26 @@ public:
     void Finish() override;
     void Cancellable(bool enabled) override;
     void Status(const String& text) override;
-    int Ask(const String& title, const String& text, std::uint32_t flags) override;
-    void Busy(bool busy) override;
-    void Quit() override;
+    void Message(const String& title, const String& text, Notice notice) override;
+    void Phase(RunPhase phase) override;
+    bool Ask(const Question& question) override;
+
+    // The main window held still while an operation works (and the wait dialog's button with
+    // it), or usable again.
+    void Busy(bool busy);
 
     // One run in the install log: begun as `how`, ended with the outcome `run` returns, or
     // with the error that ends it (which goes on to the event dispatch as before).
     void LoggedRun(const String& how, const std::function<String()>& run);
 
 private:
-    // Into the install log, unless it is the text written there last (a step shown on the
-    // wait dialog and the status bar at once is one step).
-    void Record(const String& text);
-    TfrmMain& main_;
-    String lastRecorded_;
+  // A message box, recorded in the install log with its answer.
+  int Box(const String& title, const String& text, std::uint32_t flags);
+  // Into the install log, unless it is the text written there last (a step shown on the
+  // wait dialog and the status bar at once is one step).
+  void Record(const String& text);
+  TfrmMain& main_;
+  String lastRecorded_;
 };
 
 class TfrmMain : public ui::Form {
@@ -119,10 +127,10 @@ public:
     // The model-table load of the start-up sequence.
     void LoadModelTable();
 
-    // What the operations started here report through.
-    IProgress& Progress() { return progress_; }
+    // What the operations started here report and ask through.
+    MainWindowProgress& Progress() { return progress_; }
 
-private:
+  private:
     // The USB search and its outcome on the main window; returns the outcome for the log.
     String FindUsbPrinter();
     // The controls of a connection type's row.

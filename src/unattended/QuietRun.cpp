@@ -1,19 +1,18 @@
 // The unattended run: the same checks, the same installation run and USB search as the wizard,
 // answering every question from the command line and reporting every text to the output.
 #include "unattended/QuietRun.h"
-#include "base/Paths.h"
 
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "base/Errors.h"
-#include "config/CaptionKeys.h"
+#include "base/Paths.h"
 #include "config/untIni.h"
+#include "install/Preflight.h"
 #include "install/untInstall.h"
-#include "install/untModels.h"
-#include "language/BuiltInText.h"
+#include "language/Languages.h"
 #include "language/untLanguages.h"
-#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 #include "platform/Spooler.h"
@@ -22,18 +21,43 @@
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
 #include "session/InstallLog.h"
-#include "session/Progress.h"
 #include "usb/untUsbDLLinitalize.h"
 #include "usb/untUsbSearch.h"
 #include "version.h"
 
-namespace {
+QuietAnswers QuietAnswers::Of(const CommandLine& options) {
+    auto by = [](bool given, const char16_t* yes, const char16_t* no) {
+        return QuietAnswer{given, given ? yes : no};
+    };
+    QuietAnswers a;
+    a.existingPort = QuietAnswer{false, u"the existing port is used"};
+    a.removePrinter = by(options.replace, u"/replace", u"no /replace");
+    a.makeDefault = by(options.makeDefault, u"/default", u"no /default");
+    a.testReceipt = by(options.testPrint, u"/testprint", u"no /testprint");
+    a.quitAtEnd = QuietAnswer{true, u"the run ends"};
+    a.autoQuit = QuietAnswer{true, u"the run ends"};
+    return a;
+}
 
-// How a run ends early: the exit code and the reason.
-struct Stop {
-    ExitCode code;
-    String reason;
-};
+const std::optional<QuietAnswer>& QuietAnswers::For(QuestionKind kind) const {
+    switch (kind) {
+    case QuestionKind::ExistingPort:
+        return existingPort;
+    case QuestionKind::RemovePrinter:
+        return removePrinter;
+    case QuestionKind::MakeDefault:
+        return makeDefault;
+    case QuestionKind::TestReceipt:
+        return testReceipt;
+    case QuestionKind::QuitAtEnd:
+        return quitAtEnd;
+    case QuestionKind::AutoQuit:
+        break;
+    }
+    return autoQuit;
+}
+
+namespace {
 
 String Quoted(const String& value) {
     return u"\"" + value + u"\"";
@@ -46,16 +70,45 @@ String Joined(const StringList& items) {
     return out.empty() ? String(u"none") : out;
 }
 
-// The long operations' reports as lines. The installation run shows most texts both as status
-// and in the log; a text is written once.
-class QuietProgress final : public IProgress {
-  public:
-    explicit QuietProgress(IQuietOutput& out) : out_(out) {}
+// How a run ends early: the exit code and the reason.
+struct Stop {
+    ExitCode code;
+    String reason;
+};
 
-    void Open(const String&, const String& heading, const std::optional<String>&) override {
+// A finding as the end of the run: the checks' plain words, and the wizard's own message
+// where the kit's texts give it one.
+Stop Refused(const Finding& f) {
+    String reason = f.reason;
+    if (f.caption) reason += u" (" + f.WizardText() + u")";
+    return {f.exitCode, reason};
+}
+
+StringList Lines(const String& text) {
+    StringList lines;
+    size_t from = 0;
+    while (from <= text.size()) {
+        size_t end = text.find_first_of(u"\r\n", from);
+        if (end == String::npos) end = text.size();
+        if (end > from) lines.push_back(text.substr(from, end - from));
+        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
+            text[end + 1] == u'\n')
+            ++end;
+        from = end + 1;
+    }
+    return lines;
+}
+
+// The run's reports as lines and its questions answered from the command line. The
+// installation run shows most texts both as status and in the log; a text is written once.
+class QuietReport final : public IReport, public IQuestions {
+  public:
+    QuietReport(IQuietOutput& out, const QuietAnswers& answers) : out_(out), answers_(answers) {}
+
+    void Begin(const String&, const String& heading, const std::optional<String>&) override {
         Write(heading);
     }
-    void Close() override {}
+    void End() override {}
     void ClearLog() override {}
     void Log(const String& line) override { Write(line); }
     void Steps(int) override {}
@@ -63,35 +116,23 @@ class QuietProgress final : public IProgress {
     void Finish() override {}
     void Cancellable(bool) override {}
     void Status(const String& text) override { Write(text); }
-    // Messages are taken as read; a question the run did not answer beforehand gets the
-    // answer that changes nothing.
-    int Ask(const String&, const String& text, std::uint32_t flags) override {
-        const bool question = (flags & 0xF) == mb::YESNO;
+    void Message(const String&, const String& text, Notice) override {
         for (const String& line : Lines(text))
             Write(line);
-        if (!question) return mb::ID_OK;
-        out_.Line(u"(answered No)");
-        last_.clear();
-        return mb::ID_NO;
     }
-    void Busy(bool) override {}
-    void Quit() override {}
+    void Phase(RunPhase) override {}
+    bool Ask(const Question& question) override {
+        const std::optional<QuietAnswer>& answer = answers_.For(question.kind);
+        if (!answer)
+            throw std::logic_error("the unattended mode has no answer to the question of the " +
+                                   ToUtf8(QuestionName(question.kind)));
+        Message(question.title, question.text, Notice::Information);
+        if (question.kind != QuestionKind::AutoQuit)
+            Write(String(answer->yes ? u"Answer: Yes (" : u"Answer: No (") + answer->why + u")");
+        return answer->yes;
+    }
 
   private:
-    static StringList Lines(const String& text) {
-        StringList lines;
-        size_t from = 0;
-        while (from <= text.size()) {
-            size_t end = text.find_first_of(u"\r\n", from);
-            if (end == String::npos) end = text.size();
-            if (end > from) lines.push_back(text.substr(from, end - from));
-            if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
-                text[end + 1] == u'\n')
-                ++end;
-            from = end + 1;
-        }
-        return lines;
-    }
     void Write(const String& text) {
         if (text.empty() || text == last_) return;
         last_ = text;
@@ -99,6 +140,7 @@ class QuietProgress final : public IProgress {
     }
 
     IQuietOutput& out_;
+    const QuietAnswers& answers_;
     String last_;
 };
 
@@ -124,54 +166,6 @@ class ReportedProcesses final : public IProcesses {
     IQuietOutput& out_;
 };
 
-String RemoveBlanks(const String& text) {
-    String out;
-    for (char16_t c : text)
-        if (c != u' ') out += c;
-    return out;
-}
-
-// The kit's files and seal, as the wizard checks them at its start.
-std::optional<Stop> CheckKit(IQuietOutput& out) {
-    const String folder = ExtractFilePath(Files::Get().ModuleFileName());
-    StringList missing;
-    if (!IniOptions->GetCheckIniFile()) missing.push_back(u"install.dat");
-    if (!CheckDLLFile()) missing.push_back(u"USBPrinterlibary.dll");
-    if (!missing.empty()) {
-        out.Line(InDisplayLanguage(kMissingFiles.text));
-        return Stop{ExitCode::KitRefused,
-                    u"the kit is incomplete: " + Joined(missing) + u" missing in " + folder};
-    }
-    String computed;
-    try {
-        computed = IniOptions->GetCheckIniMD5ID();
-    } catch (const Exception& e) {
-        return Stop{ExitCode::KitRefused, u"install.dat cannot be read: " + e.Message()};
-    }
-    if (IniOptions->GetIdentValue(u"CONFIG", u"ConfigID") != computed) {
-        out.Line(InDisplayLanguage(kIntegrity.text));
-        return Stop{ExitCode::KitRefused,
-                    u"the seal of install.dat (ConfigID) does not match its content: the file "
-                    u"was changed after it was sealed"};
-    }
-    return std::nullopt;
-}
-
-// The model of the kit that /model names (letter case aside), in the kit's spelling.
-std::optional<TPrintModelInfo> KitModel(const std::vector<TPrintModelInfo>& models,
-                                        const String& name) {
-    for (const TPrintModelInfo& m : models)
-        if (SameText(Trim(m.PrintName), Trim(name))) return m;
-    return std::nullopt;
-}
-
-StringList Names(const std::vector<TPrintModelInfo>& models) {
-    StringList names;
-    for (const TPrintModelInfo& m : models)
-        names.push_back(m.PrintName);
-    return names;
-}
-
 // The system's ports; the spooler is started first only when it does not answer.
 StringList SystemPorts() {
     try {
@@ -180,22 +174,6 @@ StringList SystemPorts() {
         RunSpoolerCommand(SpoolerAction::Start);
         return SysPrint->GetSystemPrintPortList();
     }
-}
-
-// The system's ports of a connection type, in the system's order.
-StringList PortsOf(const ConnectionType& type, const StringList& ports) {
-    StringList out;
-    const StringView prefix(type.portPrefix);
-    for (const String& name : ports)
-        if (UpperCase(StringView(name).substr(0, prefix.size())) == prefix) out.push_back(name);
-    return out;
-}
-
-// The port of the list that /port names, in the system's spelling ("COM2" finds "COM2:").
-std::optional<String> ListedPort(const StringList& ports, const String& wanted) {
-    for (const String& p : ports)
-        if (SameText(p, wanted) || SameText(p, wanted + u":")) return p;
-    return std::nullopt;
 }
 
 bool Listed(const StringList& printers, const String& name) {
@@ -207,42 +185,51 @@ bool Listed(const StringList& printers, const String& name) {
 class QuietRun {
   public:
     QuietRun(const CommandLine& options, IQuietOutput& out)
-        : options_(options), out_(out), progress_(out) {}
+        : options_(options), answers_(QuietAnswers::Of(options)), report_(out, answers_),
+          out_(out) {}
 
     Stop Run() {
         if (!SystemInfo::Get().IsAdministrator())
             return {ExitCode::NotAdmin,
                     u"administrator rights are needed to install or remove a printer: run it "
                     u"elevated or as the system account"};
-        if (auto refused = CheckKit(out_)) return *refused;
-        LCaption = IniOptions->GetCaptionLanguage();
-
-        models_ = ModelTable(IniOptions->GetAllIdentValue(u"model_POS"));
-        if (!options_.model.empty()) {
-            model_ = KitModel(models_, options_.model);
-            if (!model_)
-                return {ExitCode::BadValue, u"/model " + Quoted(options_.model) +
-                                                u": no model of that name in the kit; its "
-                                                u"models are " +
-                                                Joined(Names(models_))};
-        }
+        if (options_.remove ? options_.model.empty() : !options_.connection)
+            return {ExitCode::Usage, options_.remove
+                                         ? u"/remove needs /model, the printer to remove"
+                                         : u"/connection is needed to install a printer"};
+        if (std::optional<Stop> refused = Check()) return *refused;
         if (options_.remove) return Remove();
-        if (!options_.connection)
-            return {ExitCode::Usage, u"/connection is needed to install a printer"};
         return options_.connection->kind == TEnumPort::USB ? InstallUsb() : InstallOnPort();
     }
 
   private:
+    // Every check before anything runs; the wizard's texts of the kit's refusals are printed.
+    std::optional<Stop> Check() {
+        PreflightRequest request;
+        request.connection = options_.remove ? nullptr : options_.connection;
+        request.address = options_.address;
+        request.port = options_.port;
+        request.model = options_.model;
+        request.labelClass = options_.label;
+        request.systemPorts = &SystemPorts;
+        request.languages = {&DisplayLanguage()};
+        ProgramKit kit;
+        checked_ = Preflight(kit, request);
+        // The caption section is known once the seal holds (and the run's texts need it).
+        if (checked_.checks.size() > 1 && !checked_.checks[1].finding)
+            LCaption = IniOptions->GetCaptionLanguage();
+        const Finding* failed = checked_.Failed();
+        if (!failed) return std::nullopt;
+        if (failed->refusal) out_.Line(failed->WizardText());
+        return Refused(*failed);
+    }
+
     Stop Remove() {
-        if (!model_) return {ExitCode::Usage, u"/remove needs /model, the printer to remove"};
-        const String name = model_->PrintName;
+        const String name = checked_.model->PrintName;
         SystemPorts(); // the spooler answers
         if (!Listed(SysPrint->GetSystemPrintList(), name) && !Spooler::Get().CanOpenPrinter(name))
-            return {ExitCode::Done, u"no printer " + Quoted(name) +
-                                        u" is installed: nothing to "
-                                        u"remove"};
-        if (String refusal = NameRefusal(name); !refusal.empty())
-            return {ExitCode::BadValue, refusal};
+            return {ExitCode::Done,
+                    u"no printer " + Quoted(name) + u" is installed: nothing to remove"};
         Stop removed = RemovePrinter(name);
         if (removed.code != ExitCode::Done) return removed;
         return {ExitCode::Done, u"the printer " + Quoted(name) + u" was removed"};
@@ -259,90 +246,44 @@ class QuietRun {
 
     // Serial, parallel and network printers: the port is given or made from the address.
     Stop InstallOnPort() {
-        const ConnectionType& type = *options_.connection;
-        if (!model_)
-            return {ExitCode::Usage,
-                    u"/model is needed for a " + String(type.switchName) + u" printer"};
-        const StringList ports = SystemPorts();
-        String port;
-        if (!type.portList) {
-            port = RemoveBlanks(options_.address);
-            bool valid = false;
-            try {
-                valid = IsValidIP(port);
-            } catch (const Exception&) {
-            }
-            if (!valid)
-                return {ExitCode::BadValue,
-                        u"/address " + Quoted(options_.address) +
-                            u": not a network address (four numbers from 0 to 255 separated "
-                            u"by dots, not all 0)"};
-        } else {
-            const StringList offered = PortsOf(type, ports);
-            const std::optional<String> listed = ListedPort(offered, options_.port);
-            if (!listed)
-                return {ExitCode::BadValue, u"/port " + Quoted(options_.port) + u": no such " +
-                                                String(type.switchName) +
-                                                u" port on this computer; its ports "
-                                                u"are " +
-                                                Joined(offered)};
-            port = *listed;
-        }
-        if (String refusal =
-                ValueRefusal(model_->PrintName, options_.label, type.portList ? port : String());
-            !refusal.empty())
-            return {ExitCode::BadValue, refusal};
-        TPrintModelInfo setup = *model_;
-        return Install(type, port, ports, setup);
+        if (!checked_.model)
+            return {ExitCode::Usage, u"/model is needed for a " +
+                                         String(options_.connection->switchName) + u" printer"};
+        TPrintModelInfo setup = *checked_.model;
+        return Install(checked_.port, setup);
     }
 
     // USB printers: the search finds the port and, without /model, the model.
     Stop InstallUsb() {
         const ConnectionType& type = *options_.connection;
         const StringList ports = SystemPorts();
-        StringList searched = PortsOf(type, ports);
-        if (!options_.port.empty()) {
-            const std::optional<String> listed = ListedPort(searched, options_.port);
-            if (!listed)
-                return {ExitCode::BadValue, u"/port " + Quoted(options_.port) +
-                                                u": no such USB port on this computer; its "
-                                                u"USB ports are " +
-                                                Joined(searched)};
-            searched = {*listed};
-        }
-        if (model_) {
-            if (String refusal = ValueRefusal(model_->PrintName, options_.label, String());
-                !refusal.empty())
-                return {ExitCode::BadValue, refusal};
-        }
+        const StringList searched =
+            options_.port.empty() ? PortsOf(type, ports) : StringList{checked_.port};
         if (!initUsbDLL())
             return {ExitCode::NoUsbPrinter,
                     u"the USB library USBPrinterlibary.dll could not be loaded"};
         const std::vector<TPrintModelInfo> wanted =
-            model_ ? std::vector<TPrintModelInfo>{*model_} : models_;
-        const UsbSearchResult found = SearchUsbPrinter(searched, wanted, progress_);
+            checked_.model ? std::vector<TPrintModelInfo>{*checked_.model} : checked_.models;
+        const UsbSearchResult found = SearchUsbPrinter(searched, wanted, report_);
         if (!found.portIndex)
-            return {ExitCode::NoUsbPrinter, u"no USB printer of " +
-                                                (model_ ? u"the model " + Quoted(model_->PrintName)
-                                                        : String(u"a model of the kit")) +
-                                                u" was found on the USB ports (" +
-                                                Joined(searched) + u")"};
+            return {ExitCode::NoUsbPrinter,
+                    u"no USB printer of " +
+                        (checked_.model ? u"the model " + Quoted(checked_.model->PrintName)
+                                        : String(u"a model of the kit")) +
+                        u" was found on the USB ports (" + Joined(searched) + u")"};
         TPrintModelInfo setup = found.model;
         out_.Line(u"Found " + setup.PrintName + u" on " + setup.PrintPort);
-        if (String refusal = ValueRefusal(setup.PrintName, options_.label, setup.PrintPort);
-            !refusal.empty())
-            return {ExitCode::BadValue, refusal};
-        return Install(type, setup.PrintPort, ports, setup);
+        return Install(setup.PrintPort, setup);
     }
 
-    Stop Install(const ConnectionType& type, const String& port, const StringList& ports,
-                 TPrintModelInfo& setup) {
+    Stop Install(const String& port, TPrintModelInfo& setup) {
+        const ConnectionType& type = *options_.connection;
         const String name = setup.PrintName;
         StringList printers = SysPrint->GetSystemPrintList();
         if (Listed(printers, name)) {
             const PrinterSetup existing = Spooler::Get().ReadPrinter(name);
             if (existing.exists && !options_.replace) {
-                if (SameText(existing.port, port) && SameText(existing.driver, name)) {
+                if (IsAsAsked(existing, name, port)) {
                     if (options_.makeDefault && SysPrint->GetMRPrint() != name)
                         SysPrint->SetMRPrint(name);
                     return {ExitCode::Done, u"the printer " + Quoted(name) +
@@ -367,21 +308,20 @@ class QuietRun {
         choices.port = port;
         choices.searchAccepted = type.modelFromSearch;
         choices.labelClass = options_.label;
-        choices.ports = ports;
+        choices.ports = checked_.ports.empty() ? SystemPorts() : checked_.ports;
         choices.printers = printers;
-        choices.keepExistingPort = true;
-        choices.removeInstalled = options_.replace;
         choices.makeDefault = options_.makeDefault;
-        choices.quitAtEnd = true;
         choices.quietCommands = true;
         choices.testPrint = options_.testPrint ? InstallChoices::TestPrint::Print
                                                : InstallChoices::TestPrint::Skip;
-        switch (RunInstallation(choices, setup, progress_)) {
+        std::optional<Finding> why;
+        switch (RunInstallation(choices, setup, report_, report_, &why)) {
         case InstallOutcome::Installed:
             return {ExitCode::Done,
                     u"the printer " + Quoted(name) + u" is installed on " + setup.PrintPort};
         case InstallOutcome::Refused:
         case InstallOutcome::AddressRefused:
+            if (why) return Refused(*why);
             return {ExitCode::BadValue, u"the installation refused its values (see above)"};
         case InstallOutcome::PortNotCreated:
             return {ExitCode::PortFailed, u"the network port " + port + u" could not be made"};
@@ -390,14 +330,15 @@ class QuietRun {
         }
         return {ExitCode::SetupFailed, u"the printer-setup command did not install " +
                                            Quoted(name) + u" on " + setup.PrintPort +
-                                           u" with its driver"};
+                                           u" with its driver" +
+                                           (why ? u" (" + why->reason + u")" : String())};
     }
 
     const CommandLine& options_;
+    const QuietAnswers answers_;
+    QuietReport report_;
     IQuietOutput& out_;
-    QuietProgress progress_;
-    std::vector<TPrintModelInfo> models_;
-    std::optional<TPrintModelInfo> model_;
+    PreflightResult checked_;
 };
 
 // The run's lines go to the install log as well; its commands reach the log through RunDOS.

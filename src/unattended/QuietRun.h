@@ -6,6 +6,7 @@
 
 #include "base/Text.h"
 #include "session/CommandLine.h"
+#include "session/Questions.h"
 
 // Where an unattended run's texts go, one call per line, so that the same lines can be printed
 // on a console and written to a log.
@@ -21,6 +22,25 @@ class IQuietOutput {
                          const String& output) = 0;
     // The end of the run: its exit code and, in plain words, why.
     virtual void End(ExitCode code, const String& outcome) = 0;
+};
+
+// The answers an unattended run gives to the installation run's questions, each decided by
+// the command line before the run starts, with what decided it. An unset answer is a fault of
+// the program: the run raises std::logic_error rather than guess.
+struct QuietAnswer {
+    bool yes;
+    const char16_t* why; // "/replace", "no /default", ...
+};
+struct QuietAnswers {
+    std::optional<QuietAnswer> existingPort; // Yes would type another address
+    std::optional<QuietAnswer> removePrinter;
+    std::optional<QuietAnswer> makeDefault; // where the kit asks (MrPrintSet 2)
+    std::optional<QuietAnswer> testReceipt;
+    std::optional<QuietAnswer> quitAtEnd;
+    std::optional<QuietAnswer> autoQuit;
+
+    static QuietAnswers Of(const CommandLine& options);
+    const std::optional<QuietAnswer>& For(QuestionKind kind) const;
 };
 
 // Runs the command line `options` (a parsed /quiet command) on the kit of the program's folder.

@@ -10,14 +10,14 @@
 #include "usb/untUsbDLLinitalize.h"
 
 UsbSearchResult SearchUsbPrinter(const StringList& ports,
-                                 const std::vector<TPrintModelInfo>& models, IProgress& progress) {
+                                 const std::vector<TPrintModelInfo>& models, IReport& progress) {
     const String own = IniOptions->GetCaptionLanguage();
     auto text = [](const CaptionKey& key) { return CaptionText(LCaption, key); };
     auto log = [&](const String& line) { progress.Log(line); };
 
-    progress.Open(CaptionText(own, caption::kFindUsbButton),
-                  CaptionText(own, caption::kUsbSearchHeading),
-                  CaptionText(own, caption::kWaitButton));
+    progress.Begin(CaptionText(own, caption::kFindUsbButton),
+                   CaptionText(own, caption::kUsbSearchHeading),
+                   CaptionText(own, caption::kWaitButton));
     Pump();
     progress.Cancellable(false);
     progress.Steps(8);

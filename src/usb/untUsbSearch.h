@@ -5,7 +5,7 @@
 
 #include "base/Text.h"
 #include "session/PrintModel.h"
-#include "session/Progress.h"
+#include "session/Report.h"
 
 struct UsbSearchResult {
     // The last printer found on a listed port whose VID and PID name a model: the index of its
@@ -22,4 +22,4 @@ struct UsbSearchResult {
 // whose window it opens and leaves open for the caller to show the outcome. Without the
 // library's port-list entry point nothing is found.
 UsbSearchResult SearchUsbPrinter(const StringList& ports,
-                                 const std::vector<TPrintModelInfo>& models, IProgress& progress);
+                                 const std::vector<TPrintModelInfo>& models, IReport& progress);

@@ -6,11 +6,9 @@
 #include <nlohmann/json.hpp>
 
 #include "config/untIni.h"
-#include "install/untInstall.h"
-#include "install/untModels.h"
+#include "install/Preflight.h"
 #include "kit-tool/KitTool.h"
 #include "language/Languages.h"
-#include "printing/untFuction.h"
 
 namespace fs = std::filesystem;
 
@@ -26,57 +24,85 @@ int Code(::ExitCode code) {
     return static_cast<int>(code);
 }
 
-// The installation run's rule for a value on the printer-setup command line, in plain words.
-String UnsafeReason(const String& value, bool fileName = false) {
-    switch (CommandValueFaultOf(value, fileName)) {
-    case CommandValueFault::None:
-        break;
-    case CommandValueFault::DoubleQuote:
-        return u"holds a double quote";
-    case CommandValueFault::TrailingBackslash:
-        return u"ends in a backslash";
-    case CommandValueFault::NotPlainFileName:
-        return u"is no plain file name";
+// A kit folder as the wizard would read it there: settings through the profile functions,
+// files by their paths inside the folder.
+class KitFolder final : public IKitView {
+  public:
+    explicit KitFolder(const KitLocation& kit) : kit_(kit), ini_(TextOf(kit.settings)) {}
+    bool HasSettings() override { return Present(kit_.settings); }
+    bool HasProgram() override { return Present(kit_.folder / PathOf(kProgram)); }
+    bool HasLibrary() override { return Present(kit_.folder / PathOf(kLibrary)); }
+    bool HasFile(const String& relative) override {
+        fs::path path = kit_.folder;
+        for (const String& part : Pieces(relative))
+            path /= PathOf(part);
+        return Present(path);
     }
-    return {};
-}
-
-// The models the wizard lists, in file order: the first piece of each [model_POS] line, up to
-// a line without its three pieces, where the wizard stops loading.
-StringList KitModels(const TIniFile& ini) {
-    StringList models;
-    for (const String& line : ini.ReadSectionValues(u"model_POS")) {
-        const std::size_t equals = line.find(u'=');
-        const String value =
-            Trim(StringView(line).substr(equals == String::npos ? line.size() : equals + 1));
-        if (value.empty()) continue;
-        const StringList pieces = CutModelLine(value);
-        if (pieces.size() < 3) break;
-        models.push_back(pieces[0]);
+    String Value(const String& section, const String& key) override {
+        return ini_.ReadString(section, key, String());
     }
-    return models;
-}
+    StringList Values(const String& section) override {
+        return NonEmptyValues(ini_.ReadSectionValues(section));
+    }
+    std::optional<String> SealFault() override {
+        const VerifyOutcome verified = VerifyKit(kit_);
+        if (verified.accepted) return std::nullopt;
+        return verified.reasons.empty() ? String(u"the seal does not match")
+                                        : verified.reasons.front();
+    }
 
-String Joined(const StringList& items) {
-    String text;
-    for (const String& item : items)
-        text += (text.empty() ? u"" : u", ") + item;
-    return text;
-}
+  private:
+    static bool Present(const fs::path& path) {
+        std::error_code ec;
+        return fs::is_regular_file(path, ec);
+    }
+    static StringList Pieces(const String& relative) {
+        StringList pieces;
+        std::size_t from = 0;
+        while (from <= relative.size()) {
+            std::size_t end = relative.find(u'\\', from);
+            if (end == String::npos) end = relative.size();
+            pieces.push_back(relative.substr(from, end - from));
+            from = end + 1;
+        }
+        return pieces;
+    }
+    const KitLocation& kit_;
+    const TIniFile ini_;
+};
 
 class Deployment {
   public:
-    Deployment(const KitLocation& kit, const StringList& args) : kit_(kit), args_(args) {}
+    Deployment(const KitLocation& kit, const StringList& args,
+               const std::optional<StringList>& targetPorts)
+        : kit_(kit), args_(args), targetPorts_(targetPorts) {}
 
     DeployOutcome Run() {
         if (!Command()) return std::move(out_);
-        Files();
-        Seal();
-        const TIniFile ini(TextOf(kit_.settings));
-        Model(ini);
-        Port();
-        Driver(ini);
+        // Every check the program makes before it runs, each shown; the PC's language is not
+        // known here, so the driver file must be in every language folder.
+        PreflightRequest request;
+        request.connection = options_.connection;
+        request.address = options_.address;
+        request.port = options_.port;
+        request.model = options_.model;
+        request.labelClass = options_.label;
+        if (targetPorts_) request.systemPorts = [this] { return *targetPorts_; };
+        for (const LanguageInfo& lang : Languages())
+            request.languages.push_back(&lang);
+        request.stopAtFirst = false;
+        KitFolder folder(kit_);
+        const PreflightResult checked = Preflight(folder, request);
+        for (const CheckOutcome& check : checked.checks) {
+            if (check.finding)
+                Fail(CheckName(check.check), check.finding->reason, check.finding->exitCode);
+            else
+                Pass(CheckName(check.check));
+        }
         if (out_.Failed()) return std::move(out_);
+        if (checked.model) options_.model = checked.model->PrintName; // as the kit spells it
+        for (const TPrintModelInfo& m : checked.models)
+            models_.push_back(m.PrintName);
         Commands();
         return std::move(out_);
     }
@@ -115,109 +141,6 @@ class Deployment {
         return true;
     }
 
-    bool Present(const fs::path& relative) const {
-        std::error_code ec;
-        return fs::is_regular_file(kit_.folder / relative, ec);
-    }
-
-    // What the program needs beside it before it reads anything else (the settings file is
-    // there, or the tool would not have got this far).
-    void Files() {
-        StringList missing;
-        for (const char16_t* file : {kProgram, kLibrary})
-            if (!Present(PathOf(file))) missing.push_back(file);
-        if (missing.empty())
-            Pass(u"files");
-        else
-            Fail(u"files", Joined(missing) + u" missing from the kit folder",
-                 ::ExitCode::KitRefused);
-    }
-
-    void Seal() {
-        const VerifyOutcome verified = VerifyKit(kit_);
-        if (verified.accepted)
-            Pass(u"seal");
-        else
-            Fail(u"seal",
-                 verified.reasons.empty() ? String(u"the seal does not match")
-                                          : verified.reasons.front(),
-                 ::ExitCode::KitRefused);
-    }
-
-    // The INF file of the printer class, in every language folder: the run's language is the
-    // target system's, not known here.
-    void Driver(const TIniFile& ini) {
-        const char16_t* key = options_.label ? u"LabelInfFileName" : u"POSInfFileName";
-        const String inf = ini.ReadString(u"CONFIG", key, u"");
-        const String where = String(u"[CONFIG] ") + key;
-        if (Trim(inf).empty()) {
-            Fail(u"driver", where + u" is empty: the printer setup would fail",
-                 ::ExitCode::SetupFailed);
-            return;
-        }
-        const String unsafe = UnsafeReason(inf, true);
-        if (!unsafe.empty()) {
-            Fail(u"driver", where + u" \"" + inf + u"\" " + unsafe, ::ExitCode::BadValue);
-            return;
-        }
-        StringList missing;
-        for (const LanguageInfo& lang : Languages()) {
-            const String relative = String(lang.kitFolder) + u"\\" + inf;
-            if (!Present(PathOf(lang.kitFolder) / PathOf(inf))) missing.push_back(relative);
-        }
-        if (missing.empty())
-            Pass(u"driver");
-        else
-            Fail(u"driver",
-                 Joined(missing) + u" missing from the kit: the printer setup would fail",
-                 ::ExitCode::SetupFailed);
-    }
-
-    void Model(const TIniFile& ini) {
-        models_ = KitModels(ini);
-        if (options_.model.empty()) {
-            // A USB run: the search picks the model by the printer's identifiers.
-            if (models_.empty())
-                Fail(u"model", u"the kit's [model_POS] lists no model for the USB search to pick",
-                     ::ExitCode::NoUsbPrinter);
-            else
-                Pass(u"model");
-            return;
-        }
-        const String unsafe = UnsafeReason(options_.model);
-        if (!unsafe.empty()) {
-            Fail(u"model", u"/model \"" + options_.model + u"\" " + unsafe, ::ExitCode::BadValue);
-            return;
-        }
-        for (const String& model : models_)
-            if (SameText(model, options_.model)) {
-                options_.model = model; // the printer is named as the kit spells it
-                Pass(u"model");
-                return;
-            }
-        Fail(u"model",
-             u"/model \"" + options_.model + u"\" is no model of the kit's [model_POS] (" +
-                 (models_.empty() ? String(u"it lists none") : Joined(models_)) + u")",
-             ::ExitCode::BadValue);
-    }
-
-    void Port() {
-        if (!options_.connection->portList) { // an address the user types: the network
-            if (IsValidIP(options_.address))
-                Pass(u"address");
-            else
-                Fail(u"address", u"/address \"" + options_.address + u"\" is no IPv4 address",
-                     ::ExitCode::BadValue);
-            return;
-        }
-        if (options_.port.empty()) return; // a USB run: the search finds the port
-        const String unsafe = UnsafeReason(options_.port);
-        if (unsafe.empty())
-            Pass(u"port");
-        else
-            Fail(u"port", u"/port \"" + options_.port + u"\" " + unsafe, ::ExitCode::BadValue);
-    }
-
     void Commands() {
         out_.install = String(kProgram) + u" " + FormatCommandLine(options_);
         out_.printerKnown = !options_.model.empty();
@@ -235,6 +158,7 @@ class Deployment {
 
     const KitLocation& kit_;
     const StringList& args_;
+    const std::optional<StringList>& targetPorts_;
     CommandLine options_;
     StringList models_;
     DeployOutcome out_;
@@ -248,8 +172,9 @@ const DeployCheck* DeployOutcome::Failed() const {
     return nullptr;
 }
 
-DeployOutcome DeployKit(const KitLocation& kit, const StringList& args) {
-    return Deployment(kit, args).Run();
+DeployOutcome DeployKit(const KitLocation& kit, const StringList& args,
+                        const std::optional<StringList>& targetPorts) {
+    return Deployment(kit, args, targetPorts).Run();
 }
 
 namespace {

@@ -18,6 +18,23 @@ namespace kit {
 
 namespace {
 
+// "COM1,LPT1" taken apart at its commas.
+StringList SplitList(const String& text) {
+    StringList items;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        std::size_t end = text.find(u',', from);
+        if (end == String::npos) end = text.size();
+        items.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return items;
+}
+
+} // namespace
+
+namespace {
+
 std::string Utf8(const fs::path& path) { return ToUtf8(TextOf(path)); }
 
 std::string SystemReason(int error) { return std::strerror(error); }
@@ -243,7 +260,8 @@ String FormatFinding(const Finding& finding) {
 
 String UsageText() {
     return u"usage: odax-kit [--codepage N] seal|convert|verify|lint <kit folder or install.dat>\n"
-           u"       odax-kit [--codepage N] [--json] deploy <kit folder> [/quiet] <options>\n"
+           u"       odax-kit [--codepage N] [--json] [--ports P,Q] deploy <kit folder> [/quiet]\n"
+           u"                <options>\n"
            u"\n"
            u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
            u"          missing); every other byte of the file stays as it is\n"
@@ -261,6 +279,9 @@ String UsageText() {
            u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
            u"                file is read in (default 936)\n"
            u"  --json        deploy prints one JSON object\n"
+           u"  --ports P,Q   deploy: the ports the target PCs have (COM1,LPT1), so that a /port\n"
+           u"                is checked as the program checks it there; without it only the\n"
+           u"                port's kind is checked\n"
            u"\n"
            u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
 }
@@ -277,6 +298,14 @@ Command ParseArguments(const StringList& args) {
         String number;
         if (arg == u"--json") {
             command.json = true;
+            continue;
+        } else if (arg == u"--ports") {
+            if (i + 1 >= args.size() || StartsWith(args[i + 1], u"-") || Trim(args[i + 1]).empty())
+                throw UsageError("--ports needs the target PCs' ports, such as COM1,LPT1");
+            StringList ports;
+            for (const String& port : SplitList(args[++i]))
+                if (!Trim(port).empty()) ports.push_back(Trim(port));
+            command.targetPorts = ports;
             continue;
         } else if (arg == u"--codepage") {
             if (i + 1 >= args.size()) throw UsageError("--codepage needs a number");
@@ -311,6 +340,8 @@ Command ParseArguments(const StringList& args) {
         throw UsageError("unknown command " + ToUtf8(words[0]));
     if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
     if (command.json && words[0] != u"deploy") throw UsageError("--json is an option of deploy");
+    if (command.targetPorts && words[0] != u"deploy")
+        throw UsageError("--ports is an option of deploy");
     command.verb = words[0];
     command.target = words[1];
     return command;
@@ -349,7 +380,8 @@ Result Run(const Command& command) {
                                            u" to UTF-16LE, sealed: ConfigID=" + converted.value
                                      : kit.shownName + u" is UTF-16LE already");
         } else if (command.verb == u"deploy") {
-            const DeployOutcome deployment = DeployKit(kit, command.wizardArgs);
+            const DeployOutcome deployment =
+                DeployKit(kit, command.wizardArgs, command.targetPorts);
             result.out = command.json ? StringList{DeploymentJson(kit, deployment)}
                                       : FormatDeployment(kit, deployment);
             if (deployment.Failed()) result.exitCode = kFindings;

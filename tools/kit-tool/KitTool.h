@@ -99,9 +99,12 @@ struct DeployOutcome {
     const DeployCheck* Failed() const; // the first failed check, or nullptr
 };
 // Checks the unattended command line `args` (the program's arguments, /quiet optional)
-// against the kit: the command understood, the kit's files, the seal, the model, the address
-// or port, the driver files.
-DeployOutcome DeployKit(const KitLocation& kit, const StringList& args);
+// against the kit with the program's own checks: the command understood, the kit's files, the
+// seal, the model, the address or port, the driver files. `targetPorts`, the ports of the PCs
+// the command is for, lets a /port be checked as the program checks it there; without them
+// only its kind is.
+DeployOutcome DeployKit(const KitLocation& kit, const StringList& args,
+                        const std::optional<StringList>& targetPorts = std::nullopt);
 // The outcome as lines of text, and as one JSON object for scripts.
 StringList FormatDeployment(const KitLocation& kit, const DeployOutcome& outcome);
 String DeploymentJson(const KitLocation& kit, const DeployOutcome& outcome);
@@ -112,6 +115,7 @@ struct Command {
     std::optional<unsigned> codePage;
     StringList wizardArgs; // deploy: the unattended command's arguments
     bool json = false;     // deploy --json
+    std::optional<StringList> targetPorts; // deploy --ports P1,P2
 };
 // Raises UsageError for a wrong command line.
 Command ParseArguments(const StringList& args);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "session/InstallLog.h"
 #include "shell/Startup.h"
 
@@ -49,6 +51,11 @@ WizardFixture::WizardFixture(const std::string& settings, bool seal, bool window
     previousDir = getcwd(cwd, sizeof cwd) ? cwd : "/";
     if (chdir(kit.Path().c_str()) != 0) throw std::runtime_error("cannot enter the kit folder");
     kit.Write("USBPrinterlibary.dll", "MZ");
+    // The driver files the settings name, in both language folders.
+    for (const char* folder : {"EN", "CN"})
+        std::filesystem::create_directories(kit.Path() / folder);
+    for (const char* file : {"EN/pos.inf", "CN/pos.inf", "EN/label.inf", "CN/label.inf"})
+        kit.Write(file, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n");
     kit.Write("logo-en.bmp", "BM");
     WriteSettings(settings, seal);
     libraries.symbols["GetUSBPortNameList"] = reinterpret_cast<void*>(&fakeusb::GetUSBPortNameList);

@@ -19,18 +19,19 @@ String E(int n) {
     return u"en" + IntToStr(n);
 }
 
-// Every report as one line, in order; questions answered from a script (OK or No when it
-// runs out).
-class RecordingProgress final : public IProgress {
+// Every report and question as one line, in order; questions and messages take their answer
+// from a script (OK or No when it runs out). Leaving at the end is recorded as "quit", as a
+// front end leaves when the user says Yes.
+class RecordingProgress final : public IReport, public IQuestions {
   public:
     StringList events;
     std::deque<int> answers;
 
-    void Open(const String& caption, const String& heading,
-              const std::optional<String>& button) override {
+    void Begin(const String& caption, const String& heading,
+               const std::optional<String>& button) override {
         events.push_back(u"open " + caption + u"|" + heading + u"|" + button.value_or(u"-"));
     }
-    void Close() override { events.push_back(u"close"); }
+    void End() override { events.push_back(u"close"); }
     void ClearLog() override { events.push_back(u"clear"); }
     void Log(const String& line) override { events.push_back(u"log " + line); }
     void Steps(int count) override { events.push_back(u"steps " + IntToStr(count)); }
@@ -40,7 +41,20 @@ class RecordingProgress final : public IProgress {
         events.push_back(enabled ? u"cancellable" : u"not cancellable");
     }
     void Status(const String& text) override { events.push_back(u"status " + text); }
-    int Ask(const String& title, const String& text, std::uint32_t flags) override {
+    void Message(const String& title, const String& text, Notice) override {
+        Answer(title, text, mb::OK);
+    }
+    bool Ask(const Question& q) override {
+        const bool yes = Answer(q.title, q.text, QuestionBoxFlags(q.kind)) == mb::ID_YES;
+        if (q.kind == QuestionKind::AutoQuit || (q.kind == QuestionKind::QuitAtEnd && yes))
+            events.push_back(u"quit");
+        return yes;
+    }
+    void Phase(RunPhase phase) override {
+        events.push_back(phase == RunPhase::Changing ? u"busy" : u"usable");
+    }
+
+    int Answer(const String& title, const String& text, std::uint32_t flags) {
         events.push_back(u"ask " + title + u"|" + text);
         if (!answers.empty()) {
             const int a = answers.front();
@@ -49,8 +63,6 @@ class RecordingProgress final : public IProgress {
         }
         return (flags & 0xF) == mb::YESNO ? mb::ID_NO : mb::ID_OK;
     }
-    void Busy(bool busy) override { events.push_back(busy ? u"busy" : u"usable"); }
-    void Quit() override { events.push_back(u"quit"); }
 
     // The events of one kind, without the kind's word.
     StringList Of(const String& kind) const {
@@ -114,7 +126,7 @@ TEST(Operations, AnInstallationOnASerialPortReportsEveryStepInOrder) {
     choices.printers = {u"Other", u"Model-1"};
     o.progress.answers = {mb::ID_NO, mb::ID_OK, mb::ID_YES}; // keep the old one; leave at the end
 
-    EXPECT_EQ(RunInstallation(choices, o.setup, o.progress), InstallOutcome::Installed);
+    EXPECT_EQ(RunInstallation(choices, o.setup, o.progress, o.progress), InstallOutcome::Installed);
 
     EXPECT_EQ(o.setup.PrintPort, u"COM2:");
     EXPECT_EQ(o.sys.processes.commands, (StringList{kNetStartSpooler, Install(u"COM2:")}));
@@ -148,7 +160,8 @@ TEST(Operations, AnInstallationOnASerialPortReportsEveryStepInOrder) {
 
 TEST(Operations, TheNetworkPortIsMadeFromTheTypedAddressBeforeTheInstallation) {
     Operations o;
-    EXPECT_EQ(RunInstallation(Operations::On(TEnumPort::NET, u"10.0.0. 7"), o.setup, o.progress),
+    EXPECT_EQ(RunInstallation(Operations::On(TEnumPort::NET, u"10.0.0. 7"), o.setup, o.progress,
+                              o.progress),
               InstallOutcome::Installed);
     EXPECT_EQ(o.setup.PrintPort, u"10.0.0.7");
     EXPECT_EQ(o.registry.writes.size(), 20u);
@@ -177,7 +190,8 @@ TEST(Operations, AnAddressThatIsNoneOrAlreadyAPortIsGivenBack) {
         InstallChoices choices = Operations::On(TEnumPort::NET, c.typed);
         choices.ports = c.ports;
         o.progress.answers = {c.answer};
-        EXPECT_EQ(RunInstallation(choices, o.setup, o.progress), InstallOutcome::AddressRefused);
+        EXPECT_EQ(RunInstallation(choices, o.setup, o.progress, o.progress),
+                  InstallOutcome::AddressRefused);
         EXPECT_EQ(o.progress.Of(u"ask"), c.asked);
         EXPECT_EQ(o.progress.events.back(), u"close");
         EXPECT_TRUE(o.sys.processes.commands.empty());
@@ -187,8 +201,9 @@ TEST(Operations, AnAddressThatIsNoneOrAlreadyAPortIsGivenBack) {
 
 TEST(Operations, AnInstallationNeedsTheSearchWhereTheSearchChoosesTheModel) {
     Operations o;
-    EXPECT_EQ(RunInstallation(Operations::On(TEnumPort::USB, u"USB001"), o.setup, o.progress),
-              InstallOutcome::Refused);
+    EXPECT_EQ(
+        RunInstallation(Operations::On(TEnumPort::USB, u"USB001"), o.setup, o.progress, o.progress),
+        InstallOutcome::Refused);
     EXPECT_EQ(o.progress.events, StringList{u"ask " + E(8) + u"|" + E(80)});
     EXPECT_TRUE(o.sys.processes.commands.empty());
 }
@@ -196,8 +211,9 @@ TEST(Operations, AnInstallationNeedsTheSearchWhereTheSearchChoosesTheModel) {
 TEST(Operations, AnErrorAfterTheLockLeavesTheWindowsUsableAndGoesToTheCaller) {
     Operations o;
     o.Config(u"MrPrintSet", u"one");
-    EXPECT_THROW(RunInstallation(Operations::On(TEnumPort::LPT, u"LPT1:"), o.setup, o.progress),
-                 EConvertError);
+    EXPECT_THROW(
+        RunInstallation(Operations::On(TEnumPort::LPT, u"LPT1:"), o.setup, o.progress, o.progress),
+        EConvertError);
     EXPECT_EQ(o.sys.processes.commands, (StringList{kNetStartSpooler, Install(u"LPT1:")}));
     EXPECT_EQ(o.progress.events.back(), u"usable");
 }

@@ -249,7 +249,8 @@ TEST(TestPrint, PrintWithoutAskingForTheUnattendedRun) {
     TPrintModelInfo setup;
     setup.PrintName = kName;
     w.dialogs.answers = {};
-    EXPECT_EQ(RunInstallation(choices, setup, w.main->Progress()), InstallOutcome::Installed);
+    EXPECT_EQ(RunInstallation(choices, setup, w.main->Progress(), w.main->Progress()),
+              InstallOutcome::Installed);
     EXPECT_EQ(w.Boxes(), kEndBoxes);
     ASSERT_EQ(w.spooler.jobs.size(), 1u);
     EXPECT_EQ(w.spooler.jobs[0].raw, ReceiptBytes(KitFacts(false), Gb18030));

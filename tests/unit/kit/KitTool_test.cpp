@@ -54,7 +54,11 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        for (int n = 1; n <= 88; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+        // 75 is a key no part of the wizard reads; the newest key, 89, takes its line.
+        for (int n = 1; n <= 88; ++n) {
+            const std::string key = std::to_string(n == 75 ? 89 : n);
+            s += "Caption_" + key + "=text " + key + "\r\n";
+        }
     }
     return s;
 }
