@@ -61,6 +61,9 @@ const CaptionKey kTable[] = {
      u"测试小票仍在打印队列中等待：请检查打印机是否开机、已连接并有纸。"},
     {u"CAPTION_88", u"Test receipt: this printer is installed and prints.",
      u"测试小票：打印机已安装，可以正常打印。"},
+    // What a screen reader says for the pictures, which have no text of their own.
+    {u"CAPTION_89", u"Vendor logo", u"厂商标志"},
+    {u"CAPTION_90", u"QR code", u"二维码"},
 };
 
 } // namespace

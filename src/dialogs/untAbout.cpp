@@ -12,6 +12,8 @@
 #include "ui/PictureFile.h"
 
 TfrmAbout* frmAbout = nullptr;
+const CaptionKey& kCaptionLogoName = CaptionKeyOf(u"CAPTION_89");
+const CaptionKey& kCaptionQrName = CaptionKeyOf(u"CAPTION_90");
 
 TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", kAboutClientWidth, kAboutClientHeight) {
     position = ui::FormPosition::OwnerCenter;
@@ -41,6 +43,7 @@ TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", kAboutClientWidth, kAboutClientHe
     lblWeb->SetFont(ui::PixelFont(16));
     OKButton->isDefault = true;
     OKButton->SetTabStop(true);
+    Memo1->labelledBy = lblCompanyName; // the vendor's contact lines
 
     OnCreate = [this](ui::Control* s) { FormCreate(s); };
     OnShow = [this](ui::Control* s) { FormShow(s); };
@@ -95,6 +98,8 @@ void TfrmAbout::FormShow(ui::Control*) {
     Memo1->Append(caption(u"Caption_65") + oem(u"Tel") + u"    " + caption(u"Caption_66") +
                   oem(u"FAX"));
 
+    imgLogo->SetAccessibleName(caption(kCaptionLogoName.key));
+    imgQR->SetAccessibleName(caption(kCaptionQrName.key));
     OKButton->SetCaption(caption(u"Caption_16"));
     const String web = oem(u"Web");
     lblWeb->SetCaption(web);

@@ -1,5 +1,6 @@
 #pragma once
 // The vendor's About dialog, filled afresh from the settings each time it is shown.
+#include "config/CaptionKeys.h"
 #include "ui/Form.h"
 
 class TfrmAbout : public ui::Form {
@@ -19,5 +20,9 @@ public:
     void FormShow(ui::Control* Sender);
     void lblWebClick(ui::Control* Sender);
 };
+
+// The pictures' names for assistive technology (the main window's logo too).
+extern const CaptionKey& kCaptionLogoName;
+extern const CaptionKey& kCaptionQrName;
 
 extern TfrmAbout* frmAbout;

@@ -38,7 +38,13 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     choices.printers = cbPrintList->Items();
     progress_.LoggedRun(u"wizard (installation)", [&] {
         const InstallOutcome outcome = RunInstallation(choices, PrintSetupInfo, progress_);
-        if (outcome == InstallOutcome::AddressRefused) meText->SetFocus();
+        // Back to the field the refusal names: the search when it asked for one.
+        if (outcome == InstallOutcome::Refused || outcome == InstallOutcome::AddressRefused) {
+            if (pcPage->ActivePage() == tbsUSB && !usbSearchAccepted_)
+                btnFindUSB->SetFocus();
+            else
+                ui::FocusFirstInput(*pcPage->ActivePage());
+        }
         return OutcomeText(outcome);
     });
 }

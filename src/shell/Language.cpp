@@ -2,6 +2,7 @@
 #include "base/StepTimes.h"
 #include "config/CaptionKeys.h"
 #include "config/untIni.h"
+#include "dialogs/untAbout.h"
 #include "shell/untMain.h"
 #include "ui/PictureFile.h"
 #include "usb/untUsbDLLinitalize.h"
@@ -37,6 +38,7 @@ void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
 
     lblWelcome->SetCaption(text(u"CAPTION_21"));
     lblWeb->SetCaption(text(u"CAPTION_22"));
+    ImgCompanyLogo->SetAccessibleName(text(kCaptionLogoName.key));
 
     // A logo that cannot be shown is hidden for the rest of the run; nothing is reported.
     try {

@@ -49,6 +49,7 @@ String TfrmMain::FindUsbPrinter() {
         progress_.Ask(title, text(u"CAPTION_25"), mb::OK | mb::ICONINFORMATION);
         lblUSBPrompt->SetCaption(text(u"CAPTION_23"));
         btnStartInstall->SetEnabled(false);
+        btnFindUSB->SetFocus(); // the next step is another search
     } else {
         const String shown = text(u"CAPTION_27") + PrintSetupInfo.PrintName;
         const String P = cbUSB->Text();
@@ -60,6 +61,7 @@ String TfrmMain::FindUsbPrinter() {
         // page by now; the install button belongs to the last page only.
         btnStartInstall->SetEnabled(pcPage->ActivePage() == tbsUSB);
         usbSearchAccepted_ = pcPage->ActivePage() == tbsUSB;
+        if (usbSearchAccepted_) btnStartInstall->SetFocus(); // Enter installs
     }
     WaitTime(200);
     progress_.Close();

@@ -54,7 +54,7 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        for (int n = 1; n <= 88; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+        for (int n = 1; n <= 90; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
     }
     return s;
 }
@@ -374,7 +374,7 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
         {"Caption_27=text 27\r\n", "",
          u"24: [CAPTION_CN] CAPTION_27 is missing: the wizard shows an empty Chinese text"},
         {"[CAPTION_EN]\r\nCaption_1=text 1\r\n", "[CAPTION_EN]\r\nCaption_1=  \r\n",
-         u"114: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
+         u"116: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
         {"Caption_78=text 78\r\n", "Caption_78=\r\n",
          u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text instead"},
         {"DefaultAbout=True", "DefaultAbout=yes",
@@ -443,6 +443,45 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
                                   for (const String& f : findings) all += ToUtf8(f) + "\n";
                                   return all;
                               }();
+    }
+}
+
+// Captions shown together must not share an access key, and a key must be one Alt presses.
+// Each case edits the Chinese captions (line 24 + n holds Caption_n) and expects exactly
+// these warnings; the exit code stays 0.
+TEST_F(KitFixture, LintWarnsAboutAccessKeysAltCannotReach) {
+    using Edits = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        Edits edits;
+        std::vector<const char16_t*> warnings; // after "<settings>:"
+    } cases[] = {
+        // On every page, and so reported once, at the later caption.
+        {{{"Caption_14=text 14", "Caption_14=&Next >"}, {"Caption_16=text 16", "Caption_16=&next"}},
+         {u"40: warning: [CAPTION_CN] CAPTION_16 '&next': the access key N is CAPTION_14's too "
+          u"(line 38), both on the main window's buttons: Alt+N reaches only one of them"}},
+        {{{"Caption_15=text 15", "Caption_15=Install(&I)"}, {"Caption_17=text 17", "Caption_17=&Items"}},
+         {u"41: warning: [CAPTION_CN] CAPTION_17 '&Items': the access key I is CAPTION_15's too "
+          u"(line 39), both on the USB page: Alt+I reaches only one of them"}},
+        // The search button and the connection buttons are never shown together.
+        {{{"Caption_3=text 3", "Caption_3=&USB"}, {"Caption_17=text 17", "Caption_17=&USB search"}},
+         {}},
+        {{{"Caption_13=text 13", "Caption_13=< Back(&<)"}},
+         {u"37: warning: [CAPTION_CN] CAPTION_13 '< Back(&<)': the access key '<' is no letter or "
+          u"digit, which Alt cannot press; mark a letter or digit (\"&&\" shows an '&')"}},
+        {{{"Caption_51=text 51", "Caption_51=Cancel&"}},
+         {u"75: warning: [CAPTION_CN] CAPTION_51 'Cancel&': the '&' marks no character; mark a letter "
+          u"or digit (\"&&\" shows an '&')"}},
+        // "&&" is a plain '&'; labels draw theirs as they are.
+        {{{"Caption_12=text 12", "Caption_12=R&&D &About"}, {"Caption_19=text 19", "Caption_19=&A"}},
+         {}},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, GoodSettings());
+        for (const auto& [from, to] : c.edits) Replace(from, to);
+        std::vector<String> expected;
+        for (const char16_t* w : c.warnings) expected.push_back(Shown() + u":" + w);
+        EXPECT_EQ(Lint(), expected) << c.edits.front().second;
+        EXPECT_EQ(RunArgs({u"lint", Target()}).exitCode, kit::kOk);
     }
 }
 
