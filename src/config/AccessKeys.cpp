@@ -5,8 +5,8 @@ namespace {
 // The button row: About, Previous, Next, Install, Quit (the About dialog's button shows
 // CAPTION_16 too, alone), with what a page adds to it.
 std::vector<const char16_t*> WithButtonRow(std::initializer_list<const char16_t*> page) {
-    std::vector<const char16_t*> keys{u"CAPTION_12", u"CAPTION_13", u"CAPTION_14",
-                                      u"CAPTION_15", u"CAPTION_16"};
+    std::vector<const char16_t*> keys{u"CAPTION_12", u"CAPTION_13", u"CAPTION_14", u"CAPTION_15",
+                                      u"CAPTION_16"};
     keys.insert(keys.end(), page);
     return keys;
 }

@@ -49,7 +49,9 @@ bool TakesFocus(const Control& c) {
            dynamic_cast<const ComboBox*>(&c) || dynamic_cast<const CheckListBox*>(&c);
 }
 
-bool ClickOpens(const Control& c) { return c.GetCursor() == Cursor::HandPoint && c.OnClick; }
+bool ClickOpens(const Control& c) {
+    return c.GetCursor() == Cursor::HandPoint && c.OnClick;
+}
 
 AccessibleRole RoleOf(const Control& c) {
     if (dynamic_cast<const Form*>(&c)) return AccessibleRole::Window;
@@ -74,7 +76,8 @@ String NameOf(const Control& c) {
     String name = WithoutAccessKey(named.Caption());
     // A label's text often ends in a colon that a listener does not need ("IP:", "端口：").
     if (c.labelledBy)
-        while (!name.empty() && (name.back() == u':' || name.back() == u'：' || name.back() == u' '))
+        while (!name.empty() &&
+               (name.back() == u':' || name.back() == u'：' || name.back() == u' '))
             name.pop_back();
     return name;
 }
@@ -119,7 +122,8 @@ std::optional<AccessibleInfo> Describe(const Control& control, int child) {
             info.state.checked = radio->Checked();
         if (const auto* edit = dynamic_cast<const MaskEdit*>(&control)) info.value = edit->Text();
         if (const auto* combo = dynamic_cast<const ComboBox*>(&control)) info.value = combo->Text();
-        if (const auto* memo = dynamic_cast<const Memo*>(&control)) info.state.readOnly = memo->readOnly;
+        if (const auto* memo = dynamic_cast<const Memo*>(&control))
+            info.state.readOnly = memo->readOnly;
         return info;
     }
     const auto& list = static_cast<const CheckListBox&>(control);

@@ -21,8 +21,8 @@ bool IsTypableAccessKey(char16_t key);
 String WithoutAccessKey(StringView caption);
 
 enum class AccessibleRole : std::uint8_t {
-    Window,     // a form
-    Pane,       // a page, panel or other container
+    Window, // a form
+    Pane,   // a page, panel or other container
     PushButton,
     RadioButton,
     CheckButton, // an item of a check list: checked or not

@@ -14,7 +14,8 @@ using protocol::Json;
 
 // IID_IAccessible, written out: MinGW's oleacc import library gives the name as an import
 // thunk, whose address is code, not the interface's id.
-constexpr IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+constexpr IID kIAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 void EnsureCom() {
     static const HRESULT once = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -43,10 +44,10 @@ std::string RoleName(LONG role) {
 
 Json States(LONG bits) {
     static const std::pair<LONG, const char*> names[] = {
-        {STATE_SYSTEM_FOCUSABLE, "focusable"},   {STATE_SYSTEM_FOCUSED, "focused"},
-        {STATE_SYSTEM_CHECKED, "checked"},       {STATE_SYSTEM_SELECTABLE, "selectable"},
-        {STATE_SYSTEM_SELECTED, "selected"},     {STATE_SYSTEM_UNAVAILABLE, "unavailable"},
-        {STATE_SYSTEM_INVISIBLE, "invisible"},   {STATE_SYSTEM_READONLY, "readonly"},
+        {STATE_SYSTEM_FOCUSABLE, "focusable"}, {STATE_SYSTEM_FOCUSED, "focused"},
+        {STATE_SYSTEM_CHECKED, "checked"},     {STATE_SYSTEM_SELECTABLE, "selectable"},
+        {STATE_SYSTEM_SELECTED, "selected"},   {STATE_SYSTEM_UNAVAILABLE, "unavailable"},
+        {STATE_SYSTEM_INVISIBLE, "invisible"}, {STATE_SYSTEM_READONLY, "readonly"},
         {STATE_SYSTEM_LINKED, "linked"},
     };
     Json out = Json::array();
@@ -92,8 +93,7 @@ Json DescribeAccessible(HWND hwnd) {
     EnsureCom();
     IAccessible* object = nullptr;
     const HRESULT hr = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                                  kIAccessible,
-                                                  reinterpret_cast<void**>(&object));
+                                                  kIAccessible, reinterpret_cast<void**>(&object));
     if (FAILED(hr) || !object) throw DriverError("AccessibleObjectFromWindow failed: " + Hex(hr));
     Json v = Element(object, CHILDID_SELF);
     long count = 0;
@@ -149,8 +149,9 @@ Json DescribeAutomation(HWND hwnd) {
                     : Json("no name: " + Hex(got) + " vt " + std::to_string(value.vt));
     VariantClear(&value);
     got = property(node, kControlType, &value);
-    v["control_type"] = SUCCEEDED(got) && value.vt == VT_I4 ? Json(static_cast<long long>(value.lVal))
-                                                           : Json(nullptr);
+    v["control_type"] = SUCCEEDED(got) && value.vt == VT_I4
+                            ? Json(static_cast<long long>(value.lVal))
+                            : Json(nullptr);
     VariantClear(&value);
     release(node);
     return v;

@@ -9,13 +9,13 @@
 #include "config/AccessKeys.h"
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
-#include "session/Languages.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/untModels.h"
 #include "kit-tool/KitTool.h"
 #include "platform/CodePage.h"
 #include "session/Connections.h"
+#include "session/Languages.h"
 #include "ui/Accessibility.h"
 #include "ui/PictureFile.h"
 
@@ -194,10 +194,9 @@ private:
         for (const LanguageInfo& lang : Languages()) {
             const char16_t* section = lang.captionSection;
             auto where = [&](const char16_t* key) {
-                return String(u"[") + section + u"] " + key + u" '" +
-                       Value(section, key) + u"'";
+                return String(u"[") + section + u"] " + key + u" '" + Value(section, key) + u"'";
             };
-            std::vector<String> checked; // each caption's own mark once
+            std::vector<String> checked;                        // each caption's own mark once
             std::map<std::pair<String, String>, bool> reported; // a pair of keys once
             for (const AccessKeyScreen& screen : AccessKeyScreens()) {
                 std::map<char16_t, const char16_t*> taken; // upper-case letter -> key

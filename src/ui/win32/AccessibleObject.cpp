@@ -17,7 +17,8 @@ namespace win32ui {
 namespace {
 
 // {618736E0-3C3D-11CF-810C-00AA00389B71}
-constexpr IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+constexpr IID kIAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 class Oleacc {
   public:
@@ -46,8 +47,8 @@ class Oleacc {
         }
         if (void* oleacc = libraries.LoadSystem(u"oleacc.dll")) {
             lresult = reinterpret_cast<LresultFn>(libraries.Symbol(oleacc, "LresultFromObject"));
-            stdObject =
-                reinterpret_cast<StdObjectFn>(libraries.Symbol(oleacc, "CreateStdAccessibleObject"));
+            stdObject = reinterpret_cast<StdObjectFn>(
+                libraries.Symbol(oleacc, "CreateStdAccessibleObject"));
         }
         if (void* oleaut = libraries.LoadSystem(u"oleaut32.dll"))
             alloc = reinterpret_cast<AllocFn>(libraries.Symbol(oleaut, "SysAllocString"));
@@ -92,10 +93,10 @@ LONG RoleOf(ui::AccessibleRole role) {
 LONG StateOf(const ui::AccessibleState& s) {
     LONG bits = 0;
     const std::pair<bool, LONG> flags[] = {
-        {s.focusable, STATE_SYSTEM_FOCUSABLE},   {s.focused, STATE_SYSTEM_FOCUSED},
-        {s.checked, STATE_SYSTEM_CHECKED},       {s.selectable, STATE_SYSTEM_SELECTABLE},
-        {s.selected, STATE_SYSTEM_SELECTED},     {s.unavailable, STATE_SYSTEM_UNAVAILABLE},
-        {s.invisible, STATE_SYSTEM_INVISIBLE},   {s.readOnly, STATE_SYSTEM_READONLY},
+        {s.focusable, STATE_SYSTEM_FOCUSABLE}, {s.focused, STATE_SYSTEM_FOCUSED},
+        {s.checked, STATE_SYSTEM_CHECKED},     {s.selectable, STATE_SYSTEM_SELECTABLE},
+        {s.selected, STATE_SYSTEM_SELECTED},   {s.unavailable, STATE_SYSTEM_UNAVAILABLE},
+        {s.invisible, STATE_SYSTEM_INVISIBLE}, {s.readOnly, STATE_SYSTEM_READONLY},
         {s.linked, STATE_SYSTEM_LINKED},
     };
     for (const auto& [on, bit] : flags)
@@ -143,8 +144,8 @@ class AccessibleObject final : public IAccessible {
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return E_NOTIMPL;
     }
 
@@ -173,9 +174,8 @@ class AccessibleObject final : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         const auto info = Info(child);
-        if (info && info->value) return Text(child, value, [](const ui::AccessibleInfo& i) {
-                return *i.value;
-            });
+        if (info && info->value)
+            return Text(child, value, [](const ui::AccessibleInfo& i) { return *i.value; });
         if (value) *value = nullptr;
         return info ? S_FALSE : Invalid();
     }

@@ -116,7 +116,8 @@ class CheckListPeer final : public PeerOf<ui::CheckListBox> {
             // Each item's mark lives in its item data too, where a test driver reads it.
             for (int i = 0; i < model.Count(); ++i) {
                 const LRESULT mark = model.Checked(i) ? 1 : 0;
-                const bool changed = SendMessageW(hwnd, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) != mark;
+                const bool changed =
+                    SendMessageW(hwnd, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) != mark;
                 SendMessageW(hwnd, LB_SETITEMDATA, static_cast<WPARAM>(i), mark);
                 if (changed) NotifyItemEvent(hwnd, EVENT_OBJECT_STATECHANGE, i);
             }

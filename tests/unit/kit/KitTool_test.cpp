@@ -54,7 +54,8 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        for (int n = 1; n <= 90; ++n) s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
+        for (int n = 1; n <= 90; ++n)
+            s += "Caption_" + std::to_string(n) + "=text " + std::to_string(n) + "\r\n";
     }
     return s;
 }
@@ -376,7 +377,8 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
         {"[CAPTION_EN]\r\nCaption_1=text 1\r\n", "[CAPTION_EN]\r\nCaption_1=  \r\n",
          u"116: [CAPTION_EN] CAPTION_1 is empty: the wizard shows an empty English text"},
         {"Caption_78=text 78\r\n", "Caption_78=\r\n",
-         u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text instead"},
+         u"102: [CAPTION_CN] CAPTION_78 is empty: the wizard uses its built-in Chinese text "
+         u"instead"},
         {"DefaultAbout=True", "DefaultAbout=yes",
          u"5: [CONFIG] DefaultAbout: 'yes' is not a valid boolean value; the wizard's start-up "
          u"stops with this error"},
@@ -392,31 +394,38 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
          u"22: model line 'ODAX-58,,PID_0001' has 2 of the 3 pieces name,VID,PID: the wizard stops "
          u"loading models here with \"List index out of bounds (2)\""},
         {"m2=ODAX-58, VID_1A2B,PID_0001", "m2=ODAX-58,VID_1a2b,PID_0001",
-         u"22: 'VID_1a2b' is not of the form VID_xxxx (four upper-case hexadecimal digits, as the USB "
+         u"22: 'VID_1a2b' is not of the form VID_xxxx (four upper-case hexadecimal digits, as the "
+         u"USB "
          u"search reports them): USB printers of ODAX-58 are never recognised"},
         {"m2=ODAX-58, VID_1A2B,PID_0001", "m2=ODAX-58,VID_1A2B,PID_0001 ,x",
-         u"22: 'PID_0001 ' is not of the form PID_xxxx (four upper-case hexadecimal digits, as the USB "
+         u"22: 'PID_0001 ' is not of the form PID_xxxx (four upper-case hexadecimal digits, as the "
+         u"USB "
          u"search reports them): USB printers of ODAX-58 are never recognised"},
         {"m2=ODAX-58,", "m2=odax-80,",
-         u"22: model name odax-80 is listed before (line 21): the printer queues would share one name"},
+         u"22: model name odax-80 is listed before (line 21): the printer queues would share one "
+         u"name"},
         {"m2=ODAX-58,", "m2=\"ODAX-58\",",
          u"22: model name \"ODAX-58\" holds a double quote: the wizard refuses to install it"},
         {"PrintName= odax-80 ", "PrintName=ODAX-81",
          u"10: [CONFIG] PrintName 'ODAX-81' names no model of [model_POS]: the model page starts "
          u"with nothing marked"},
         {"POSInfFileName=pos.inf", "POSInfFileName=",
-         u"13: [CONFIG] POSInfFileName is empty: installing a receipt printer (the default class) fails"},
+         u"13: [CONFIG] POSInfFileName is empty: installing a receipt printer (the default class) "
+         u"fails"},
         {"POSInfFileName=pos.inf", "POSInfFileName=other.inf",
-         u"13: [CONFIG] POSInfFileName: EN/other.inf is missing from the kit: installing in English fails"},
+         u"13: [CONFIG] POSInfFileName: EN/other.inf is missing from the kit: installing in "
+         u"English fails"},
         {"CompanyLogoCN=logo.jpg", "CompanyLogoCN=logo.png",
-         u"16: [OEM] CompanyLogoCN 'logo.png': the wizard decodes only bmp, ico, wmf, emf, tif, tiff, "
+         u"16: [OEM] CompanyLogoCN 'logo.png': the wizard decodes only bmp, ico, wmf, emf, tif, "
+         u"tiff, "
          u"jpg and jpeg pictures; the picture is hidden"},
         {"QRImageEN=qr.jpg", "QRImageEN=pics\\logo.jpg",
          u"19: [OEM] QRImageEN 'pics\\logo.jpg' is missing from the kit: the picture is hidden"},
-        {"CompanyLogoEN=pics\\logo.bmp", "CompanyLogoEN=",
-         u"17: [OEM] CompanyLogoEN is empty: the picture is hidden"},
+        {"CompanyLogoEN=pics\\logo.bmp",
+         "CompanyLogoEN=", u"17: [OEM] CompanyLogoEN is empty: the picture is hidden"},
         {"CompanyLogoEN=pics\\logo.bmp", "CompanyLogoEN=C:\\kit\\logo.bmp",
-         u"17: [OEM] CompanyLogoEN 'C:\\kit\\logo.bmp' is an absolute path: the picture must lie in "
+         u"17: [OEM] CompanyLogoEN 'C:\\kit\\logo.bmp' is an absolute path: the picture must lie "
+         u"in "
          u"the kit folder"},
         {"MrPrintSet=$2\r\n", "MrPrintSet=$2\r\nTestPrint=ja\r\n",
          u"15: [CONFIG] TestPrint: 'ja' is not a valid boolean value; the test receipt is never "
@@ -459,7 +468,8 @@ TEST_F(KitFixture, LintWarnsAboutAccessKeysAltCannotReach) {
         {{{"Caption_14=text 14", "Caption_14=&Next >"}, {"Caption_16=text 16", "Caption_16=&next"}},
          {u"40: warning: [CAPTION_CN] CAPTION_16 '&next': the access key N is CAPTION_14's too "
           u"(line 38), both on the main window's buttons: Alt+N reaches only one of them"}},
-        {{{"Caption_15=text 15", "Caption_15=Install(&I)"}, {"Caption_17=text 17", "Caption_17=&Items"}},
+        {{{"Caption_15=text 15", "Caption_15=Install(&I)"},
+          {"Caption_17=text 17", "Caption_17=&Items"}},
          {u"41: warning: [CAPTION_CN] CAPTION_17 '&Items': the access key I is CAPTION_15's too "
           u"(line 39), both on the USB page: Alt+I reaches only one of them"}},
         // The search button and the connection buttons are never shown together.
@@ -469,17 +479,21 @@ TEST_F(KitFixture, LintWarnsAboutAccessKeysAltCannotReach) {
          {u"37: warning: [CAPTION_CN] CAPTION_13 '< Back(&<)': the access key '<' is no letter or "
           u"digit, which Alt cannot press; mark a letter or digit (\"&&\" shows an '&')"}},
         {{{"Caption_51=text 51", "Caption_51=Cancel&"}},
-         {u"75: warning: [CAPTION_CN] CAPTION_51 'Cancel&': the '&' marks no character; mark a letter "
+         {u"75: warning: [CAPTION_CN] CAPTION_51 'Cancel&': the '&' marks no character; mark a "
+          u"letter "
           u"or digit (\"&&\" shows an '&')"}},
         // "&&" is a plain '&'; labels draw theirs as they are.
-        {{{"Caption_12=text 12", "Caption_12=R&&D &About"}, {"Caption_19=text 19", "Caption_19=&A"}},
+        {{{"Caption_12=text 12", "Caption_12=R&&D &About"},
+          {"Caption_19=text 19", "Caption_19=&A"}},
          {}},
     };
     for (const auto& c : cases) {
         Write(settings_, GoodSettings());
-        for (const auto& [from, to] : c.edits) Replace(from, to);
+        for (const auto& [from, to] : c.edits)
+            Replace(from, to);
         std::vector<String> expected;
-        for (const char16_t* w : c.warnings) expected.push_back(Shown() + u":" + w);
+        for (const char16_t* w : c.warnings)
+            expected.push_back(Shown() + u":" + w);
         EXPECT_EQ(Lint(), expected) << c.edits.front().second;
         EXPECT_EQ(RunArgs({u"lint", Target()}).exitCode, kit::kOk);
     }

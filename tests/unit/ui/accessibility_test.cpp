@@ -13,12 +13,9 @@ TEST(AccessKeys, TheMarkedCharacterAndTheCaptionAsReadAloud) {
         bool marked;
         const char16_t* spoken;
     } cases[] = {
-        {u"&Next >", u'N', true, u"Next >"},
-        {u"下一步(&N) >", u'N', true, u"下一步(N) >"},
-        {u"R&&D &About", u'A', true, u"R&D About"},
-        {u"Save &&", 0, false, u"Save &"},
-        {u"Cancel&", 0, true, u"Cancel"},
-        {u"Plain", 0, false, u"Plain"},
+        {u"&Next >", u'N', true, u"Next >"},        {u"下一步(&N) >", u'N', true, u"下一步(N) >"},
+        {u"R&&D &About", u'A', true, u"R&D About"}, {u"Save &&", 0, false, u"Save &"},
+        {u"Cancel&", 0, true, u"Cancel"},           {u"Plain", 0, false, u"Plain"},
     };
     for (const auto& c : cases) {
         const auto mark = AccessKeyOf(c.caption);
@@ -26,8 +23,10 @@ TEST(AccessKeys, TheMarkedCharacterAndTheCaptionAsReadAloud) {
         EXPECT_EQ(mark ? mark->key : char16_t{0}, c.key) << ToUtf8(c.caption);
         EXPECT_EQ(WithoutAccessKey(c.caption), c.spoken);
     }
-    for (char16_t k : {u'a', u'Z', u'7'}) EXPECT_TRUE(IsTypableAccessKey(k));
-    for (char16_t k : {u'<', u' ', u'步', char16_t{0}}) EXPECT_FALSE(IsTypableAccessKey(k));
+    for (char16_t k : {u'a', u'Z', u'7'})
+        EXPECT_TRUE(IsTypableAccessKey(k));
+    for (char16_t k : {u'<', u' ', u'步', char16_t{0}})
+        EXPECT_FALSE(IsTypableAccessKey(k));
 }
 
 // Every control a keyboard reaches on each page of the wizard is named in the display
