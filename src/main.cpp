@@ -156,6 +156,17 @@ std::wstring StepTimesFile() {
     return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
 }
 
+// WIZ_HIGH_CONTRAST=1 takes a high-contrast theme as on: Wine 8 answers SPI_GETHIGHCONTRAST
+// with "off" whatever its colours, so the end-to-end tests say so themselves.
+bool HighContrastForced() {
+    static const bool forced = [] {
+        wchar_t value[4];
+        const DWORD n = GetEnvironmentVariableW(L"WIZ_HIGH_CONTRAST", value, 4);
+        return n == 1 && value[0] == L'1';
+    }();
+    return forced;
+}
+
 // The process's own start (before the system loaded its libraries) as the first line.
 void WriteStepTimes(const std::wstring& file) {
     FILETIME created{}, exited{}, kernel{}, user{};
@@ -189,7 +200,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!parsed.ok() || parsed.options.help) return ShowUsage(parsed);
 
     InstallWindowsDialogs();
-    InstallWin32Backend({&SetApplicationWindow, &QuitRequested});
+    InstallWin32Backend({&SetApplicationWindow, &QuitRequested, &HighContrastForced});
     SetMessageFilter(&Win32FilterMessage);
 
     String reason;

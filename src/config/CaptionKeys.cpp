@@ -125,8 +125,11 @@ const CaptionKey kTestPrintQueued{
 const CaptionKey kTestPrintLine{u"CAPTION_88",
                                 u"Test receipt: this printer is installed and prints.",
                                 u"测试小票：打印机已安装，可以正常打印。"};
+// What a screen reader says for the pictures, which have no text of their own.
+const CaptionKey kLogoName{u"CAPTION_89", u"Vendor logo", u"厂商标志"};
+const CaptionKey kQrName{u"CAPTION_90", u"QR code", u"二维码"};
 const CaptionKey kPortNotListed{
-    u"CAPTION_89", u"Installation refused: this port is not one of this computer's ports: ",
+    u"CAPTION_91", u"Installation refused: this port is not one of this computer's ports: ",
     u"拒绝安装：此端口不是本计算机的端口："};
 
 } // namespace caption
@@ -217,6 +220,8 @@ const CaptionKey* const kTable[] = {
     &caption::kTestPrintFailed,
     &caption::kTestPrintQueued,
     &caption::kTestPrintLine,
+    &caption::kLogoName,
+    &caption::kQrName,
     &caption::kPortNotListed,
 };
 

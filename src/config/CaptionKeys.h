@@ -151,9 +151,12 @@ extern const CaptionKey kTestPrintPrinted;  // 85
 extern const CaptionKey kTestPrintFailed;   // 86
 extern const CaptionKey kTestPrintQueued;   // 87
 extern const CaptionKey kTestPrintLine;     // 88
+// The names a screen reader gives the vendor's logo and the QR code picture.
+extern const CaptionKey kLogoName; // 89
+extern const CaptionKey kQrName;   // 90
 // Install on a port page whose port is not among the system's ports of that kind (none was
 // listed); the port follows.
-extern const CaptionKey kPortNotListed; // 89
+extern const CaptionKey kPortNotListed; // 91
 } // namespace caption
 
 // The table, in the order of the key numbers.

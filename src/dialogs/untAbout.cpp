@@ -41,6 +41,7 @@ TfrmAbout::TfrmAbout() : ui::Form(u"frmAbout", kAboutClientWidth, kAboutClientHe
     lblWeb->SetFont(ui::PixelFont(16));
     OKButton->isDefault = true;
     OKButton->SetTabStop(true);
+    Memo1->labelledBy = lblCompanyName; // the vendor's contact lines
 
     OnCreate = [this](ui::Control* s) { FormCreate(s); };
     OnShow = [this](ui::Control* s) { FormShow(s); };
@@ -95,6 +96,8 @@ void TfrmAbout::FormShow(ui::Control*) {
     Memo1->Append(text(caption::kAboutTel) + oem(u"Tel") + u"    " + text(caption::kAboutFax) +
                   oem(u"FAX"));
 
+    imgLogo->SetAccessibleName(text(caption::kLogoName));
+    imgQR->SetAccessibleName(text(caption::kQrName));
     OKButton->SetCaption(text(caption::kQuitButton));
     const String web = oem(u"Web");
     lblWeb->SetCaption(web);

@@ -39,6 +39,7 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
     red.color = 0xFF0000;
     Label1->SetFont(red);
     mmoWait->readOnly = true;
+    mmoWait->labelledBy = Label1; // the log of what the heading says is going on
     pbWait->SetMin(0);
     pbWait->SetMax(80);
     pbWait->SetStep(1);

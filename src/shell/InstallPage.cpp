@@ -45,7 +45,13 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
         std::optional<Finding> why;
         const InstallOutcome outcome =
             RunInstallation(choices, PrintSetupInfo, progress_, progress_, &why);
-        if (outcome == InstallOutcome::AddressRefused) meText->SetFocus();
+        // Back to the field the refusal names: the search when it asked for one.
+        if (outcome == InstallOutcome::Refused || outcome == InstallOutcome::AddressRefused) {
+            if (pcPage->ActivePage() == tbsUSB && !usbSearchAccepted_)
+                btnFindUSB->SetFocus();
+            else
+                ui::FocusFirstInput(*pcPage->ActivePage());
+        }
         return OutcomeText(outcome, why);
     });
 }

@@ -37,6 +37,7 @@ void TfrmMain::SetWindowsLanguage(TOSLanguage tLanguage) {
 
     lblWelcome->SetCaption(text(caption::kWelcome));
     lblWeb->SetCaption(text(caption::kWebLink));
+    ImgCompanyLogo->SetAccessibleName(text(caption::kLogoName));
 
     // A logo that cannot be shown is hidden for the rest of the run; nothing is reported.
     try {

@@ -50,6 +50,7 @@ void TfrmMain::btnNextClick(ui::Control* Sender) {
                 Dialogs::Get().MessageBox(CaptionText(LCaption, caption::kNoModelChosen),
                                           CaptionText(LCaption, caption::kMessageTitle),
                                           mb::OK | mb::ICONINFORMATION);
+                chkPrintSelect->SetFocus(); // where a model is marked
                 return;
             }
             PrintSetupInfo.PrintName = chkPrintSelect->Item(chosen);
@@ -75,9 +76,10 @@ void TfrmMain::btnNextClick(ui::Control* Sender) {
     pcPage->SetActivePageIndex(PageAt(pageNo));
     // A search's result holds for the visit of the USB page it was made on.
     if (pcPage->ActivePage() != left) usbSearchAccepted_ = false;
+    // Keys go on where the page asks for input; before the search, which moves it itself.
+    if (pcPage->ActivePage() != left) ui::FocusFirstInput(*pcPage->ActivePage());
     if (forward && pcPage->ActivePage() == tbsUSB &&
         StrToInt(IniOptions->GetIdentValue(u"CONFIG", u"USBPortAutoInstall")) == 1)
         btnFindUSBClick(nullptr);
-    if (forward && pcPage->ActivePage() == tbsNet) meText->SetFocus();
     pbSchedule->SetPosition(pageNo);
 }

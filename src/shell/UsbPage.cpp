@@ -48,6 +48,7 @@ String TfrmMain::FindUsbPrinter() {
         progress_.Message(title, text(caption::kUsbNotFound), Notice::Information);
         lblUSBPrompt->SetCaption(text(caption::kUsbNotFoundPrompt));
         btnStartInstall->SetEnabled(false);
+        btnFindUSB->SetFocus(); // the next step is another search
     } else {
         const String shown = text(caption::kUsbFound) + PrintSetupInfo.PrintName;
         const String P = cbUSB->Text();
@@ -59,6 +60,7 @@ String TfrmMain::FindUsbPrinter() {
         // page by now; the install button belongs to the last page only.
         btnStartInstall->SetEnabled(pcPage->ActivePage() == tbsUSB);
         usbSearchAccepted_ = pcPage->ActivePage() == tbsUSB;
+        if (usbSearchAccepted_) btnStartInstall->SetFocus(); // Enter installs
     }
     WaitTime(200);
     progress_.End();

@@ -126,6 +126,12 @@ TfrmMain::TfrmMain() : ui::Form(u"frmMain", kMainClientWidth, kMainClientHeight)
     cbPortList->SetVisible(false);
     cbPrintList->SetVisible(false);
     rbPOS->SetChecked(true); // no handler bound yet: the initial class, no event
+    // Fields are named by the label beside them, for assistive technology.
+    for (const ConnectionType& type : ConnectionTypes()) {
+        ui::Control* field = PortListOf(type);
+        (field ? field : static_cast<ui::Control*>(meText))->labelledBy = LabelOf(type);
+    }
+    chkPrintSelect->labelledBy = lblPrintModelSelect;
 
     // Tab order on the window itself.
     int order = 0;

@@ -155,9 +155,9 @@ void CheckListBox::UserClickItem(int i, bool onCheckBox) {
 }
 
 void CheckListBox::UserToggleCurrent() {
-    if (itemIndex_ < 0) return;
-    SetChecked(itemIndex_, !Checked(itemIndex_));
-    if (OnClickCheck) OnClickCheck(this);
+    // The same events as a click on the box: a list whose handlers keep one item marked (and
+    // undo the list's own flip on the check event) then marks it from the keyboard too.
+    UserClickItem(itemIndex_, true);
 }
 
 // Masked edit -------------------------------------------------------------------------------

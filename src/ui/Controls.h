@@ -82,6 +82,13 @@ public:
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool stop) { tabStop_ = stop; }
 
+    // The name assistive technology reads, for a control whose caption does not say what it is
+    // (a picture's meaning); empty: the caption of `labelledBy`, else its own caption.
+    const String& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(const String& name) { accessibleName_ = name; }
+    // The label that names an edit field or a list, as a sighted user reads it beside it.
+    Control* labelledBy = nullptr;
+
     // Gives the keyboard focus to this control (the form remembers it).
     void SetFocus();
     bool Focused();
@@ -113,6 +120,7 @@ private:
     Cursor cursor_ = Cursor::Default;
     int tabOrder_ = -1;
     bool tabStop_ = false;
+    String accessibleName_;
     std::vector<Control*> children_;
     std::unique_ptr<Peer> peer_;
 };
@@ -202,7 +210,7 @@ public:
     // What a user's mouse click on item i does: the item becomes current; on its check box
     // the mark flips and the check-mark event follows; then the click event.
     void UserClickItem(int i, bool onCheckBox);
-    // The space bar on the current item flips its mark.
+    // The space bar on the current item: what a click on its check box does.
     void UserToggleCurrent();
     Event OnClickCheck;
 

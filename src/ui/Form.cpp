@@ -1,5 +1,7 @@
 #include "ui/Form.h"
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 
 namespace ui {
@@ -107,5 +109,43 @@ void Form::PressEnter() {
 }
 
 void Form::FocusChanged(Control* control) { focused_ = control; }
+
+namespace {
+
+bool TakesInput(const Control& c) {
+    if (!c.Visible() || !c.Enabled()) return false;
+    if (const auto* radio = dynamic_cast<const RadioButton*>(&c)) {
+        // Tab enters a group at its checked button; with none checked, at its tab stop.
+        bool anyChecked = false;
+        for (const RadioButton* member : radio->Group().members)
+            anyChecked = anyChecked || (member->Checked() && member->Visible());
+        return anyChecked ? radio->Checked() : radio->TabStop();
+    }
+    return dynamic_cast<const Button*>(&c) || dynamic_cast<const MaskEdit*>(&c) ||
+           dynamic_cast<const ComboBox*>(&c) || dynamic_cast<const CheckListBox*>(&c) ||
+           (dynamic_cast<const Memo*>(&c) && c.TabStop());
+}
+
+Control* FirstInput(const Control& container) {
+    // The backend's tab order: by tab order, then as made.
+    std::vector<Control*> held = container.Children();
+    auto key = [](const Control* c) { return c->TabOrder() >= 0 ? c->TabOrder() : INT_MAX; };
+    std::stable_sort(held.begin(), held.end(),
+                     [&key](const Control* a, const Control* b) { return key(a) < key(b); });
+    for (Control* c : held) {
+        if (TakesInput(*c)) return c;
+        if (c->Visible() && c->Enabled())
+            if (Control* inner = FirstInput(*c)) return inner;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool FocusFirstInput(Control& container) {
+    Control* first = FirstInput(container);
+    if (first) first->SetFocus();
+    return first != nullptr;
+}
 
 } // namespace ui

@@ -74,6 +74,10 @@ private:
     int modalResult_ = 0;
 };
 
+// Gives the focus to the first control inside `container`, in the tab order, that takes
+// input (a radio group at its checked button); false when it holds none.
+bool FocusFirstInput(Control& container);
+
 // The window system's side of forms. The Windows backend makes real windows; the headless
 // one keeps only the model.
 class IWindowBackend {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Accessible.h"
 #include "Input.h"
 #include "Inspect.h"
 #include "Protocol.h"
@@ -567,6 +568,20 @@ Json ErrorText(const Json& req) {
     return v;
 }
 
+// What an assistive technology client reads of a control (Accessible.h).
+Json AccessibleCmd(const Json& req) {
+    const HWND hwnd = WindowArg(req);
+    Json v = DescribeAccessible(hwnd);
+    if (BoolOr(req, "automation", false)) v["automation"] = DescribeAutomation(hwnd);
+    return v;
+}
+
+Json SystemCmd(const Json&) {
+    Json v;
+    v["high_contrast"] = SystemHighContrast();
+    return v;
+}
+
 const std::map<std::string, Handler>& Commands() {
     static const std::map<std::string, Handler> table = {
         {"ping", Ping},
@@ -600,6 +615,8 @@ const std::map<std::string, Handler>& Commands() {
         {"drivers", Drivers},
         {"ports", Ports},
         {"error_text", ErrorText},
+        {"accessible", AccessibleCmd},
+        {"system", SystemCmd},
     };
     return table;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "config/AccessKeys.h"
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
 #include "config/ValueForms.h"
@@ -15,6 +16,7 @@
 #include "language/Languages.h"
 #include "platform/CodePage.h"
 #include "session/Connections.h"
+#include "ui/Accessibility.h"
 #include "ui/PictureFile.h"
 
 namespace fs = std::filesystem;
@@ -99,6 +101,7 @@ public:
     std::vector<Finding> Run() {
         Encoding();
         Captions();
+        AccessKeys();
         Switches();
         Models();
         InfFiles();
@@ -180,6 +183,50 @@ private:
                 Add(LineOf(section, key), String(u"[") + section + u"] " + key +
                                               (present ? u" is empty" : u" is missing") +
                                               u": the wizard " + effect);
+            }
+        }
+    }
+
+    // Alt+letter presses one control of what is shown: two captions shown together that mark
+    // the same letter leave one out of reach, and a mark on a character Alt cannot press
+    // reaches nothing.
+    void AccessKeys() {
+        for (const LanguageInfo& lang : Languages()) {
+            const char16_t* section = lang.captionSection;
+            auto where = [&](const char16_t* key) {
+                return String(u"[") + section + u"] " + key + u" '" + Value(section, key) + u"'";
+            };
+            std::vector<String> checked;                        // each caption's own mark once
+            std::map<std::pair<String, String>, bool> reported; // a pair of keys once
+            for (const AccessKeyScreen& screen : AccessKeyScreens()) {
+                std::map<char16_t, const char16_t*> taken; // upper-case letter -> key
+                for (const CaptionKey* caption : screen.keys) {
+                    const char16_t* key = caption->key;
+                    const auto mark = ui::AccessKeyOf(Value(section, key));
+                    if (!mark) continue;
+                    if (!ui::IsTypableAccessKey(mark->key)) {
+                        if (std::find(checked.begin(), checked.end(), key) != checked.end())
+                            continue;
+                        checked.emplace_back(key);
+                        Warn(LineOf(section, key),
+                             where(key) +
+                                 (mark->key ? u": the access key '" + String(1, mark->key) +
+                                                  u"' is no letter or digit, which Alt cannot press"
+                                            : String(u": the '&' marks no character")) +
+                                 u"; mark a letter or digit (\"&&\" shows an '&')");
+                        continue;
+                    }
+                    const char16_t upper = UpperCase(String(1, mark->key))[0];
+                    const auto [first, fresh] = taken.emplace(upper, key);
+                    if (fresh || reported[{first->second, key}]) continue;
+                    reported[{first->second, key}] = true;
+                    Warn(LineOf(section, key),
+                         where(key) + u": the access key " + String(1, upper) + u" is " +
+                             first->second + u"'s too (line " +
+                             IntToStr(static_cast<std::int64_t>(LineOf(section, first->second))) +
+                             u"), both on " + screen.name + u": Alt+" + String(1, upper) +
+                             u" reaches only one of them");
+                }
             }
         }
     }

@@ -234,6 +234,12 @@ bool FormWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_CTLCOLORDLG:
         result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         return true;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // A theme turned on or off: the colours the controls took from it are asked again.
+        if (msg == WM_SYSCOLORCHANGE || wParam == SPI_SETHIGHCONTRAST)
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return false;
     case WM_DPICHANGED:
         Rescale(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         result = 0;

@@ -108,12 +108,19 @@ class CheckListPeer final : public PeerOf<ui::CheckListBox> {
             break;
         case ui::Change::ItemIndex:
             SendMessageW(hwnd, LB_SETCURSEL, static_cast<WPARAM>(model.ItemIndex()), 0);
+            // A screen reader follows the current model, as in a list of its own.
+            if (GetFocus() == hwnd && model.ItemIndex() >= 0)
+                NotifyItemEvent(hwnd, EVENT_OBJECT_FOCUS, model.ItemIndex());
             break;
         case ui::Change::Marks:
             // Each item's mark lives in its item data too, where a test driver reads it.
-            for (int i = 0; i < model.Count(); ++i)
-                SendMessageW(hwnd, LB_SETITEMDATA, static_cast<WPARAM>(i),
-                             model.Checked(i) ? 1 : 0);
+            for (int i = 0; i < model.Count(); ++i) {
+                const LRESULT mark = model.Checked(i) ? 1 : 0;
+                const bool changed =
+                    SendMessageW(hwnd, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) != mark;
+                SendMessageW(hwnd, LB_SETITEMDATA, static_cast<WPARAM>(i), mark);
+                if (changed) NotifyItemEvent(hwnd, EVENT_OBJECT_STATECHANGE, i);
+            }
             InvalidateRect(hwnd, nullptr, TRUE);
             break;
         default:
@@ -180,11 +187,9 @@ bool CheckListPeer::DrawItem(const DRAWITEMSTRUCT& item) {
 
     RECT text{boxArea.right, r.top, r.right, r.bottom};
     FillRect(dc, &text, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const std::uint32_t color = control.GetFont().color;
     SetTextColor(dc, !enabled   ? GetSysColor(COLOR_GRAYTEXT)
                      : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                     : color    ? ToColorRef(color)
-                                : GetSysColor(COLOR_WINDOWTEXT));
+                                : TextColorOf(control, COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
     const auto length = static_cast<int>(SendMessageW(hwnd, LB_GETTEXTLEN, item.itemID, 0));
     String caption(static_cast<size_t>(std::max(length, 0)) + 1, u'\0');

@@ -205,6 +205,13 @@ bool NativeControl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
             return true;
         }
         break;
+    case WM_GETOBJECT:
+        // Only the client object is ours; the window's frame stays the system's.
+        if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
+            result = AnswerGetObject(*this, wParam);
+            if (result) return true;
+        }
+        break;
     case WM_NCDESTROY:
         WindowGone();
         return false;
@@ -216,9 +223,17 @@ bool NativeControl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 
 HBRUSH NativeControl::OnColor(HDC dc) {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    const std::uint32_t color = control.GetFont().color;
-    SetTextColor(dc, color ? ToColorRef(color) : GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, TextColorOf(control, COLOR_WINDOWTEXT));
     return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+COLORREF TextColorOf(const ui::Control& control, int systemColor) {
+    const ui::Font& font = control.GetFont();
+    if (!font.color) return GetSysColor(systemColor);
+    if (!HighContrast()) return ToColorRef(font.color);
+    // A red heading reads as an error and a fixed blue may vanish on a dark theme.
+    const bool link = font.underline && control.GetCursor() == ui::Cursor::HandPoint;
+    return GetSysColor(link ? COLOR_HOTLIGHT : systemColor);
 }
 
 } // namespace win32ui

@@ -190,6 +190,18 @@ bool OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
 int SystemDpi();
 int WindowDpi(HWND hwnd);
 
+// Assistive technology (AccessibleObject.cpp): the answer to WM_GETOBJECT for the control's
+// client object, 0 where the system's accessibility library is missing; an event about one
+// of the control's items (a check list's model), `item` counted from 0.
+LRESULT AnswerGetObject(NativeControl& control, WPARAM wParam);
+void NotifyItemEvent(HWND hwnd, DWORD event, int item);
+
+// With a high-contrast theme on, the colours the program chose give way to the system's.
+bool HighContrast();
+// The colour to draw a control's text in: its own, or the system's `systemColor`; in high
+// contrast always the system's (the link colour for an underlined, clickable text).
+COLORREF TextColorOf(const ui::Control& control, int systemColor);
+
 // Drawing helpers (Drawing.cpp).
 void DrawCheckBox(HWND hwnd, HDC dc, const RECT& box, bool checked, bool enabled);
 // The picture scaled to `width` x `height` (area average) and laid over `background`

@@ -80,6 +80,14 @@ bool OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     }
 }
 
+bool HighContrast() {
+    if (g_hooks.highContrastForced && g_hooks.highContrastForced()) return true;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 bool HandleGuarded(const std::function<bool(LRESULT&)>& handle, LRESULT& result) {
     bool handled = false, ended = false;
     ui::DispatchEvent([&] {

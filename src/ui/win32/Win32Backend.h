@@ -20,6 +20,9 @@ struct Win32BackendHooks {
     void (*mainWindowChanged)(HWND hwnd) = nullptr;
     // A quit request is pending: a modal form's loop ends, leaving it for the main loop.
     bool (*quitRequested)() = nullptr;
+    // A high-contrast theme is on even where the system says not (Wine 8 always says off);
+    // null: the system's answer alone.
+    bool (*highContrastForced)() = nullptr;
 };
 
 // Registers the window classes and installs the backend.

@@ -113,6 +113,24 @@ TEST(ModelPage, OneModelStaysMarkedAsTheUserClicks) {
     EXPECT_EQ(Marks(), std::vector<int>{1});
 }
 
+// Arrows move the current item without marking it; Space then marks it as a click on its
+// box does, and the one-model rule takes the mark off the other.
+TEST(ModelPage, TheSpaceBarMarksTheCurrentModelAndOnlyIt) {
+    WizardFixture w(WithModels("a=M0,V,P\r\nb=M1,V,P\r\nc=M2,V,P\r\n", "M0"));
+    w.Start();
+    ToModelPage(w);
+    auto* list = frmMain->chkPrintSelect;
+    list->SetItemIndex(2); // what Down does
+    EXPECT_EQ(Marks(), std::vector<int>{0});
+    list->UserToggleCurrent();
+    EXPECT_EQ(Marks(), std::vector<int>{2});
+    list->SetItemIndex(1);
+    list->UserToggleCurrent();
+    EXPECT_EQ(Marks(), std::vector<int>{1});
+    list->UserToggleCurrent(); // on the marked model: unmarked, as its box does
+    EXPECT_EQ(Marks(), std::vector<int>{});
+}
+
 TEST(ModelPage, WithoutACurrentItemTheLastBecomesCurrent) {
     WizardFixture w(WithModels("a=M0,V,P\r\nb=M1,V,P\r\n", ""));
     w.Start();

@@ -440,6 +440,7 @@ TEST(InstallRun, AnUnsafeNameIsRefusedBeforeItsCommand) {
             EXPECT_TRUE(w.sys.processes.commands.empty());
             EXPECT_EQ(w.Boxes(), StringList{En(8) + u"|" + En(c.key) + c.refused});
             EXPECT_FALSE(w.wait->Visible());
+            EXPECT_EQ(w.main->FocusedControl(), w.main->cbRs232); // the page's field
         } else {
             // Caught where the command line is built: the standard error box.
             ASSERT_FALSE(w.dialogs.boxes.empty());
@@ -649,6 +650,13 @@ TEST(InstallRun, TheUsbPageInstallsOnlyWhatASearchOnThisVisitFound) {
                 w.Click(w.main->btnFindUSB);
             }
         }
+        // Keys go on with the next step: Install after a search that found the model, another
+        // search after one that found none.
+        if (!c.steps.empty() && c.steps.back() != LeaveAndReturn) {
+            EXPECT_EQ(w.main->FocusedControl(),
+                      c.steps.back() == Found ? static_cast<ui::Control*>(w.main->btnStartInstall)
+                                              : w.main->btnFindUSB);
+        }
         w.dialogs.boxes.clear();
         w.sys.processes.commands.clear();
         w.RunInstall();
@@ -662,6 +670,7 @@ TEST(InstallRun, TheUsbPageInstallsOnlyWhatASearchOnThisVisitFound) {
         EXPECT_EQ(w.dialogs.boxes[0].flags, 0x40u);
         EXPECT_FALSE(w.wait->Visible());
         EXPECT_TRUE(w.main->Enabled());
+        EXPECT_EQ(w.main->FocusedControl(), w.main->btnFindUSB); // what the refusal asks for
     }
 }
 

@@ -54,9 +54,10 @@ std::string GoodSettings() {
                     "m3=\r\n";
     for (const char* section : {"CAPTION_CN", "CAPTION_EN"}) {
         s += std::string("[") + section + "]\r\n";
-        // 75 is a key no part of the wizard reads; the newest key, 89, takes its line.
+        // 73 to 75 are keys no part of the wizard reads; the newest keys, 89 to 91, take their
+        // lines.
         for (int n = 1; n <= 88; ++n) {
-            const std::string key = std::to_string(n == 75 ? 89 : n);
+            const std::string key = std::to_string(n >= 73 && n <= 75 ? n + 16 : n);
             s += "Caption_" + key + "=text " + key + "\r\n";
         }
     }
@@ -447,6 +448,50 @@ TEST_F(KitFixture, LintFindsWhatMakesTheWizardMisbehave) {
                                   for (const String& f : findings) all += ToUtf8(f) + "\n";
                                   return all;
                               }();
+    }
+}
+
+// Captions shown together must not share an access key, and a key must be one Alt presses.
+// Each case edits the Chinese captions (line 24 + n holds Caption_n) and expects exactly
+// these warnings; the exit code stays 0.
+TEST_F(KitFixture, LintWarnsAboutAccessKeysAltCannotReach) {
+    using Edits = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        Edits edits;
+        std::vector<const char16_t*> warnings; // after "<settings>:"
+    } cases[] = {
+        // On every page, and so reported once, at the later caption.
+        {{{"Caption_14=text 14", "Caption_14=&Next >"}, {"Caption_16=text 16", "Caption_16=&next"}},
+         {u"40: warning: [CAPTION_CN] CAPTION_16 '&next': the access key N is CAPTION_14's too "
+          u"(line 38), both on the main window's buttons: Alt+N reaches only one of them"}},
+        {{{"Caption_15=text 15", "Caption_15=Install(&I)"},
+          {"Caption_17=text 17", "Caption_17=&Items"}},
+         {u"41: warning: [CAPTION_CN] CAPTION_17 '&Items': the access key I is CAPTION_15's too "
+          u"(line 39), both on the USB page: Alt+I reaches only one of them"}},
+        // The search button and the connection buttons are never shown together.
+        {{{"Caption_3=text 3", "Caption_3=&USB"}, {"Caption_17=text 17", "Caption_17=&USB search"}},
+         {}},
+        {{{"Caption_13=text 13", "Caption_13=< Back(&<)"}},
+         {u"37: warning: [CAPTION_CN] CAPTION_13 '< Back(&<)': the access key '<' is no letter or "
+          u"digit, which Alt cannot press; mark a letter or digit (\"&&\" shows an '&')"}},
+        {{{"Caption_51=text 51", "Caption_51=Cancel&"}},
+         {u"75: warning: [CAPTION_CN] CAPTION_51 'Cancel&': the '&' marks no character; mark a "
+          u"letter "
+          u"or digit (\"&&\" shows an '&')"}},
+        // "&&" is a plain '&'; labels draw theirs as they are.
+        {{{"Caption_12=text 12", "Caption_12=R&&D &About"},
+          {"Caption_19=text 19", "Caption_19=&A"}},
+         {}},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, GoodSettings());
+        for (const auto& [from, to] : c.edits)
+            Replace(from, to);
+        std::vector<String> expected;
+        for (const char16_t* w : c.warnings)
+            expected.push_back(Shown() + u":" + w);
+        EXPECT_EQ(Lint(), expected) << c.edits.front().second;
+        EXPECT_EQ(RunArgs({u"lint", Target()}).exitCode, kit::kOk);
     }
 }
 

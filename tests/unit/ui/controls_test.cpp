@@ -68,8 +68,9 @@ TEST(CheckListBox, MouseClickOnAnItemAndOnItsCheckBox) {
     list->UserClickItem(2, true);
     list->UserToggleCurrent();
     list->UserClickItem(7, true); // outside the list: nothing
-    EXPECT_EQ(events, (std::vector<std::string>{"click 1 unmarked", "check 2 marked",
-                                                "click 2 marked", "check 2 unmarked"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"click 1 unmarked", "check 2 marked", "click 2 marked",
+                                        "check 2 unmarked", "click 2 unmarked"}));
 }
 
 TEST(PageControl, ShowingAPageRunsItsShowHandlerOnlyOnChange) {
