@@ -63,6 +63,11 @@ String Finding::WizardText() const {
     return error;
 }
 
+String Finding::Summary() const {
+    return reason + u" (" + CheckName(check) + u" check, exit code " +
+           IntToStr(static_cast<int>(exitCode)) + u" in the unattended mode)";
+}
+
 namespace {
 
 String Quoted(const String& value) {

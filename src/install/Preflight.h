@@ -64,6 +64,9 @@ struct Finding {
 
     // The message the wizard shows, in the display language.
     String WizardText() const;
+    // The reason with its check and the exit code it gives the unattended mode, for the
+    // wizard's install log: support reads the same verdict whichever front end met it.
+    String Summary() const;
 };
 
 namespace preflight {

@@ -8,7 +8,7 @@ namespace {
 
 String OutcomeText(InstallOutcome outcome, const std::optional<Finding>& why) {
     // The checks' own words say why, for whoever reads the log.
-    const String cause = why ? u" (" + why->reason + u")" : String();
+    const String cause = why ? u": " + why->Summary() : String();
     switch (outcome) {
     case InstallOutcome::Refused:
         return u"refused before any command ran" + cause;

@@ -1,25 +1,31 @@
 // The model page and the model table behind its list.
 #include "base/Errors.h"
 #include "config/untIni.h"
+#include "install/Preflight.h"
 #include "install/untModels.h"
+#include "session/InstallLog.h"
 #include "session/PrintModel.h"
 #include "shell/untMain.h"
 
 void TfrmMain::LoadModelTable() {
     PrintModel = IniOptions->GetAllIdentValue(u"model_POS");
-    ModelTableBuild table = BuildModelTable(PrintModel);
+    ProgramKit kit;
+    preflight::Models models = preflight::ModelTableOf(kit);
     // The list shows the models up to a short line; the table keeps a place for every line.
-    for (const TPrintModelInfo& entry : table.models)
+    for (const TPrintModelInfo& entry : models.table)
         chkPrintSelect->AddItem(entry.PrintName);
-    PrintModelInfo = std::move(table.models);
+    const std::size_t listed = models.table.size();
+    PrintModelInfo = std::move(models.table);
     PrintModelInfo.resize(PrintModel.size());
-    if (!table.fault) return;
+    if (!models.finding) return;
     // The short line's entry has the pieces it has, as the table was filling it.
-    const StringList pieces = CutModelLine(PrintModel[table.faultLine]);
-    TPrintModelInfo& entry = PrintModelInfo[table.faultLine];
+    const StringList pieces = CutModelLine(PrintModel[listed]);
+    TPrintModelInfo& entry = PrintModelInfo[listed];
     if (!pieces.empty()) entry.PrintName = pieces[0];
     if (pieces.size() > 1) entry.VID = pieces[1];
-    throw EListError(*table.fault);
+    installlog::BeginRun(u"wizard (start-up)", KitVersionForLog());
+    installlog::EndRun(u"the model list stops early: " + models.finding->Summary());
+    throw EListError(models.finding->error);
 }
 
 void TfrmMain::tbsDriveNameSelectShow(ui::Control*) {

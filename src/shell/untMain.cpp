@@ -31,7 +31,7 @@ void Refuse(const Finding& finding) {
     Dialogs::Get().MessageBox(InDisplayLanguage(r.text), InDisplayLanguage(r.title),
                               mb::OK | mb::ICONHAND | mb::TOPMOST);
     installlog::BeginRun(u"wizard (start-up)", KitVersionForLog());
-    installlog::EndRun(u"refused: " + finding.reason);
+    installlog::EndRun(u"refused: " + finding.Summary());
 }
 
 template <class T, class... Extra> T* Place(ui::Form& form, const char16_t* name, Extra&&... extra) {

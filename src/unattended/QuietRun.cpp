@@ -99,51 +99,6 @@ StringList Lines(const String& text) {
     return lines;
 }
 
-// The run's reports as lines and its questions answered from the command line. The
-// installation run shows most texts both as status and in the log; a text is written once.
-class QuietReport final : public IReport, public IQuestions {
-  public:
-    QuietReport(IQuietOutput& out, const QuietAnswers& answers) : out_(out), answers_(answers) {}
-
-    void Begin(const String&, const String& heading, const std::optional<String>&) override {
-        Write(heading);
-    }
-    void End() override {}
-    void ClearLog() override {}
-    void Log(const String& line) override { Write(line); }
-    void Steps(int) override {}
-    void Step() override {}
-    void Finish() override {}
-    void Cancellable(bool) override {}
-    void Status(const String& text) override { Write(text); }
-    void Message(const String&, const String& text, Notice) override {
-        for (const String& line : Lines(text))
-            Write(line);
-    }
-    void Phase(RunPhase) override {}
-    bool Ask(const Question& question) override {
-        const std::optional<QuietAnswer>& answer = answers_.For(question.kind);
-        if (!answer)
-            throw std::logic_error("the unattended mode has no answer to the question of the " +
-                                   ToUtf8(QuestionName(question.kind)));
-        Message(question.title, question.text, Notice::Information);
-        if (question.kind != QuestionKind::AutoQuit)
-            Write(String(answer->yes ? u"Answer: Yes (" : u"Answer: No (") + answer->why + u")");
-        return answer->yes;
-    }
-
-  private:
-    void Write(const String& text) {
-        if (text.empty() || text == last_) return;
-        last_ = text;
-        out_.Line(text);
-    }
-
-    IQuietOutput& out_;
-    const QuietAnswers& answers_;
-    String last_;
-};
-
 // The system's process runner, reporting every command the run starts and what it printed.
 class ReportedProcesses final : public IProcesses {
   public:
@@ -336,7 +291,7 @@ class QuietRun {
 
     const CommandLine& options_;
     const QuietAnswers answers_;
-    QuietReport report_;
+    QuietFrontEnd report_;
     IQuietOutput& out_;
     PreflightResult checked_;
 };
@@ -363,6 +318,28 @@ class LoggedOutput final : public IQuietOutput {
 };
 
 } // namespace
+
+void QuietFrontEnd::Message(const String&, const String& text, Notice) {
+    for (const String& line : Lines(text))
+        Write(line);
+}
+
+bool QuietFrontEnd::Ask(const Question& question) {
+    const std::optional<QuietAnswer>& answer = answers_.For(question.kind);
+    if (!answer)
+        throw std::logic_error("the unattended mode has no answer to the question of the " +
+                               ToUtf8(QuestionName(question.kind)));
+    Message(question.title, question.text, Notice::Information);
+    if (question.kind != QuestionKind::AutoQuit)
+        Write(String(answer->yes ? u"Answer: Yes (" : u"Answer: No (") + answer->why + u")");
+    return answer->yes;
+}
+
+void QuietFrontEnd::Write(const String& text) {
+    if (text.empty() || text == last_) return;
+    last_ = text;
+    out_.Line(text);
+}
 
 ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
     installlog::UseFile(options.logFile);

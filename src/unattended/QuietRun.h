@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "session/CommandLine.h"
 #include "session/Questions.h"
+#include "session/Report.h"
 
 // Where an unattended run's texts go, one call per line, so that the same lines can be printed
 // on a console and written to a log.
@@ -41,6 +42,36 @@ struct QuietAnswers {
 
     static QuietAnswers Of(const CommandLine& options);
     const std::optional<QuietAnswer>& For(QuestionKind kind) const;
+};
+
+// The front end of an unattended run: the reports as lines (a text shown both as status and
+// in the log is written once), the questions answered from `answers` and printed with the
+// answer and what decided it.
+class QuietFrontEnd final : public IReport, public IQuestions {
+  public:
+    QuietFrontEnd(IQuietOutput& out, const QuietAnswers& answers) : out_(out), answers_(answers) {}
+
+    void Begin(const String&, const String& heading, const std::optional<String>&) override {
+        Write(heading);
+    }
+    void End() override {}
+    void ClearLog() override {}
+    void Log(const String& line) override { Write(line); }
+    void Steps(int) override {}
+    void Step() override {}
+    void Finish() override {}
+    void Cancellable(bool) override {}
+    void Status(const String& text) override { Write(text); }
+    void Message(const String& title, const String& text, Notice notice) override;
+    void Phase(RunPhase) override {}
+    // Raises std::logic_error for a question `answers` has no answer to.
+    bool Ask(const Question& question) override;
+
+  private:
+    void Write(const String& text);
+    IQuietOutput& out_;
+    const QuietAnswers& answers_;
+    String last_;
 };
 
 // Runs the command line `options` (a parsed /quiet command) on the kit of the program's folder.

@@ -360,3 +360,29 @@ TEST(QuietRun, ATestReceiptIsPrintedOnlyWhenTestprintAsksForIt) {
         }
     }
 }
+
+TEST(QuietRun, EveryQuestionHasAnAnswerFromTheCommandLineAndNoneIsGuessed) {
+    CommandLine options = OnPort(TEnumPort::RS232, u"COM1");
+    options.replace = true;
+    const QuietAnswers answers = QuietAnswers::Of(options);
+    RecordingOutput out;
+    QuietFrontEnd front(out, answers);
+    for (const QuestionKind kind : QuestionKinds()) {
+        SCOPED_TRACE(ToUtf8(QuestionName(kind)));
+        ASSERT_TRUE(answers.For(kind));
+        const bool yes = front.Ask({kind, u"title", u"text of " + String(QuestionName(kind))});
+        EXPECT_EQ(yes, kind != QuestionKind::ExistingPort && kind != QuestionKind::MakeDefault &&
+                           kind != QuestionKind::TestReceipt);
+    }
+    // Each question is printed with the answer and what decided it.
+    EXPECT_NE(std::find(out.lines.begin(), out.lines.end(), u"Answer: Yes (/replace)"),
+              out.lines.end());
+    EXPECT_NE(std::find(out.lines.begin(), out.lines.end(), u"Answer: No (no /default)"),
+              out.lines.end());
+
+    // A question without an answer is a fault of the program, never a silent No.
+    QuietAnswers partial = answers;
+    partial.makeDefault.reset();
+    QuietFrontEnd unanswered(out, partial);
+    EXPECT_THROW(unanswered.Ask({QuestionKind::MakeDefault, u"t", u"x"}), std::logic_error);
+}
