@@ -108,7 +108,9 @@ const std::vector<ExitCodeInfo>& ExitCodes() {
     static const std::vector<ExitCodeInfo> codes = {
         {ExitCode::Done, u"installed, removed, or already as asked"},
         {ExitCode::Usage, u"the command line is not understood"},
-        {ExitCode::KitRefused, u"a kit file is missing or the settings file's seal does not match"},
+        {ExitCode::KitRefused,
+         u"a kit file is missing, the settings file's seal does not match, or a model line is "
+         u"broken"},
         {ExitCode::BadValue, u"the address, port or model cannot be used"},
         {ExitCode::PortFailed, u"the network port could not be created"},
         {ExitCode::SetupFailed, u"the printer setup did not leave the printer as asked"},

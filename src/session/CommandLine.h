@@ -11,7 +11,8 @@
 enum class ExitCode : int {
     Done = 0,         // installed, removed, or already as asked
     Usage = 1,        // the command line is not understood
-    KitRefused = 2,   // a kit file is missing or the settings' seal does not match
+    KitRefused = 2,   // a kit file is missing, the settings' seal does not match, or a model
+                      // line is broken
     BadValue = 3,     // the address, port or model cannot be used
     PortFailed = 4,   // the network port could not be made
     SetupFailed = 5,  // the printer-setup command did not leave the printer as asked

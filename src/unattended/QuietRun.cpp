@@ -231,33 +231,33 @@ class QuietRun {
         return Install(setup.PrintPort, setup);
     }
 
-    Stop Install(const String& port, TPrintModelInfo& setup) {
-        const ConnectionType& type = *options_.connection;
-        const String name = setup.PrintName;
-        StringList printers = SysPrint->GetSystemPrintList();
-        if (Listed(printers, name)) {
-            const PrinterSetup existing = Spooler::Get().ReadPrinter(name);
-            if (existing.exists && !options_.replace) {
-                if (IsAsAsked(existing, name, port)) {
-                    if (options_.makeDefault && SysPrint->GetMRPrint() != name)
-                        SysPrint->SetMRPrint(name);
-                    return {ExitCode::Done, u"the printer " + Quoted(name) +
-                                                u" is already installed on " + port +
-                                                u" with its driver: nothing to do"};
-                }
-                return {ExitCode::SetupFailed,
-                        u"a printer " + Quoted(name) + u" is already installed on port " +
-                            Quoted(existing.port) + u" with the driver " + Quoted(existing.driver) +
-                            u", not on " + Quoted(port) + u" with the driver " + Quoted(name) +
-                            u"; add /replace to replace it"};
-            }
-            if (existing.exists) {
-                Stop removed = RemovePrinter(name);
-                if (removed.code != ExitCode::Done) return removed;
-                printers = SysPrint->GetSystemPrintList();
-            }
+    // A printer of the model's name that is there already: as asked, it is the end (a second
+    // identical run changes nothing); otherwise /replace removes it, or the run ends.
+    std::optional<Stop> Existing(const String& name, const String& port, StringList& printers) {
+        if (!Listed(printers, name)) return std::nullopt;
+        const PrinterSetup existing = Spooler::Get().ReadPrinter(name);
+        if (!existing.exists) return std::nullopt;
+        if (options_.replace) {
+            Stop removed = RemovePrinter(name);
+            if (removed.code != ExitCode::Done) return removed;
+            printers = SysPrint->GetSystemPrintList();
+            return std::nullopt;
         }
+        if (IsAsAsked(existing, name, port)) {
+            if (options_.makeDefault && SysPrint->GetMRPrint() != name) SysPrint->SetMRPrint(name);
+            return Stop{ExitCode::Done, u"the printer " + Quoted(name) +
+                                            u" is already installed on " + port +
+                                            u" with its driver: nothing to do"};
+        }
+        return Stop{ExitCode::SetupFailed,
+                    u"a printer " + Quoted(name) + u" is already installed on port " +
+                        Quoted(existing.port) + u" with the driver " + Quoted(existing.driver) +
+                        u", not on " + Quoted(port) + u" with the driver " + Quoted(name) +
+                        u"; add /replace to replace it"};
+    }
 
+    InstallChoices Choices(const String& port, const StringList& printers) {
+        const ConnectionType& type = *options_.connection;
         InstallChoices choices;
         choices.connection = &type;
         choices.port = port;
@@ -267,10 +267,17 @@ class QuietRun {
         choices.printers = printers;
         choices.makeDefault = options_.makeDefault;
         choices.quietCommands = true;
-        choices.testPrint = options_.testPrint ? InstallChoices::TestPrint::Print
-                                               : InstallChoices::TestPrint::Skip;
+        choices.testPrint =
+            options_.testPrint ? InstallChoices::TestPrint::Print : InstallChoices::TestPrint::Skip;
+        return choices;
+    }
+
+    Stop Install(const String& port, TPrintModelInfo& setup) {
+        const String name = setup.PrintName;
+        StringList printers = SysPrint->GetSystemPrintList();
+        if (std::optional<Stop> done = Existing(name, port, printers)) return *done;
         std::optional<Finding> why;
-        switch (RunInstallation(choices, setup, report_, report_, &why)) {
+        switch (RunInstallation(Choices(port, printers), setup, report_, report_, &why)) {
         case InstallOutcome::Installed:
             return {ExitCode::Done,
                     u"the printer " + Quoted(name) + u" is installed on " + setup.PrintPort};
