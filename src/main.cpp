@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
+#include "platform/SystemInfo.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WinDialogs.h"
@@ -114,10 +115,19 @@ int RunUnattended(const ParsedCommandLine& parsed) {
         out.End(ExitCode::KitRefused, u"the program's folder cannot be entered: " + reason);
         return static_cast<int>(ExitCode::KitRefused);
     }
-    InitializeUnits();
-    const ExitCode code = RunQuiet(parsed.options, out);
-    FinalizeUnits();
-    return static_cast<int>(code);
+    // The run itself ends every error with its exit code; what fails around it is the
+    // program's own fault too, and must not end in an abort no one sees.
+    try {
+        InitializeUnits();
+        const ExitCode code = RunQuiet(parsed.options, out);
+        FinalizeUnits();
+        return static_cast<int>(code);
+    } catch (const std::exception& e) {
+        out.End(ExitCode::InternalError, u"internal error: " + FromUtf8(e.what()));
+    } catch (...) {
+        out.End(ExitCode::InternalError, u"internal error of an unknown kind");
+    }
+    return static_cast<int>(ExitCode::InternalError);
 }
 
 // The usage in a message box: asked for (/?), or after a command line the wizard does not
@@ -149,11 +159,13 @@ double UnixNow() {
 }
 
 // The file WIZ_STARTUP_TIMES names receives the times of the start-up's steps (see
-// bench/startup_bench.py); without it nothing is timed.
+// bench/startup_bench.py); without it nothing is timed. Never as the system account: whoever set
+// the variable would choose a file the system account writes.
 std::wstring StepTimesFile() {
     wchar_t path[MAX_PATH];
     const DWORD n = GetEnvironmentVariableW(L"WIZ_STARTUP_TIMES", path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
+    if (n == 0 || n >= MAX_PATH || WindowsSystemInfo().IsSystemAccount()) return {};
+    return std::wstring(path, n);
 }
 
 // WIZ_HIGH_CONTRAST=1 takes a high-contrast theme as on: Wine 8 answers SPI_GETHIGHCONTRAST
@@ -178,8 +190,12 @@ void WriteStepTimes(const std::wstring& file) {
         text = line;
     }
     text += steptimes::Report();
+    // Not through a link: the file itself is replaced, never one it points at.
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return;
     const Handle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     DWORD written = 0;
     if (out) WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -196,7 +212,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StringList args = SplitCommandLine(FromWide(GetCommandLineW()));
     if (!args.empty()) args.erase(args.begin()); // the program's own name
     const ParsedCommandLine parsed = ParseCommandLine(args);
-    if (parsed.options.quiet) return RunUnattended(parsed);
+    // With no one to click a usage box (session 0, a service, the system account), a command
+    // line that is not understood is answered as the quiet mode answers it.
+    if (parsed.options.quiet || (!parsed.ok() && !SystemInfo::Get().HasInteractiveDesktop()))
+        return RunUnattended(parsed);
     if (!parsed.ok() || parsed.options.help) return ShowUsage(parsed);
 
     InstallWindowsDialogs();

@@ -47,3 +47,8 @@ String ExtractFilePath(StringView path) {
     }
     return {};
 }
+
+bool IsLocalDrivePath(StringView path) {
+    return path.size() > 3 && IsLetter(path[0]) && path[1] == u':' && path[2] == u'\\' &&
+           !IsSeparator(path[3]) && !ClimbsUp(path) && path.back() != u'\\';
+}

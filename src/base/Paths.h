@@ -11,3 +11,7 @@ String ExtractFilePath(StringView path);
 bool IsFullPath(StringView path);
 // A file name without any folder or drive in it.
 bool IsLibraryFileName(StringView name);
+// A full path on a local drive ("C:\logs\x.log"): a drive letter, a colon, a backslash and a
+// name, no ".." leaving the folder; not a network path ("\\host\share") or a device path
+// ("\\.\", "\\?\").
+bool IsLocalDrivePath(StringView path);

@@ -2,6 +2,7 @@
 
 #include "config/CaptionKeys.h"
 #include "dialogs/DialogLayouts.h"
+#include "language/BuiltInText.h"
 #include "language/untLanguages.h"
 #include "platform/Dialogs.h"
 #include "platform/LogFiles.h"
@@ -54,10 +55,11 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
     lblLog->SetCaption(u"lblLog");
     lblLog->SetVisible(false);
     lblLog->SetCursor(ui::Cursor::HandPoint);
-    ui::Font link;
-    link.underline = true;
-    link.color = 0x0000FF;
-    lblLog->SetFont(link);
+    plain_ = lblLog->GetFont();
+    link_ = plain_;
+    link_.underline = true;
+    link_.color = 0x0000FF;
+    lblLog->SetFont(link_);
 
     OnShow = [this](ui::Control* s) { FormShow(s); };
     BitBtn1->OnClick = [this](ui::Control* s) { BitBtn1Click(s); };
@@ -67,12 +69,23 @@ TfrmWait::TfrmWait() : ui::Form(u"frmWait", kWaitClientWidth, kWaitClientHeight)
 void TfrmWait::FormShow(ui::Control*) {
     mmoWait->Clear();
     // Each showing: the language may have changed, and the run has just begun its log.
+    const String refused = installlog::Refusal();
+    if (!refused.empty()) {
+        // Said where the link would be, as plain text: there is nothing to open.
+        lblLog->SetCaption(InDisplayLanguage(kNoInstallLog) + refused);
+        lblLog->SetFont(plain_);
+        lblLog->SetCursor(ui::Cursor::Default);
+        lblLog->SetVisible(true);
+        return;
+    }
     lblLog->SetCaption(CaptionOrBuiltIn(caption::kOpenLog));
+    lblLog->SetFont(link_);
+    lblLog->SetCursor(ui::Cursor::HandPoint);
     lblLog->SetVisible(!ExistingLogFile().empty());
 }
 
 void TfrmWait::lblLogClick(ui::Control*) {
-    const String path = ExistingLogFile();
+    const String path = installlog::Refusal().empty() ? ExistingLogFile() : String();
     if (!path.empty()) Dialogs::Get().ShellOpen(path);
 }
 

@@ -11,15 +11,17 @@ public:
     ui::Memo* mmoWait;
     ui::ProgressBar* pbWait;
     ui::Button* BitBtn1;
-    // A link that opens the install log file; shown while there is such a file.
+    // A link that opens the install log file, shown while there is such a file; or, when the
+    // log may not be written, why not.
     ui::Label* lblLog;
 
     // Clears the log on the change from hidden to visible.
     void FormShow(ui::Control* Sender);
     void BitBtn1Click(ui::Control* Sender);
     void lblLogClick(ui::Control* Sender);
-};
 
-// The link's text (a key kits may lack: the wizard brings its own texts).
+  private:
+    ui::Font plain_, link_;
+};
 
 extern TfrmWait* frmWait;

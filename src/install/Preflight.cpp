@@ -88,6 +88,24 @@ String RemoveBlanks(const String& text) {
     return out;
 }
 
+// Four decimal numbers of one to three digits between dots, blanks only around them:
+// IsValidIP alone takes "-1" and "$FF" as numbers.
+bool IsPlainAddress(const String& text) {
+    int pieces = 0;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        std::size_t end = text.find(u'.', from);
+        if (end == String::npos) end = text.size();
+        const String piece = Trim(StringView(text).substr(from, end - from));
+        if (piece.empty() || piece.size() > 3) return false;
+        for (char16_t c : piece)
+            if (c < u'0' || c > u'9') return false;
+        ++pieces;
+        from = end + 1;
+    }
+    return pieces == 4;
+}
+
 Finding Refused(PreflightCheck check, ExitCode code, String reason) {
     Finding f{check, code, std::move(reason), nullptr, String(), nullptr, String()};
     return f;
@@ -190,11 +208,11 @@ std::optional<Finding> KnownModel(const std::vector<TPrintModelInfo>& table, con
                        (names.empty() ? String(u"it lists none") : Joined(names)) + u")");
 }
 
-std::optional<Finding> Address(const String& typed, String& cleaned) {
+std::optional<Finding> Address(const String& typed, String& cleaned, bool strict) {
     cleaned = RemoveBlanks(typed);
     bool valid = false;
     try {
-        valid = IsValidIP(cleaned);
+        valid = IsValidIP(cleaned) && (!strict || IsPlainAddress(typed));
     } catch (const Exception&) {
         // A piece that is no number is no address either.
     }
@@ -283,7 +301,7 @@ PreflightResult Preflight(IKitView& kit, const PreflightRequest& request) {
     const ConnectionType* type = request.connection;
     if (!type) return result;
     if (!type->portList) {
-        if (record(PreflightCheck::Address, preflight::Address(request.address, result.port)))
+        if (record(PreflightCheck::Address, preflight::Address(request.address, result.port, true)))
             return result;
     } else if (!request.port.empty()) {
         std::optional<StringList> offered;

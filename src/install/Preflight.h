@@ -96,9 +96,11 @@ std::optional<Finding> UnsafeValue(const String& value, bool fileName, const Str
 std::optional<Finding> KnownModel(const std::vector<TPrintModelInfo>& table, const String& name,
                                   std::optional<TPrintModelInfo>& found);
 
-// A typed network address, blanks removed: four numbers from 0 to 255, not all zero.
+// A typed network address, blanks removed: four numbers from 0 to 255, not all zero
+// (IsValidIP, as the wizard's masked field gives it). `strict` (a command line's address): each
+// number one to three decimal digits, with no sign, no hexadecimal and no blank inside it.
 // `cleaned` is the address without its blanks.
-std::optional<Finding> Address(const String& typed, String& cleaned);
+std::optional<Finding> Address(const String& typed, String& cleaned, bool strict = false);
 
 // A port of a connection with a port list, safe on a command line and among `offered` (the
 // system's ports of that connection, as listed; "COM2" finds "COM2:"); `listed` is then the
@@ -121,8 +123,8 @@ Finding SearchFirst();
 struct PreflightRequest {
     // The connection; nullptr for a removal, which checks the kit and the model only.
     const ConnectionType* connection = nullptr;
-    String address;
-    String port;  // empty for a USB run: the search finds it
+    String address; // checked strictly: it comes from a command line, not a masked field
+    String port;    // empty for a USB run: the search finds it
     String model; // empty for a USB run: the search picks it
     bool labelClass = false;
     // The system's ports, asked for when a port is checked; none where the system is not

@@ -8,11 +8,12 @@
 #include "config/CaptionKeys.h"
 #include "config/ValueForms.h"
 #include "config/untIni.h"
-#include "install/TestPrint.h"
+#include "language/BuiltInText.h"
 #include "language/Languages.h"
 #include "language/untLanguages.h"
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
+#include "platform/SystemInfo.h"
 #include "printing/SystemCommands.h"
 #include "printing/untFuction.h"
 #include "printing/untSystemPrinterInfo.h"
@@ -182,7 +183,7 @@ void Removal(RunContext& run) {
     const String command = DeleteCommand(name) + run.quietOption;
     run.Say(Text(caption::kRemovingDriver));
     Pump();
-    RunDOS(command);
+    RunDOS(command, run.choices.setupTimeLimitMs);
     WaitTime(1000);
     run.Say(name + Text(caption::kDriverRemoved));
 }
@@ -209,7 +210,7 @@ void PrinterSetup(RunContext& run) {
         InstallCommand(setup.PrintName, folder, lang, run.inf, setup.PrintPort) + run.quietOption;
     run.Say(Text(caption::kSetupCommandRunning));
     Pump();
-    RunDOS(command);
+    RunDOS(command, run.choices.setupTimeLimitMs);
 }
 
 std::optional<InstallOutcome> Verification(RunContext& run) {
@@ -245,7 +246,13 @@ std::optional<InstallOutcome> Verification(RunContext& run) {
 void DefaultPrinter(RunContext& run) {
     const String& name = run.setup.PrintName;
     const int mrPrintSet = StrToInt(Config(u"MrPrintSet"));
-    switch (run.choices.makeDefault ? 1 : mrPrintSet) {
+    const int policy = run.choices.makeDefault ? 1 : mrPrintSet;
+    // The default printer is the user's own (their win.ini): the system account's helps no one.
+    if ((policy == 1 || policy == 2) && SystemInfo::Get().IsSystemAccount()) {
+        run.Say(InDisplayLanguage(kDefaultPrinterPerUser));
+        return;
+    }
+    switch (policy) {
     case 1:
         SysPrint->SetMRPrint(name);
         break;
@@ -266,10 +273,11 @@ void TestReceipt(RunContext& run) {
     // is reported only; the end follows whatever it was.
     switch (run.choices.testPrint) {
     case InstallChoices::TestPrint::Print:
-        PrintTestReceipt(run.setup, run.choices.labelClass, run.report);
+        run.testReceipt = PrintTestReceipt(run.setup, run.choices.labelClass, run.report);
         break;
     case InstallChoices::TestPrint::AsKitOffers:
-        OfferTestPrint(run.setup, run.choices.labelClass, run.report, run.questions);
+        run.testReceipt =
+            OfferTestPrint(run.setup, run.choices.labelClass, run.report, run.questions);
         break;
     case InstallChoices::TestPrint::Skip:
         break;
@@ -297,11 +305,10 @@ void End(RunContext& run) {
 } // namespace runstep
 
 InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
-                               IReport& report, IQuestions& questions,
-                               std::optional<Finding>* why) {
+                               IReport& report, IQuestions& questions, RunDetails* details) {
     RunContext run(choices, setup, report, questions);
     auto ended = [&](InstallOutcome outcome) {
-        if (why) *why = run.finding;
+        if (details) *details = {run.finding, run.testReceipt};
         return outcome;
     };
     if (auto end = runstep::Refusals(run)) return ended(*end);

@@ -6,6 +6,8 @@
 
 #include "base/Text.h"
 #include "install/Preflight.h"
+#include "install/TestPrint.h"
+#include "platform/Processes.h"
 #include "platform/Spooler.h"
 #include "session/Connections.h"
 #include "session/PrintModel.h"
@@ -45,6 +47,8 @@ struct InstallChoices {
     // The printer-setup commands report errors only through their exit code, never in a
     // message box of their own that no one would close.
     bool quietCommands = false;
+    // How long a printer-setup command may run before it (and all it started) is ended.
+    std::uint32_t setupTimeLimitMs = kNoTimeLimit;
     // The test receipt after the installation: asked for when the kit offers it, or printed or
     // left out as decided beforehand.
     enum class TestPrint { AsKitOffers, Print, Skip } testPrint = TestPrint::AsKitOffers;
@@ -70,6 +74,8 @@ struct RunContext {
     const String quietOption; // added to the printer-setup commands, or empty
     // Why the run stopped before its end, in plain words, where a check can say.
     std::optional<Finding> finding;
+    // How the test receipt went, when one was printed or offered.
+    std::optional<TestPrintOutcome> testReceipt;
 
     // A text shown as the status and added to the log.
     void Say(const String& text) const;
@@ -103,8 +109,13 @@ void TestReceipt(RunContext& run);
 void End(RunContext& run);
 } // namespace runstep
 
-// The whole run. An error leaves the phase Done and goes on to the caller. `why`, when given,
-// receives the finding that stopped a run that did not install.
+// What a run leaves for its front end beside the outcome.
+struct RunDetails {
+    std::optional<Finding> finding; // why a run that did not install stopped, where known
+    std::optional<TestPrintOutcome> testReceipt;
+};
+
+// The whole run. An error leaves the phase Done and goes on to the caller.
 InstallOutcome RunInstallation(const InstallChoices& choices, TPrintModelInfo& setup,
                                IReport& report, IQuestions& questions,
-                               std::optional<Finding>* why = nullptr);
+                               RunDetails* details = nullptr);

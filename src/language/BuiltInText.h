@@ -20,3 +20,8 @@ struct Refusal {
 extern const Refusal kMissingFiles;
 // The settings' seal does not match their content.
 extern const Refusal kIntegrity;
+
+// Said instead of the install log's link when the log may not be written; the reason follows.
+extern const BuiltInText kNoInstallLog;
+// The default printer left alone under the system account, which has none of its own.
+extern const BuiltInText kDefaultPrinterPerUser;

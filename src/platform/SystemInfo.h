@@ -22,5 +22,10 @@ class ISystemInfo {
     // enabled (an elevated administrator, or the system account a deployment tool uses; not
     // an administrator's filtered token without elevation).
     virtual bool IsAdministrator() = 0;
+    // The program runs as the system account (LOCAL SYSTEM), as deployment tools run it.
+    virtual bool IsSystemAccount() = 0;
+    // Someone can see the program's windows: it runs on the interactive window station of a
+    // user's session, not in session 0, as a service or as the system account.
+    virtual bool HasInteractiveDesktop() = 0;
 };
 using SystemInfo = Service<ISystemInfo>;

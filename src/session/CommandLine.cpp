@@ -16,7 +16,10 @@ enum class Switch {
     Replace,
     Default,
     TestPrint,
-    Log
+    Log,
+    NoRestart,
+    Timeout,
+    AllowWritableKit,
 };
 
 struct SwitchInfo {
@@ -26,8 +29,17 @@ struct SwitchInfo {
 };
 
 // clang-format off
-constexpr std::array<SwitchInfo, 12> kSwitches = {{
+constexpr std::array<SwitchInfo, 21> kSwitches = {{
     {Switch::Quiet, u"quiet", false},
+    // What admins type from habit, after other installers.
+    {Switch::Quiet, u"qn", false},
+    {Switch::Quiet, u"q", false},
+    {Switch::Quiet, u"s", false},
+    {Switch::Quiet, u"silent", false},
+    {Switch::Quiet, u"verysilent", false},
+    // The program never restarts the PC: accepted, and nothing changes.
+    {Switch::NoRestart, u"norestart", false},
+    {Switch::NoRestart, u"noreboot", false},
     {Switch::Help, u"?", false},
     {Switch::Remove, u"remove", false},
     {Switch::Connection, u"connection", true},
@@ -39,6 +51,8 @@ constexpr std::array<SwitchInfo, 12> kSwitches = {{
     {Switch::Default, u"default", false},
     {Switch::TestPrint, u"testprint", false},
     {Switch::Log, u"log", true},
+    {Switch::Timeout, u"timeout", true},
+    {Switch::AllowWritableKit, u"allowwritablekit", false},
 }};
 // clang-format on
 
@@ -53,6 +67,17 @@ String Name(Switch id) {
     for (const SwitchInfo& s : kSwitches)
         if (s.id == id) return String(u"/") + s.name;
     return {};
+}
+
+// Decimal digits only: no sign, no hexadecimal, no blanks.
+bool TryDecimal(const String& text, std::int32_t& value) {
+    if (text.empty() || text.size() > 9) return false;
+    value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return false;
+        value = value * 10 + (c - u'0');
+    }
+    return true;
 }
 
 String ConnectionNames() {
@@ -76,14 +101,17 @@ String CheckCombination(const CommandLine& o, const std::vector<Switch>& given) 
         // Without /quiet the wizard starts; an option it would not use is an error, not
         // something to ignore.
         for (Switch g : given)
-            if (g != Switch::Help) return Name(g) + u" is only used with /quiet";
+            if (g != Switch::Help && g != Switch::NoRestart)
+                return Name(g) + u" is only used with /quiet";
         return {};
     }
     if (o.remove) {
         for (Switch g : given)
             if (g != Switch::Quiet && g != Switch::Remove && g != Switch::Model &&
-                g != Switch::Log && g != Switch::Help)
-                return u"/remove takes only /model and /log, not " + Name(g);
+                g != Switch::Log && g != Switch::Help && g != Switch::NoRestart &&
+                g != Switch::Timeout && g != Switch::AllowWritableKit)
+                return u"/remove takes only /model, /log, /timeout and /allowwritablekit, not " +
+                       Name(g);
         if (!has(Switch::Model)) return u"/remove needs /model: the printer to remove";
         return {};
     }
@@ -116,6 +144,8 @@ const std::vector<ExitCodeInfo>& ExitCodes() {
         {ExitCode::SetupFailed, u"the printer setup did not leave the printer as asked"},
         {ExitCode::NoUsbPrinter, u"no USB printer was found, or none is a model of the kit"},
         {ExitCode::NotAdmin, u"the program does not run with administrator rights"},
+        {ExitCode::TestPrintFailed, u"installed, but the test receipt did not print"},
+        {ExitCode::InternalError, u"internal error: the install log's last entry says which"},
     };
     return codes;
 }
@@ -123,6 +153,10 @@ const std::vector<ExitCodeInfo>& ExitCodes() {
 ParsedCommandLine ParseCommandLine(const StringList& args) {
     ParsedCommandLine parsed;
     CommandLine& o = parsed.options;
+    // /quiet anywhere makes the run quiet, whatever else is wrong: a usage box that no one at
+    // a deployment can see would keep the deployment waiting.
+    for (const String& arg : args)
+        if (const SwitchInfo* s = FindSwitch(arg); s && s->id == Switch::Quiet) o.quiet = true;
     std::vector<Switch> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const String& arg = args[i];
@@ -135,7 +169,7 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
             return parsed;
         }
         for (Switch g : given)
-            if (g == s->id) {
+            if (g == s->id && g != Switch::NoRestart) {
                 parsed.error = Name(s->id) + u" is given twice";
                 return parsed;
             }
@@ -151,8 +185,23 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
         }
         switch (s->id) {
         case Switch::Quiet:
-            o.quiet = true;
+        case Switch::NoRestart:
             break;
+        case Switch::AllowWritableKit:
+            o.allowWritableKit = true;
+            break;
+        case Switch::Timeout: {
+            std::int32_t seconds = 0;
+            if (!TryDecimal(value, seconds) || seconds < kMinTimeoutSeconds ||
+                seconds > kMaxTimeoutSeconds) {
+                parsed.error = u"/timeout must be a number of seconds from " +
+                               IntToStr(kMinTimeoutSeconds) + u" to " +
+                               IntToStr(kMaxTimeoutSeconds) + u", not \"" + value + u"\"";
+                return parsed;
+            }
+            o.timeoutSeconds = static_cast<std::uint32_t>(seconds);
+            break;
+        }
         case Switch::Help:
             o.help = true;
             break;
@@ -292,6 +341,8 @@ String FormatCommandLine(const CommandLine& o) {
         if (o.makeDefault) flag(u"default");
         if (o.testPrint) flag(u"testprint");
     }
+    if (o.timeoutSeconds) value(u"timeout", IntToStr(*o.timeoutSeconds));
+    if (o.allowWritableKit) flag(u"allowwritablekit");
     if (!o.logFile.empty()) value(u"log", o.logFile);
     return line;
 }
@@ -302,9 +353,10 @@ String UsageText() {
         u"ODAXPrintDrive.exe /quiet /connection network /address A /model M [options]\r\n"
         u"ODAXPrintDrive.exe /quiet /connection usb [/port P] [/model M] [options]\r\n"
         u"ODAXPrintDrive.exe /quiet /connection serial|parallel /port P /model M [options]\r\n"
-        u"ODAXPrintDrive.exe /quiet /remove /model M [/log F]\r\n"
+        u"ODAXPrintDrive.exe /quiet /remove /model M [/log F] [/timeout S]\r\n"
         u"\r\n"
-        u"/quiet        install without any window; the outcome is the exit code\r\n"
+        u"/quiet        install without any window; the outcome is the exit code; /qn, /q,\r\n"
+        u"              /s, /silent and /verysilent mean the same\r\n"
         u"/connection   network, usb, serial or parallel\r\n"
         u"/address A    the network printer's IP address\r\n"
         u"/port P       the port (COM1, LPT1, USB001); for USB the search finds it if left out\r\n"
@@ -314,8 +366,13 @@ String UsageText() {
         u"/default      make it the default printer\r\n"
         u"/testprint    print a test receipt after the installation\r\n"
         u"/remove       remove the printer named by /model\r\n"
-        u"/log F        the install log's file (default "
-        u"%ProgramData%\\ODAXPrintDrive\\install.log)\r\n"
+        u"/log F        the install log's file, a full path on a local drive whose folder\r\n"
+        u"              exists (default %ProgramData%\\ODAXPrintDrive\\install.log)\r\n"
+        u"/timeout S    end the printer-setup command after S seconds, 30 to 86400\r\n"
+        u"              (default 600)\r\n"
+        u"/allowwritablekit  run as the system account from a kit folder that others can\r\n"
+        u"              change (a warning in the log instead of exit code 2)\r\n"
+        u"/norestart    accepted, as /noreboot: the program never restarts the PC\r\n"
         u"/?            this text\r\n"
         u"\r\n"
         u"Exit codes:\r\n";

@@ -2,6 +2,8 @@
 // The program's command line: the unattended mode that deployment tools run, and its exit
 // codes. Only the form of the command is checked here; what needs the kit (the model known,
 // the address valid, the files present) is checked by the run.
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/Text.h"
@@ -9,15 +11,17 @@
 
 // What an unattended run ends with; deployment tools judge a run by it alone.
 enum class ExitCode : int {
-    Done = 0,         // installed, removed, or already as asked
-    Usage = 1,        // the command line is not understood
-    KitRefused = 2,   // a kit file is missing, the settings' seal does not match, or a model
-                      // line is broken
-    BadValue = 3,     // the address, port or model cannot be used
-    PortFailed = 4,   // the network port could not be made
-    SetupFailed = 5,  // the printer-setup command did not leave the printer as asked
-    NoUsbPrinter = 6, // no USB printer was found, or none has a model of the kit
-    NotAdmin = 7,     // the program does not run with administrator rights
+    Done = 0,            // installed, removed, or already as asked
+    Usage = 1,           // the command line is not understood
+    KitRefused = 2,      // a kit file is missing, the settings' seal does not match, or a model
+                         // line is broken
+    BadValue = 3,        // the address, port or model cannot be used
+    PortFailed = 4,      // the network port could not be made
+    SetupFailed = 5,     // the printer-setup command did not leave the printer as asked
+    NoUsbPrinter = 6,    // no USB printer was found, or none has a model of the kit
+    NotAdmin = 7,        // the program does not run with administrator rights
+    TestPrintFailed = 8, // installed, but the test receipt did not print
+    InternalError = 9,   // an error of the program itself; the log's end entry says which
 };
 
 // The exit codes with what each means, in order, for the usage text and the deployment tools.
@@ -41,7 +45,15 @@ struct CommandLine {
     bool makeDefault = false; // /default
     bool testPrint = false;   // /testprint: a test receipt after the installation
     String logFile;           // /log; empty: the default place
+    // /timeout: how long the printer-setup command may run; unset: the default.
+    std::optional<std::uint32_t> timeoutSeconds;
+    bool allowWritableKit = false; // /allowwritablekit
 };
+
+// The printer-setup command's bound in an unattended run, and what /timeout may set.
+constexpr std::int32_t kDefaultTimeoutSeconds = 600;
+constexpr std::int32_t kMinTimeoutSeconds = 30;
+constexpr std::int32_t kMaxTimeoutSeconds = 86400;
 
 struct ParsedCommandLine {
     CommandLine options;
@@ -52,7 +64,9 @@ struct ParsedCommandLine {
 
 // The program's arguments (without the program's own name). Switches are compared without
 // regard to letter case and may start with '/' or '-'. With no arguments the wizard starts;
-// any argument without /quiet other than /? is an error, as nothing may be ignored silently.
+// any argument without /quiet other than /? (and /norestart, which changes nothing) is an
+// error, as nothing may be ignored silently. `options.quiet` is set when /quiet (or a form of
+// it) is anywhere among the arguments, even when the command line is not understood.
 ParsedCommandLine ParseCommandLine(const StringList& args);
 
 // A command line split into arguments as the Windows C runtime does (quotes, backslashes).

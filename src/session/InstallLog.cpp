@@ -1,8 +1,10 @@
 #include "session/InstallLog.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "base/Paths.h"
 #include "language/Languages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -14,6 +16,9 @@ namespace installlog {
 namespace {
 
 String chosenFile; // empty: the default place
+// The path a run may not write to, and why.
+String refusedPath;
+String refusal;
 // Entries lost since the last one written, and why the last of them was lost.
 unsigned lostEntries = 0;
 std::uint32_t lostError = 0;
@@ -62,12 +67,51 @@ String Marked(const String& output) {
     return out;
 }
 
+// Why no log may be written in the folder of `path` (a link, a folder someone else could have
+// prepared), or nothing. The default folder is made when missing, with an access list of its
+// own: ProgramData lets every user make folders, and a user's folder would be theirs to swap.
+String FolderRefusal(const String& path, bool ownFolder) {
+    ILogFiles& files = LogFiles::Get();
+    String folder = ExtractFilePath(path);
+    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/'))
+        folder.pop_back();
+    const PathFacts facts = files.Inspect(folder);
+    if (!facts.exists) {
+        if (!ownFolder) return u"the folder " + folder + u" does not exist";
+        std::uint32_t error = 0;
+        files.CreateProtectedFolder(folder, error); // a failure shows in the write
+        return {};
+    }
+    if (!facts.directory) return folder + u" is no folder";
+    if (facts.reparsePoint) return u"the folder " + folder + u" is a link";
+    if (ownFolder && !facts.trustedOwner)
+        return u"the folder " + folder +
+               u" belongs to a user, not to the system or the administrators";
+    return {};
+}
+
 void Write(const std::string& entry) {
     if (!LogFiles::Installed() || !Clock::Installed()) return;
     ILogFiles& files = LogFiles::Get();
     const String path = FilePath();
     if (path.empty()) {
         ++lostEntries;
+        return;
+    }
+    // A path found unsafe stays refused for the run; the run says so once.
+    if (path == refusedPath) return;
+    String why = FolderRefusal(path, chosenFile.empty());
+    std::uint32_t error = 0;
+    std::unique_ptr<ILogFile> file;
+    if (why.empty()) file = files.Open(path, error, why);
+    if (!why.empty()) {
+        refusedPath = path;
+        refusal = why;
+        return;
+    }
+    if (!file) {
+        ++lostEntries;
+        lostError = error;
         return;
     }
     std::string bytes;
@@ -77,12 +121,23 @@ void Write(const std::string& entry) {
                 ")\r\n";
     bytes += entry;
 
-    const std::uint64_t size = files.FileSize(path).value_or(0);
-    std::uint32_t error = 0;
-    // A failed move leaves the entry going to the full file: an entry lost is worse.
-    if (size > 0 && size + bytes.size() > kMaxFileBytes)
-        files.Replace(path, OldFilePath(path), error);
-    if (files.Append(path, bytes, error)) {
+    const std::uint64_t size = file->Size();
+    // The full file is renamed through its handle, so a link planted at either name is
+    // never followed. A failed rename leaves the entry going to the full file: an entry lost
+    // is worse.
+    if (size > 0 && size + bytes.size() > kMaxFileBytes) {
+        const String old = OldFilePath(path);
+        if (file->RenameTo(old.substr(ExtractFilePath(old).size()), error)) {
+            String reopened;
+            file = files.Open(path, error, reopened);
+            if (!file) {
+                ++lostEntries;
+                lostError = error;
+                return;
+            }
+        }
+    }
+    if (file->Append(bytes, error)) {
         lostEntries = 0;
     } else {
         ++lostEntries;
@@ -110,6 +165,12 @@ String ExitCodeText(std::uint32_t code) {
 void UseFile(const String& path) {
     chosenFile = path;
     lostEntries = 0; // they were another file's
+    refusedPath.clear();
+    refusal.clear();
+}
+
+String Refusal() {
+    return refusedPath == FilePath() ? refusal : String();
 }
 
 String FilePath() {

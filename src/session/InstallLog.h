@@ -2,15 +2,17 @@
 // The install log: every run, the wizard's or an unattended one, appends what it did to a
 // text file that support can ask for (UTF-8, CRLF line ends, each entry starting with the
 // local time). Writing it never stops a run and never shows anything: a write that fails is
-// mentioned by the next entry that can be written.
+// mentioned by the next entry that can be written. The program often runs as the system
+// account, so a log is never written through a link, nor into a folder another user could
+// have prepared (see Refusal).
 #include <cstdint>
 
 #include "base/Text.h"
 
 namespace installlog {
 
-// A file that an entry would take past this size is first moved to OldFilePath (replacing
-// the older one there): the log and one old file, no more.
+// A file that an entry would take past this size is first renamed to OldFilePath (replacing
+// the older one there) through its open handle: the log and one old file, no more.
 constexpr std::uint64_t kMaxFileBytes = 1024 * 1024;
 // Command output beyond this many characters is left out of the log (and said so).
 constexpr std::size_t kMaxOutputChars = 64 * 1024;
@@ -26,6 +28,10 @@ void Line(const String& text); // a step's text as the wait dialog shows it
 void Command(const String& commandLine, std::uint32_t exitCode, const String& output);
 void EndRun(const String& outcome);
 String FilePath(); // the file in use (for the wait dialog's link); empty when there is none
+// Why the run writes no log at all, once the first entry found out: the folder is a link, or
+// (for the default folder) belongs to someone other than the system, the administrators or
+// this account; the file is a link or has a second name. Empty while the log is written.
+String Refusal();
 
 // Where the file goes at the cap: "install.old.log" for "install.log", "x.old" for "x".
 String OldFilePath(const String& path);

@@ -42,9 +42,10 @@ void TfrmMain::btnStartInstallClick(ui::Control*) {
     choices.ports = cbPortList->Items();
     choices.printers = cbPrintList->Items();
     progress_.LoggedRun(u"wizard (installation)", [&] {
-        std::optional<Finding> why;
+        RunDetails details;
         const InstallOutcome outcome =
-            RunInstallation(choices, PrintSetupInfo, progress_, progress_, &why);
+            RunInstallation(choices, PrintSetupInfo, progress_, progress_, &details);
+        const std::optional<Finding>& why = details.finding;
         // Back to the field the refusal names: the search when it asked for one.
         if (outcome == InstallOutcome::Refused || outcome == InstallOutcome::AddressRefused) {
             if (pcPage->ActivePage() == tbsUSB && !usbSearchAccepted_)

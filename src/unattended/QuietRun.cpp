@@ -11,10 +11,13 @@
 #include "config/untIni.h"
 #include "install/Preflight.h"
 #include "install/untInstall.h"
+#include "language/BuiltInText.h"
 #include "language/Languages.h"
 #include "language/untLanguages.h"
 #include "platform/Files.h"
+#include "platform/LogFiles.h"
 #include "platform/Processes.h"
+#include "platform/Security.h"
 #include "platform/Spooler.h"
 #include "platform/SystemInfo.h"
 #include "printing/SystemCommands.h"
@@ -152,12 +155,47 @@ class QuietRun {
             return {ExitCode::Usage, options_.remove
                                          ? u"/remove needs /model, the printer to remove"
                                          : u"/connection is needed to install a printer"};
+        if (std::optional<Stop> unsafe = WritableKit()) return *unsafe;
         if (std::optional<Stop> refused = Check()) return *refused;
         if (options_.remove) return Remove();
         return options_.connection->kind == TEnumPort::USB ? InstallUsb() : InstallOnPort();
     }
 
   private:
+    // As the system account, the program and the USB library it loads run with every right on
+    // the PC: whoever can change them, or the folder they are in, could run anything as SYSTEM.
+    // Checked before anything of the kit is read or loaded.
+    std::optional<Stop> WritableKit() {
+        if (!SystemInfo::Get().IsSystemAccount()) return std::nullopt;
+        IFiles& files = Files::Get();
+        const String program = files.ModuleFileName();
+        const String folder = ExtractFilePath(program);
+        StringList found;
+        for (const String& path : {folder.size() > 3 ? folder.substr(0, folder.size() - 1) : folder,
+                                   program, folder + u"USBPrinterlibary.dll"}) {
+            const std::optional<StringList> writers = Security::Get().NonAdminWriters(path);
+            if (!writers)
+                found.push_back(path + u": its permissions cannot be read");
+            else if (!writers->empty())
+                found.push_back(path + u": " + Joined(*writers));
+        }
+        if (found.empty()) return std::nullopt;
+        String what;
+        for (const String& f : found)
+            what += (what.empty() ? u"" : u"; ") + f;
+        if (options_.allowWritableKit) {
+            out_.Line(u"Warning: the kit can be changed by users who are no administrators (" +
+                      what + u"); /allowwritablekit runs it anyway");
+            return std::nullopt;
+        }
+        return Stop{ExitCode::KitRefused,
+                    u"the kit can be changed by users who are no administrators, and the system "
+                    u"account would run it: " +
+                        what +
+                        u". Copy the kit into a folder only administrators can change (a "
+                        u"deployment tool's cache is one), or give /allowwritablekit"};
+    }
+
     // Every check before anything runs; the wizard's texts of the kit's refusals are printed.
     std::optional<Stop> Check() {
         PreflightRequest request;
@@ -190,8 +228,12 @@ class QuietRun {
         return {ExitCode::Done, u"the printer " + Quoted(name) + u" was removed"};
     }
 
+    std::uint32_t SetupTimeLimitMs() const {
+        return options_.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000u;
+    }
+
     Stop RemovePrinter(const String& name) {
-        RunDOS(DeletePrinterCommand(name) + kQuietSetupOption);
+        RunDOS(DeletePrinterCommand(name) + kQuietSetupOption, SetupTimeLimitMs());
         if (Spooler::Get().CanOpenPrinter(name))
             return {ExitCode::SetupFailed,
                     u"the printer " + Quoted(name) + u" is still installed after its removal"};
@@ -220,6 +262,13 @@ class QuietRun {
         const std::vector<TPrintModelInfo> wanted =
             checked_.model ? std::vector<TPrintModelInfo>{*checked_.model} : checked_.models;
         const UsbSearchResult found = SearchUsbPrinter(searched, wanted, report_);
+        // As in the wizard, only what the kit accepts is installed.
+        if (found.portIndex && !found.accepted)
+            return {ExitCode::NoUsbPrinter,
+                    u"the USB printer found on " + found.model.PrintPort + u" is " +
+                        Quoted(found.model.PrintName) +
+                        u", which the kit does not install (its [CONFIG] PrintName names another "
+                        u"model, or USBModelWindow is off)"};
         if (!found.portIndex)
             return {ExitCode::NoUsbPrinter,
                     u"no USB printer of " +
@@ -267,6 +316,7 @@ class QuietRun {
         choices.printers = printers;
         choices.makeDefault = options_.makeDefault;
         choices.quietCommands = true;
+        choices.setupTimeLimitMs = SetupTimeLimitMs();
         choices.testPrint =
             options_.testPrint ? InstallChoices::TestPrint::Print : InstallChoices::TestPrint::Skip;
         return choices;
@@ -276,9 +326,18 @@ class QuietRun {
         const String name = setup.PrintName;
         StringList printers = SysPrint->GetSystemPrintList();
         if (std::optional<Stop> done = Existing(name, port, printers)) return *done;
-        std::optional<Finding> why;
-        switch (RunInstallation(Choices(port, printers), setup, report_, report_, &why)) {
+        RunDetails details;
+        const std::optional<Finding>& why = details.finding;
+        switch (RunInstallation(Choices(port, printers), setup, report_, report_, &details)) {
         case InstallOutcome::Installed:
+            if (details.testReceipt && *details.testReceipt != TestPrintOutcome::Printed)
+                return {ExitCode::TestPrintFailed,
+                        u"the printer " + Quoted(name) + u" is installed on " + setup.PrintPort +
+                            u", but the test receipt did not print (" +
+                            (*details.testReceipt == TestPrintOutcome::StillQueued
+                                 ? String(u"still in the queue")
+                                 : String(u"the spooler reports an error")) +
+                            u"): check the printer, its cable and its paper"};
             return {ExitCode::Done,
                     u"the printer " + Quoted(name) + u" is installed on " + setup.PrintPort};
         case InstallOutcome::Refused:
@@ -302,6 +361,20 @@ class QuietRun {
     IQuietOutput& out_;
     PreflightResult checked_;
 };
+
+// Why /log cannot name the install log: a relative, network or device path, or a folder that
+// is missing or a link. Nothing when it can.
+String LogFileFault(const String& path) {
+    if (!IsLocalDrivePath(path))
+        return u"the install log needs a full path on a local drive, such as "
+               u"C:\\Logs\\printer.log";
+    String folder = ExtractFilePath(path);
+    if (folder.size() > 3) folder.pop_back();
+    const PathFacts facts = LogFiles::Get().Inspect(folder);
+    if (!facts.exists || !facts.directory) return u"its folder " + folder + u" does not exist";
+    if (facts.reparsePoint) return u"its folder " + folder + u" is a link";
+    return {};
+}
 
 // The run's lines go to the install log as well; its commands reach the log through RunDOS.
 class LoggedOutput final : public IQuietOutput {
@@ -349,9 +422,17 @@ void QuietFrontEnd::Write(const String& text) {
 }
 
 ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
+    if (!options.logFile.empty()) {
+        if (const String fault = LogFileFault(options.logFile); !fault.empty()) {
+            out.End(ExitCode::Usage, u"/log \"" + options.logFile + u"\": " + fault);
+            return ExitCode::Usage;
+        }
+    }
     installlog::UseFile(options.logFile);
     installlog::BeginRun(u"quiet: " + FormatCommandLine(options), KitVersionForLog());
     out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
+    if (const String refused = installlog::Refusal(); !refused.empty())
+        out.Line(InDisplayLanguage(kNoInstallLog) + refused);
     LoggedOutput logged(out);
     ReportedProcesses processes(Processes::Get(), logged);
     ScopedService<IProcesses> reported(processes);
@@ -359,9 +440,14 @@ ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
     try {
         end = QuietRun(options, logged).Run();
     } catch (const Exception& e) {
-        // A failure of the system underneath (a command that cannot start, the spooler not
-        // answering): the printer is not as asked.
+        // A failure of the system underneath (a command that cannot start or was ended at its
+        // time limit, the spooler not answering): the printer is not as asked.
         end = {ExitCode::SetupFailed, e.Message()};
+    } catch (const std::exception& e) {
+        // A fault of the program itself: said, logged and ended, never an abort.
+        end = {ExitCode::InternalError, u"internal error: " + FromUtf8(e.what())};
+    } catch (...) {
+        end = {ExitCode::InternalError, String(u"internal error of an unknown kind")};
     }
     logged.End(end.code, end.reason);
     return end.code;

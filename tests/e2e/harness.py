@@ -399,6 +399,10 @@ class Driver:
         a = self.call("wait_exit", pid=pid, timeout_ms=self._ms(timeout))
         return a["code"] if a["exited"] else None
 
+    def process_ended(self, pid, timeout=10):
+        """True once any process of that id has ended (or is gone), within `timeout`."""
+        return self.call("process_ended", pid=pid, timeout_ms=self._ms(timeout))["ended"]
+
     def kill(self, pid):
         self.call("kill", pid=pid)
 

@@ -25,8 +25,8 @@ class QuietRuns(h.WineTestCase):
             raise FileNotFoundError(f"{EXE} is missing: build the win64 preset first")
         super().setUpClass()
 
-    def make_kit(self, name):
-        kit = wizkit.make_kit("quiet-" + name)
+    def make_kit(self, name, config=None):
+        kit = wizkit.make_kit("quiet-" + name, config=config)
         wizkit.remove_queues(kit)
         self.assertFalse({p["name"] for p in self.driver.printers()} & set(MODELS))
         return kit
@@ -34,14 +34,15 @@ class QuietRuns(h.WineTestCase):
     def queue(self, name):
         return next((p for p in self.driver.printers() if p["name"] == name), None)
 
-    def quiet(self, kit, *args):
-        """Runs the program from its kit folder with /quiet and `args` to its end, its standard
-        output going to a file, and lists the top-level windows of its process all the while;
-        returns (exit code, printed lines). Fails when the process has any window."""
+    def quiet(self, kit, *args, env=None, quiet="/quiet"):
+        """Runs the program from its kit folder with /quiet (or `quiet` in its place, or nothing)
+        and `args` to its end, its standard output going to a file, and lists the top-level
+        windows of its process all the while; returns (exit code, printed lines). Fails when the
+        process has any window."""
         d = self.driver
         output = kit / "quiet-output.txt"
-        line = " ".join(f'"{a}"' if " " in a else a for a in ("/quiet", *args))
-        pid = d.start(kit / EXE.name, args=line, cwd=kit, env=wizkit.log_env(kit),
+        line = " ".join(f'"{a}"' if " " in a else a for a in ((quiet,) if quiet else ()) + args)
+        pid = d.start(kit / EXE.name, args=line, cwd=kit, env={**wizkit.log_env(kit), **(env or {})},
                       stdout=output)
         windows = []
         deadline = time.monotonic() + RUN_TIMEOUT
@@ -102,8 +103,9 @@ class QuietRuns(h.WineTestCase):
         self.assertIn("already installed", lines[-2])
 
         # Removed, and only that printer; removing it again is success with nothing run.
-        # /log names another file; a relative name is in the kit folder, the working folder.
-        code, lines = self.quiet(kit, "/remove", "/model", model, "/log", "removal.log")
+        # /log names another file, by its full path.
+        code, lines = self.quiet(kit, "/remove", "/model", model, "/log",
+                                 h.to_windows_path(kit / "removal.log"))
         self.assertEqual(code, 0, "\n".join(lines))
         self.assertIn(f'rundll32.exe" printui.dll,PrintUIEntry /dl /n "{model}" /q\r\n'
                       "    Exit code: 0\r\n", (kit / "removal.log").read_bytes().decode("utf-8"))
@@ -116,8 +118,9 @@ class QuietRuns(h.WineTestCase):
         self.assertEqual(len(self.commands(kit)), ran + 1)
 
     def test_usb_install_picks_the_model_by_identifiers(self):
-        # The printer is the second model, not the kit's default one.
-        kit = self.make_kit("usb")
+        # The printer is the second model; a kit without a default model lets the search take
+        # whatever model it finds, as the wizard does.
+        kit = self.make_kit("usb", config={"PrintName": ""})
         (kit / "USBPrinterlibary.sim.txt").write_text("USB001 1A2B 3C4E SN-7\n", encoding="utf-8")
         with wizkit.local_port(self.session, "USB001"):
             code, lines = self.quiet(kit, "/connection", "usb")
@@ -174,6 +177,59 @@ class QuietRuns(h.WineTestCase):
             d.press(box["hwnd"], h.IDOK)
             self.assertEqual(d.wait_exit(pid, timeout=20), code)
         self.assertEqual(self.commands(kit), [])
+
+    def test_a_bad_command_line_with_quiet_anywhere_exits_1_without_a_window(self):
+        kit = self.make_kit("bad-command")
+        code, lines = self.quiet(kit, "/connection", "netwrk", "/quiet", quiet=None)
+        self.assertEqual(code, 1, "\n".join(lines))
+        self.assertIn('Error: /connection must be network, usb, serial or parallel, not "netwrk"',
+                      lines)
+        self.assertTrue(any("/quiet" in line for line in lines[1:]))  # the usage follows
+        # The switches admins type from habit.
+        code, lines = self.quiet(kit, "/norestart", "/connection", "serial", "/port", "COM1",
+                                 "/model", MODELS[0], quiet="/qn")
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertIsNotNone(self.queue(MODELS[0]))
+        wizkit.remove_queues(kit)
+
+    def test_a_hanging_printer_setup_is_ended_with_all_it_started_and_exits_5(self):
+        kit = self.make_kit("hanging-setup")
+        ids = kit / "hanging-ids.txt"
+        code, lines = self.quiet(kit, "/connection", "serial", "/port", "COM1", "/model",
+                                 MODELS[0], "/timeout", "30",
+                                 env={"WIZ_SETUP_HANGS": h.to_windows_path(ids)})
+        self.assertEqual(code, 5, "\n".join(lines))
+        self.assertIn("timeout", lines[-2].lower())
+        self.assertIn("  (did not end)", lines)
+        # The installer and the process it started are both gone.
+        started = [int(pid) for pid in ids.read_text().split()]
+        self.assertEqual(len(started), 2, started)
+        for pid in started:
+            self.assertTrue(self.driver.process_ended(pid, timeout=30), f"process {pid} lives")
+        self.assertIsNone(self.queue(MODELS[0]))
+
+    def test_a_log_folder_that_is_a_link_gets_nothing_and_the_install_goes_on(self):
+        kit = self.make_kit("log-link")
+        folder = wizkit.INSTALL_LOG.parent
+        aside = folder.with_name(folder.name + ".aside")
+        target = h.scratch_dir("log-link-target")
+        if folder.exists():
+            folder.rename(aside)
+        try:
+            folder.symlink_to(target, target_is_directory=True)
+            code, lines = self.quiet(kit, "/connection", "serial", "/port", "COM1", "/model",
+                                     MODELS[0])
+            self.assertEqual(code, 0, "\n".join(lines))
+            said = [line for line in lines if line.startswith("No install log is written: ")]
+            self.assertEqual(len(said), 1, lines)
+            self.assertIn("is a link", said[0])
+            self.assertEqual(list(target.iterdir()), [])
+            self.assertIsNotNone(self.queue(MODELS[0]))
+        finally:
+            folder.unlink(missing_ok=True)
+            if aside.exists():
+                aside.rename(folder)
+            wizkit.remove_queues(kit)
 
 
 if __name__ == "__main__":

@@ -244,6 +244,15 @@ Json WaitExit(const Json& req) {
     return v;
 }
 
+// Any process, by its id: ended (or gone) within the time limit.
+Json ProcessEnded(const Json& req) {
+    const auto pid = static_cast<DWORD>(AsInt(Need(req, "pid")));
+    Json v;
+    Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    v["ended"] = !process || WaitForSingleObject(process.get(), Timeout(req)) == WAIT_OBJECT_0;
+    return v;
+}
+
 Json Kill(const Json& req) {
     HANDLE process = StartedProcess(req);
     if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
@@ -589,6 +598,7 @@ const std::map<std::string, Handler>& Commands() {
         {"start", Start},
         {"wait_exit", WaitExit},
         {"kill", Kill},
+        {"process_ended", ProcessEnded},
         {"windows", Windows},
         {"find_window", FindWindowCmd},
         {"find", FindCmd},

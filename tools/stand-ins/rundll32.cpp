@@ -10,6 +10,9 @@
 //   printui.dll,PrintUIEntry /dl /n "<printer>" ...
 //     deletes that printer (not its driver); exit 0, or non-zero when there is none.
 // Anything else is refused with exit 1 (see the end of wmain).
+// With WIZ_SETUP_HANGS naming a file, /if never ends instead: it starts a second process that
+// never ends either, writes both process ids into the file, and waits, as a driver package
+// whose installer hangs would (the caller's time limit must end both).
 #include "StandIn.h"
 
 #include <winspool.h>
@@ -229,11 +232,44 @@ int DeletePrinterNamed(const PrintUiCall& call) {
     return kDone;
 }
 
+// The hanging installer and the process it started: their ids in the file, then no end.
+[[noreturn]] void Hang(const std::wstring& file) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) + L"\" /standin-hold";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string ids = std::to_string(GetCurrentProcessId());
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &si, &pi)) {
+        ids += " " + std::to_string(pi.dwProcessId);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    ids += "\n";
+    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(out, ids.data(), static_cast<DWORD>(ids.size()), &written, nullptr);
+    CloseHandle(out);
+    for (;;)
+        Sleep(INFINITE);
+}
+
 } // namespace
 
 int wmain() {
+    // The second process of a hanging installer: never recorded, never ending.
+    if (wcsstr(GetCommandLineW(), L" /standin-hold")) {
+        for (;;)
+            Sleep(INFINITE);
+    }
     standin::RecordCommandLine();
     const auto call = standin::ParsePrintUi(standin::ArgumentTail(FromWide(GetCommandLineW())));
+    wchar_t hangs[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"WIZ_SETUP_HANGS", hangs, MAX_PATH);
+    if (call && call->Has(u"if") && n > 0 && n < MAX_PATH) Hang(hangs);
     if (call && call->Has(u"if")) return Install(*call);
     if (call && call->Has(u"dd")) return DeleteDriver(*call);
     if (call && call->Has(u"dl")) return DeletePrinterNamed(*call);

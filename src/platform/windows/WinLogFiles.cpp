@@ -1,8 +1,11 @@
 #include <windows.h>
 
-#include <shlobj.h> // after windows.h
+#include <aclapi.h> // after windows.h
+#include <sddl.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/LogFiles.h"
 #include "platform/windows/Handles.h"
@@ -11,21 +14,8 @@
 
 namespace {
 
-// The folders on the file's path, made where missing, outermost first; the append reports
-// what still fails. Kernel calls only: the shell's libraries would load with the program.
-void MakeFolderOf(const String& path) {
-    const String full = WindowsFiles().FullPath(path);
-    const size_t cut = full.find_last_of(u"\\/");
-    if (cut == String::npos || cut == 0) return;
-    const String folder = full.substr(0, cut);
-    for (size_t at = folder.find_first_of(u"\\/", 3); at != String::npos;
-         at = folder.find_first_of(u"\\/", at + 1))
-        CreateDirectoryW(Wide(folder.substr(0, at)), nullptr);
-    CreateDirectoryW(Wide(folder), nullptr);
-}
-
-// The ProgramData folder as the shell knows it, for a process whose environment lacks it;
-// the shell and COM are bound only then.
+// The ProgramData folder as the shell knows it; the shell and COM are bound only when the log
+// is first written, not with every start.
 String KnownProgramData() {
     using KnownFolderFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
     using FreeFn = void(WINAPI*)(LPVOID);
@@ -40,30 +30,52 @@ String KnownProgramData() {
     return folder;
 }
 
-Handle OpenForAppend(const String& path) {
-    // Readers and a second writer (another wizard) may have it open too.
-    return Handle(CreateFileW(Wide(path), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+// The account this process runs as.
+std::vector<BYTE> ProcessUser() {
+    std::vector<BYTE> user;
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return user;
+    const Handle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    user.resize(size);
+    if (!size || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size))
+        user.clear();
+    return user;
 }
 
-class WinLogFiles final : public ILogFiles {
+bool TrustedOwner(const String& path) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(Wide(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                              nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    bool trusted = owner && (IsWellKnownSid(owner, WinLocalSystemSid) ||
+                             IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    if (owner && !trusted) {
+        static const std::vector<BYTE> self = ProcessUser();
+        trusted = !self.empty() &&
+                  EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(self.data())->User.Sid);
+    }
+    LocalFree(sd);
+    return trusted;
+}
+
+class WinLogFile final : public ILogFile {
   public:
-    bool Append(const String& path, const std::string& bytes, std::uint32_t& error) override {
-        Handle file = OpenForAppend(path);
-        if (!file && (GetLastError() == ERROR_PATH_NOT_FOUND)) {
-            MakeFolderOf(path);
-            file = OpenForAppend(path);
-        }
-        if (!file) {
-            error = GetLastError();
-            return false;
-        }
+    WinLogFile(Handle file, String path) : file_(std::move(file)), path_(std::move(path)) {}
+
+    std::uint64_t Size() override {
+        LARGE_INTEGER size{};
+        return GetFileSizeEx(file_.get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    }
+
+    bool Append(const std::string& bytes, std::uint32_t& error) override {
         size_t done = 0;
         while (done < bytes.size()) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
             DWORD written = 0;
-            if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
+            if (!WriteFile(file_.get(), bytes.data() + done, chunk, &written, nullptr)) {
                 error = GetLastError();
                 return false;
             }
@@ -71,6 +83,96 @@ class WinLogFiles final : public ILogFiles {
         }
         error = 0;
         return true;
+    }
+
+    // Through the handle: the file renamed is the one written, whatever its name names now.
+    bool RenameTo(const String& fileName, std::uint32_t& error) override {
+        const size_t cut = path_.find_last_of(u"\\/");
+        const std::wstring to =
+            ToWide((cut == String::npos ? String() : path_.substr(0, cut + 1)) + fileName);
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = TRUE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+        std::copy(to.begin(), to.end(), info->FileName);
+        if (!SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size()))) {
+            error = GetLastError();
+            return false;
+        }
+        error = 0;
+        return true;
+    }
+
+  private:
+    Handle file_;
+    String path_;
+};
+
+class WinLogFiles final : public ILogFiles {
+  public:
+    PathFacts Inspect(const String& path) override {
+        PathFacts facts;
+        const DWORD attributes = GetFileAttributesW(Wide(path));
+        if (attributes == INVALID_FILE_ATTRIBUTES) return facts;
+        facts.exists = true;
+        facts.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        facts.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        facts.trustedOwner = TrustedOwner(path);
+        return facts;
+    }
+
+    bool CreateProtectedFolder(const String& path, std::uint32_t& error) override {
+        // Protected: nothing is inherited from ProgramData, where Users may create and own.
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &sd,
+                nullptr)) {
+            error = GetLastError();
+            return false;
+        }
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, sd, FALSE};
+        const BOOL made = CreateDirectoryW(Wide(path), &attributes);
+        error = made ? 0 : GetLastError();
+        LocalFree(sd);
+        return made != FALSE;
+    }
+
+    std::unique_ptr<ILogFile> Open(const String& path, std::uint32_t& error,
+                                   String& refused) override {
+        // The name is looked at first as well: a system that opens a link's target despite
+        // the flag still shows the link here.
+        const DWORD attributes = GetFileAttributesW(Wide(path));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            refused = u"the file " + path + u" is a link";
+            return nullptr;
+        }
+        // Readers and a second writer (another wizard) may have it open too; DELETE lets the
+        // handle rename the file.
+        Handle file(CreateFileW(
+            Wide(path), FILE_APPEND_DATA | DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file) {
+            error = GetLastError();
+            return nullptr;
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(file.get(), &info)) {
+            error = GetLastError();
+            return nullptr;
+        }
+        if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+            refused = u"the file " + path + u" is a link";
+            return nullptr;
+        }
+        if (info.nNumberOfLinks > 1) {
+            refused = u"the file " + path + u" has another name (a hard link)";
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<WinLogFile>(std::move(file), path);
     }
 
     std::optional<std::uint64_t> FileSize(const String& path) override {
@@ -81,19 +183,8 @@ class WinLogFiles final : public ILogFiles {
         return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
 
-    bool Replace(const String& from, const String& to, std::uint32_t& error) override {
-        if (!MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING)) {
-            error = GetLastError();
-            return false;
-        }
-        error = 0;
-        return true;
-    }
-
     String ProgramDataFolder() override {
-        wchar_t buffer[MAX_PATH];
-        const DWORD n = GetEnvironmentVariableW(L"ProgramData", buffer, MAX_PATH);
-        String folder = n > 0 && n < MAX_PATH ? FromWide(buffer) : KnownProgramData();
+        String folder = KnownProgramData();
         while (!folder.empty() && folder.back() == u'\\')
             folder.pop_back();
         return folder;

@@ -165,11 +165,29 @@ public:
         si.hStdOutput = writeEnd.get();
         si.hStdError = writeEnd.get();
         std::wstring line(commandLine.begin(), commandLine.end()); // CreateProcessW may write to it
+        // The system folder as the working folder: a library planted beside the kit (or in
+        // whatever folder started the program) is then never the one a command finds.
+        wchar_t systemFolder[MAX_PATH] = {};
+        const UINT folderLength = GetSystemDirectoryW(systemFolder, MAX_PATH);
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
-                            nullptr, nullptr, &si, &pi))
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
+                            CREATE_NEW_CONSOLE | CREATE_SUSPENDED, nullptr,
+                            folderLength > 0 && folderLength < MAX_PATH ? systemFolder : nullptr,
+                            &si, &pi))
             return Fail();
         Handle process(pi.hProcess), thread(pi.hThread);
+        // In a job of its own, so that every process the command starts ends with it at the
+        // time limit. Where the system refuses a nested job the command still runs.
+        Handle job(CreateJobObjectW(nullptr, nullptr));
+        if (job) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                         sizeof limits) ||
+                !AssignProcessToJobObject(job.get(), process.get()))
+                job.reset();
+        }
+        ResumeThread(thread.get());
         writeEnd.reset();
         const DWORD started = GetTickCount();
 
@@ -179,7 +197,7 @@ public:
             DWORD wait = INFINITE;
             if (timeLimitMs != kNoTimeLimit) {
                 const DWORD elapsed = GetTickCount() - started;
-                if (elapsed >= timeLimitMs) return EndAtLimit(process.get());
+                if (elapsed >= timeLimitMs) return EndAtLimit(process.get(), job.get());
                 wait = timeLimitMs - elapsed;
             }
             HANDLE waits[2] = {process.get(), reader.event()};
@@ -219,9 +237,11 @@ private:
         lastError_ = GetLastError();
         return false;
     }
-    // A command past its time limit is ended and counts as failed; what it printed is dropped.
-    bool EndAtLimit(HANDLE process) {
-        TerminateProcess(process, kErrorTimeout);
+    // A command past its time limit is ended, with everything it started, and counts as
+    // failed; what it printed is dropped.
+    bool EndAtLimit(HANDLE process, HANDLE job) {
+        if (!job || !TerminateJobObject(job, kErrorTimeout))
+            TerminateProcess(process, kErrorTimeout);
         WaitForSingleObject(process, 5000);
         lastError_ = kErrorTimeout;
         return false;

@@ -13,6 +13,7 @@
 #include "platform/Processes.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/Security.h"
 #include "platform/ServiceControl.h"
 #include "platform/Spooler.h"
 #include "platform/SystemInfo.h"
@@ -30,6 +31,7 @@ IRegistry& WindowsRegistry();
 ISystemInfo& WindowsSystemInfo();
 ILogFiles& WindowsLogFiles();
 IServiceControl& WindowsServiceControl();
+ISecurity& WindowsSecurity();
 
 // One of the system's libraries by its file name, from the system folder only; nullptr when it
 // cannot be loaded. The window backend's optional libraries are loaded through it too.

@@ -90,6 +90,29 @@ class WinSystemInfo final : public ISystemInfo {
         BOOL member = FALSE;
         return CheckTokenMembership(nullptr, administrators.get(), &member) && member;
     }
+    bool IsSystemAccount() override {
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+        const Handle token(raw);
+        BYTE buffer[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+        DWORD size = 0;
+        if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+            return false;
+        return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+    }
+    bool HasInteractiveDesktop() override {
+        DWORD session = 0;
+        if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;
+        if (IsSystemAccount()) return false;
+        // A service's window station is never shown, whatever its session.
+        USEROBJECTFLAGS flags{};
+        DWORD size = 0;
+        if (GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                      &size) &&
+            !(flags.dwFlags & WSF_VISIBLE))
+            return false;
+        return true;
+    }
 };
 
 } // namespace

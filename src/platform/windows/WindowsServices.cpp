@@ -17,4 +17,5 @@ void InstallWindowsServices() {
     SystemInfo::Install(&WindowsSystemInfo());
     LogFiles::Install(&WindowsLogFiles());
     ServiceControl::Install(&WindowsServiceControl());
+    Security::Install(&WindowsSecurity());
 }

@@ -13,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/Security.h"
 #include "platform/SystemInfo.h"
 #include "platform/emulated/EmulatedCodePage.h"
 
@@ -99,17 +100,32 @@ class FakeSystemInfo final : public ISystemInfo {
     Architecture system = Architecture::X64;
     Architecture process = Architecture::X86;
     bool administrator = true;
+    bool systemAccount = false;
+    bool interactive = true;
     String SystemFolder() override { return systemFolder; }
     String WindowsFolder() override { return windowsFolder; }
     Architecture SystemArchitecture() override { return system; }
     Architecture ProcessArchitecture() override { return process; }
     bool IsAdministrator() override { return administrator; }
+    bool IsSystemAccount() override { return systemAccount; }
+    bool HasInteractiveDesktop() override { return interactive; }
 };
 
 // The system commands as the wizard runs them on FakeSystemInfo's default Windows.
 inline const String kNetStartSpooler = u"\"C:\\Windows\\system32\\net.exe\" start spooler";
 inline const String kNetStopSpooler = u"\"C:\\Windows\\system32\\net.exe\" stop spooler";
 inline const String kRundll32 = u"\"C:\\Windows\\Sysnative\\rundll32.exe\"";
+
+// Who may change the kit's files, by path; a path not listed is changeable by none but the
+// administrators.
+class FakeSecurity final : public ISecurity {
+  public:
+    std::map<String, StringList> writers;
+    std::optional<StringList> NonAdminWriters(const String& path) override {
+        auto it = writers.find(path);
+        return it == writers.end() ? StringList{} : it->second;
+    }
+};
 
 // Installs a full set of fakes for one test; each can be reached and scripted.
 struct FakeSystem {
@@ -123,4 +139,6 @@ struct FakeSystem {
     ScopedService<ICodePage> s4{codePage};
     FakeSystemInfo systemInfo;
     ScopedService<ISystemInfo> s5{systemInfo};
+    FakeSecurity security;
+    ScopedService<ISecurity> s6{security};
 };

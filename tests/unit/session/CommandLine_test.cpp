@@ -75,7 +75,7 @@ TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
         const char* line;
         const char* error;
     } cases[] = {
-        {"/silent", "unknown switch /silent"},
+        {"/fast", "unknown switch /fast"},
         {"/quiet /connection network /address 1.2.3.4 POS-80",
          "unexpected argument \"POS-80\" (values follow their switch)"},
         {"/quiet /connection wifi",
@@ -89,7 +89,8 @@ TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
         {"/connection network", "/connection is only used with /quiet"},
         {"/replace", "/replace is only used with /quiet"},
         {"/testprint", "/testprint is only used with /quiet"},
-        {"/quiet /remove /model M /testprint", "/remove takes only /model and /log, not /testprint"},
+        {"/quiet /remove /model M /testprint",
+         "/remove takes only /model, /log, /timeout and /allowwritablekit, not /testprint"},
         {"/quiet", "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
         {"/quiet /model M",
          "/quiet needs /connection (network, usb, serial or parallel) or /remove"},
@@ -104,9 +105,10 @@ TEST(CommandLine, RefusedCommandsNameTheArgumentAndTheReason) {
          "/connection parallel takes /port, not /address"},
         {"/quiet /connection usb /address 1.2.3.4", "/connection usb takes /port, not /address"},
         {"/quiet /remove", "/remove needs /model: the printer to remove"},
-        {"/quiet /remove /model M /replace", "/remove takes only /model and /log, not /replace"},
+        {"/quiet /remove /model M /replace",
+         "/remove takes only /model, /log, /timeout and /allowwritablekit, not /replace"},
         {"/quiet /remove /model M /connection usb",
-         "/remove takes only /model and /log, not /connection"},
+         "/remove takes only /model, /log, /timeout and /allowwritablekit, not /connection"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -177,8 +179,10 @@ TEST(CommandLine, FormattedCommandReadsBackAsTheSameOptions) {
 
 TEST(CommandLine, UsageListsEverySwitchAndExitCode) {
     const std::string usage = Utf8(UsageText());
-    for (const char* s : {"/quiet", "/connection", "/address", "/port", "/model", "/label",
-                          "/replace", "/default", "/testprint", "/remove", "/log", "/?"})
+    for (const char* s :
+         {"/quiet", "/connection", "/address", "/port", "/model", "/label", "/replace", "/default",
+          "/testprint", "/remove", "/log", "/?", "/qn", "/silent", "/verysilent", "/norestart",
+          "/noreboot", "/timeout", "/allowwritablekit"})
         EXPECT_NE(usage.find(s), std::string::npos) << s;
     int expected = 0;
     for (const ExitCodeInfo& c : ExitCodes()) {
@@ -187,7 +191,66 @@ TEST(CommandLine, UsageListsEverySwitchAndExitCode) {
             usage.find("  " + std::to_string(static_cast<int>(c.code)) + "  " + Utf8(c.meaning)),
             std::string::npos);
     }
-    EXPECT_EQ(expected, 8);
+    EXPECT_EQ(expected, 10);
 }
 
 } // namespace
+
+// No deployment may wait for a user: /quiet anywhere makes the run quiet, also when another
+// argument is wrong, so the error is printed instead of shown in a box nobody can click.
+TEST(CommandLine, QuietAnywhereAndItsFormsMakeTheRunQuiet) {
+    const StringList command = {u"/connection", u"serial", u"/port", u"COM1", u"/model", u"M"};
+    for (const char16_t* quiet :
+         {u"/quiet", u"-QUIET", u"/qn", u"/q", u"/s", u"/silent", u"/VerySilent"}) {
+        for (std::size_t at = 0; at <= command.size(); at += 2) {
+            StringList args = command;
+            args.insert(args.begin() + static_cast<std::ptrdiff_t>(at), quiet);
+            SCOPED_TRACE(Utf8(quiet) + " at " + std::to_string(at));
+            const ParsedCommandLine p = ParseCommandLine(args);
+            EXPECT_TRUE(p.ok()) << Utf8(p.error);
+            EXPECT_TRUE(p.options.quiet);
+            EXPECT_EQ(Utf8(FormatCommandLine(p.options)),
+                      "/quiet /connection serial /port COM1 /model M");
+        }
+    }
+    const struct {
+        const char* line;
+        const char* error;
+    } wrong[] = {
+        {"/connection netwrk /quiet",
+         "/connection must be network, usb, serial or parallel, not \"netwrk\""},
+        {"/bogus /connection usb /qn", "unknown switch /bogus"},
+        {"/connection usb /model /s", "/model needs a value"},
+        {"/connection usb /silent /timeout 29",
+         "/timeout must be a number of seconds from 30 to 86400, not \"29\""},
+    };
+    for (const auto& c : wrong) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine p = Parse(c.line);
+        EXPECT_TRUE(p.options.quiet);
+        EXPECT_EQ(Utf8(p.error), c.error);
+    }
+    EXPECT_FALSE(Parse("/connection netwrk").options.quiet);
+}
+
+TEST(CommandLine, NoRestartChangesNothingAndTimeoutBoundsTheSetupCommand) {
+    for (const char* line : {"/norestart", "/NOREBOOT /norestart", ""}) {
+        SCOPED_TRACE(line);
+        const ParsedCommandLine p = Parse(line);
+        EXPECT_TRUE(p.ok()) << Utf8(p.error); // the wizard starts
+        EXPECT_FALSE(p.options.quiet);
+    }
+    const ParsedCommandLine p = Parse("/norestart /quiet /remove /model M /timeout 30 /noreboot");
+    ASSERT_TRUE(p.ok()) << Utf8(p.error);
+    EXPECT_EQ(p.options.timeoutSeconds, 30u);
+    EXPECT_EQ(Utf8(FormatCommandLine(p.options)), "/quiet /remove /model M /timeout 30");
+    for (const char* seconds : {"86400", "600"})
+        EXPECT_TRUE(
+            Parse((std::string("/quiet /connection usb /timeout ") + seconds).c_str()).ok());
+    for (const char* seconds : {"86401", "-60", "+60", "0x40", "1e3", "60s"}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_FALSE(
+            Parse((std::string("/quiet /connection usb /timeout ") + seconds).c_str()).ok());
+    }
+    EXPECT_EQ(Utf8(Parse("/timeout 60").error), "/timeout is only used with /quiet");
+}

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/Errors.h"
 #include "install/InstallWorld.h"
+#include "language/BuiltInText.h"
 #include "printing/untFuction.h"
 #include "version.h"
 
@@ -257,4 +260,68 @@ TEST(WaitDialog, TheLogLinkOpensTheLogInTheDisplayLanguage) {
     IniOptions->SetIdentValue(u"CAPTION_CN", u"CAPTION_82", u"查看日志");
     w.wait->Show();
     EXPECT_EQ(w.wait->lblLog->Caption(), u"查看日志");
+}
+
+// The log is never written through a link or into a folder another user could have made:
+// refused once for the run, said by Refusal(), and the run goes on.
+TEST(InstallLog, NoEntryGoesThroughALinkOrIntoAFolderAUserCouldHavePrepared) {
+    const String folder = u"C:\\ProgramData\\ODAXPrintDrive";
+    PathFacts link, theirs, file;
+    link.exists = link.directory = link.reparsePoint = link.trustedOwner = true;
+    theirs.exists = theirs.directory = true;
+    file.exists = true;
+    const struct {
+        const char* what;
+        std::function<void(FakeLogFiles&)> world;
+        const char16_t* why;
+    } cases[] = {
+        {"the folder is a link", [&](FakeLogFiles& f) { f.folders[folder] = link; },
+         u"the folder C:\\ProgramData\\ODAXPrintDrive is a link"},
+        {"the folder is a user's", [&](FakeLogFiles& f) { f.folders[folder] = theirs; },
+         u"the folder C:\\ProgramData\\ODAXPrintDrive belongs to a user, not to the system or "
+         u"the administrators"},
+        {"a file where the folder should be", [&](FakeLogFiles& f) { f.folders[folder] = file; },
+         u"C:\\ProgramData\\ODAXPrintDrive is no folder"},
+        {"the file is a link or a second name", [&](FakeLogFiles& f) { f.linked.insert(kLogPath); },
+         u"the file is a link"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Units u;
+        c.world(u.logFiles);
+        installlog::Line(u"one");
+        installlog::Line(u"two");
+        EXPECT_TRUE(u.logFiles.files.empty());
+        EXPECT_EQ(installlog::Refusal(), c.why);
+        EXPECT_TRUE(u.logFiles.created.empty());
+    }
+    // Another file chosen: its folder need not be an administrator's, but no link.
+    Units u;
+    u.logFiles.folders[u"D:\\deploy"] = theirs;
+    installlog::UseFile(u"D:\\deploy\\printer.log");
+    installlog::Line(u"one");
+    EXPECT_EQ(installlog::Refusal(), u"");
+    EXPECT_EQ(u.logFiles.files[u"D:\\deploy\\printer.log"], kTime + "one\r\n");
+    u.logFiles.folders[u"D:\\linked"] = link;
+    installlog::UseFile(u"D:\\linked\\printer.log");
+    installlog::Line(u"two");
+    EXPECT_EQ(installlog::Refusal(), u"the folder D:\\linked is a link");
+    EXPECT_EQ(u.logFiles.files.count(u"D:\\linked\\printer.log"), 0u);
+}
+
+TEST(InstallLog, TheWaitDialogSaysWhyThereIsNoLogWhereItsLinkWouldBe) {
+    InstallWorld w;
+    PathFacts link;
+    link.exists = link.directory = link.reparsePoint = link.trustedOwner = true;
+    w.logFiles.files.clear();
+    w.logFiles.folders[u"C:\\ProgramData\\ODAXPrintDrive"] = link;
+    w.OnPortPage(4, w.main->cbRs232, {u"COM1"});
+    w.RunInstall();
+    EXPECT_EQ(w.spooler.setups[InstallWorld::kModel].first, u"COM1"); // installed all the same
+    w.wait->Show();
+    EXPECT_TRUE(w.wait->lblLog->Visible());
+    EXPECT_EQ(w.wait->lblLog->Caption(),
+              String(kNoInstallLog.en) + u"the folder C:\\ProgramData\\ODAXPrintDrive is a link");
+    w.Click(w.wait->lblLog);
+    EXPECT_TRUE(w.dialogs.opened.empty()); // nothing to open
 }

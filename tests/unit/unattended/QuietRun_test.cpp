@@ -270,8 +270,9 @@ TEST(QuietRun, RemoveRemovesOnlyThatPrinterAndAnAbsentOneIsSuccess) {
 }
 
 TEST(QuietRun, AUsbInstallWithoutAModelTakesTheModelTheSearchFinds) {
-    // Model-1 is not the kit's default model (Model-2): the identifiers decide.
-    Quiet q;
+    // A kit without a default model takes whatever model the search finds (USBModelWindow):
+    // the identifiers decide.
+    Quiet q(With(WizardFixture::DefaultSettings(), "PrintName=Model-2", "PrintName="));
     q.spooler.ports.push_back(u"USB002");
     fakeusb::answer = "USB002,VID_1A2B,PID_3C4D";
     fakeusb::count = 1;
@@ -287,6 +288,15 @@ TEST(QuietRun, AUsbInstallWithoutAModelTakesTheModelTheSearchFinds) {
     fakeusb::count = 1;
     EXPECT_EQ(other.Run(Usb(u"Model-2")), ExitCode::NoUsbPrinter);
     EXPECT_TRUE(other.sys.processes.commands.empty());
+
+    // As in the wizard, a printer the kit does not accept (its default model is another) is
+    // found but not installed.
+    Quiet notDefault;
+    fakeusb::answer = "USB001,VID_1A2B,PID_3C4D";
+    fakeusb::count = 1;
+    EXPECT_EQ(notDefault.Run(Usb()), ExitCode::NoUsbPrinter);
+    EXPECT_TRUE(Contains(notDefault.out.reason, u"\"Model-1\"")) << ToUtf8(notDefault.out.reason);
+    EXPECT_TRUE(notDefault.sys.processes.commands.empty());
 }
 
 TEST(QuietRun, TheDefaultPrinterIsSetWhenAskedOrWhenTheKitAlwaysSetsIt) {
@@ -385,4 +395,175 @@ TEST(QuietRun, EveryQuestionHasAnAnswerFromTheCommandLineAndNoneIsGuessed) {
     partial.makeDefault.reset();
     QuietFrontEnd unanswered(out, partial);
     EXPECT_THROW(unanswered.Ask({QuestionKind::MakeDefault, u"t", u"x"}), std::logic_error);
+}
+
+// What a deployment as the system account needs to be true: the exit code tells what happened,
+// and nothing waits, guesses or writes where it should not.
+TEST(QuietRun, AnAddressOnTheCommandLineIsFourPlainNumbers) {
+    const struct {
+        const char16_t* address;
+        bool valid;
+    } cases[] = {
+        {u"10.0.0.7", true},    {u"192.168.1. 50", true}, {u" 10.0.0.7 ", true},
+        {u"010.0.0.7", true},   {u"-1.-1.-1.-1", false},  {u"$FF.0.0.1", false},
+        {u"0x0A.0.0.1", false}, {u"1 0.0.0.7", false},    {u"+10.0.0.7", false},
+        {u"1.2.3.4.5", false},  {u"256.1.1.1", false},    {u"0.0.0.0", false},
+        {u"0010.0.0.7", false}, {u"10..0.7", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.address));
+        Quiet q;
+        EXPECT_EQ(q.Run(Network(c.address)), c.valid ? ExitCode::Done : ExitCode::BadValue);
+        EXPECT_EQ(q.registry.writes.empty(), !c.valid); // no dead port is made
+    }
+}
+
+TEST(QuietRun, LogNamesAFullLocalPathWhoseFolderExists) {
+    const struct {
+        const char16_t* log;
+        bool accepted;
+    } cases[] = {
+        {u"C:\\Logs\\printer.log", true},
+        {u"printer.log", false}, // relative: whose folder?
+        {u"Logs\\printer.log", false},
+        {u"C:printer.log", false},                // the drive's current folder
+        {u"\\Logs\\printer.log", false},          // the current drive
+        {u"\\\\host\\share\\printer.log", false}, // a network path
+        {u"\\\\.\\C:\\printer.log", false},       // device paths
+        {u"\\\\?\\C:\\Logs\\printer.log", false},
+        {u"C:\\Logs\\..\\Windows\\printer.log", false},
+        {u"C:\\Missing\\printer.log", false}, // its folder is missing
+        {u"C:\\Linked\\printer.log", false},  // its folder is a link
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.log));
+        Quiet q;
+        q.logFiles.folders[u"C:\\Missing"] = PathFacts{};
+        PathFacts link;
+        link.exists = link.directory = link.reparsePoint = link.trustedOwner = true;
+        q.logFiles.folders[u"C:\\Linked"] = link;
+        CommandLine options = Network(u"10.0.0.7");
+        options.logFile = c.log;
+        EXPECT_EQ(q.Run(options), c.accepted ? ExitCode::Done : ExitCode::Usage);
+        if (c.accepted) continue;
+        EXPECT_TRUE(Contains(q.out.reason, String(u"/log \"") + c.log + u"\""))
+            << ToUtf8(q.out.reason);
+        EXPECT_TRUE(q.sys.processes.commands.empty());
+        EXPECT_TRUE(q.logFiles.files.empty());
+    }
+}
+
+TEST(QuietRun, ALogFolderSomeoneCouldHavePreparedGetsNothingAndTheRunGoesOn) {
+    const String folder = u"C:\\ProgramData\\ODAXPrintDrive";
+    PathFacts link;
+    link.exists = link.directory = link.reparsePoint = link.trustedOwner = true;
+    PathFacts theirs;
+    theirs.exists = theirs.directory = true;
+    for (const PathFacts& facts : {link, theirs}) {
+        SCOPED_TRACE(facts.reparsePoint ? "a link" : "a user's folder");
+        Quiet q;
+        q.logFiles.folders[folder] = facts;
+        EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+        EXPECT_TRUE(q.logFiles.files.empty());
+        EXPECT_TRUE(q.logFiles.created.empty());
+        // Said once, on the output.
+        const auto said =
+            std::count_if(q.out.lines.begin(), q.out.lines.end(), [](const String& l) {
+                return StartsWith(
+                    l, u"No install log is written: the folder C:\\ProgramData\\ODAXPrintDrive");
+            });
+        EXPECT_EQ(said, 1);
+    }
+    // Missing, it is made with an access list of its own.
+    Quiet q;
+    q.logFiles.folders[folder] = PathFacts{};
+    EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+    EXPECT_EQ(q.logFiles.created, StringList{folder});
+    EXPECT_FALSE(q.logFiles.Log().empty());
+}
+
+TEST(QuietRun, ThePrinterSetupCommandHasABoundAndPastItTheRunExits5) {
+    for (const std::optional<std::uint32_t> seconds :
+         {std::optional<std::uint32_t>(), std::optional<std::uint32_t>(45)}) {
+        Quiet q;
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM1");
+        options.timeoutSeconds = seconds;
+        const String install = InstallCommandFor(u"Model-1", u"COM1:");
+        q.sys.processes.scripted[install].neverEnds = true;
+        EXPECT_EQ(q.Run(options), ExitCode::SetupFailed);
+        EXPECT_TRUE(Contains(q.out.reason, u"timeout")) << ToUtf8(q.out.reason);
+        ASSERT_EQ(q.sys.processes.commands.back(), install);
+        EXPECT_EQ(q.sys.processes.timeLimits.back(), seconds.value_or(600) * 1000);
+        EXPECT_NE(q.logFiles.Log().find("Ended at its time limit"), std::string::npos);
+    }
+}
+
+TEST(QuietRun, ATestReceiptThatDidNotPrintExits8AndThePrinterStays) {
+    const struct {
+        JobState state;
+        ExitCode code;
+    } cases[] = {{JobState{JobState::Printed, {}}, ExitCode::Done},
+                 {JobState{JobState::Failed, u"Paper out"}, ExitCode::TestPrintFailed},
+                 {JobState{JobState::Queued, {}}, ExitCode::TestPrintFailed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.state.kind));
+        Quiet q;
+        q.spooler.jobStates = {c.state};
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM2");
+        options.testPrint = true;
+        EXPECT_EQ(q.Run(options), c.code);
+        EXPECT_EQ(q.spooler.setups[u"Model-1"].first, u"COM2:"); // installed either way
+    }
+}
+
+TEST(QuietRun, AsTheSystemAccountNoDefaultPrinterIsSetAndAWritableKitIsRefused) {
+    {
+        Quiet q(With(WizardFixture::DefaultSettings(), "MrPrintSet=0", "MrPrintSet=1"));
+        q.sys.systemInfo.systemAccount = true;
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM2");
+        options.makeDefault = true;
+        EXPECT_EQ(q.Run(options), ExitCode::Done);
+        EXPECT_EQ(q.WinIniDevice(), u"");
+        EXPECT_NE(
+            std::find(q.out.lines.begin(), q.out.lines.end(), String(kDefaultPrinterPerUser.en)),
+            q.out.lines.end());
+    }
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "allowed" : "refused");
+        Quiet q;
+        q.sys.systemInfo.systemAccount = true;
+        q.sys.security.writers[u"C:\\Setup\\USBPrinterlibary.dll"] = {u"Users (write)"};
+        CommandLine options = Network(u"10.0.0.7");
+        options.allowWritableKit = allowed;
+        EXPECT_EQ(q.Run(options), allowed ? ExitCode::Done : ExitCode::KitRefused);
+        const String named = u"C:\\Setup\\USBPrinterlibary.dll: Users (write)";
+        if (allowed) {
+            EXPECT_TRUE(std::any_of(q.out.lines.begin(), q.out.lines.end(), [&](const String& l) {
+                return StartsWith(l, u"Warning: ") && Contains(l, named);
+            }));
+        } else {
+            EXPECT_TRUE(Contains(q.out.reason, named)) << ToUtf8(q.out.reason);
+            EXPECT_TRUE(q.sys.processes.commands.empty());
+            EXPECT_EQ(q.libraries.loads, 0); // nothing of the kit was loaded
+        }
+    }
+    // Not the system account: whoever runs it could change the kit anyway.
+    Quiet q;
+    q.sys.security.writers[u"C:\\Setup\\USBPrinterlibary.dll"] = {u"Users (write)"};
+    EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::Done);
+}
+
+TEST(QuietRun, AnErrorOfTheProgramItselfEndsWithExitCode9AndTheLogsEnd) {
+    Quiet q;
+    q.sys.systemInfo.systemAccount = true;
+    struct : ISecurity {
+        std::optional<StringList> NonAdminWriters(const String&) override {
+            throw std::bad_alloc();
+        }
+    } failing;
+    ScopedService<ISecurity> useFailing(failing);
+    EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::InternalError);
+    EXPECT_TRUE(Contains(q.out.reason, u"internal error")) << ToUtf8(q.out.reason);
+    EXPECT_NE(q.logFiles.Log().find("==== Run ended: exit code 9: internal error"),
+              std::string::npos);
 }
