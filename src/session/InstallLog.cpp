@@ -30,9 +30,10 @@ std::string Stamp(const LocalTime& t) {
     return text;
 }
 
-// The text's lines, each ended by CR LF; lines after the first indented, so that every line
-// that starts at the margin starts an entry with its time.
-std::string Lines(const String& text, const std::string& indent = "    ") {
+} // namespace
+
+std::string EntryLines(const String& text) {
+    const std::string indent = "    ";
     std::string out;
     size_t start = 0;
     bool first = true;
@@ -52,8 +53,7 @@ std::string Lines(const String& text, const std::string& indent = "    ") {
     return out;
 }
 
-// The command's own lines, each marked so that none reads as a line of the log's own.
-String Marked(const String& output) {
+String MarkedOutput(const String& output) {
     String out = u"| ";
     for (size_t i = 0; i < output.size(); ++i) {
         const char16_t c = output[i];
@@ -66,6 +66,8 @@ String Marked(const String& output) {
     }
     return out;
 }
+
+namespace {
 
 // Why no log may be written in the folder of `path` (a link, a folder someone else could have
 // prepared), or nothing. The default folder is made when missing, with an access list of its
@@ -147,7 +149,7 @@ void Write(const std::string& entry) {
 
 void Entry(const String& text) {
     if (!LogFiles::Installed() || !Clock::Installed()) return;
-    Write(Stamp(Clock::Get().Now()) + " " + Lines(text));
+    Write(Stamp(Clock::Get().Now()) + " " + EntryLines(text));
 }
 
 String ExitCodeText(std::uint32_t code) {
@@ -197,7 +199,7 @@ void BeginRun(const String& how, const String& kit) {
     text += u"\r\nKit: " + kit;
     text += u"\r\nLanguage: " + String(DisplayLanguage().name);
     // A blank line sets the runs apart for a reader.
-    Write("\r\n" + Stamp(Clock::Get().Now()) + " " + Lines(text));
+    Write("\r\n" + Stamp(Clock::Get().Now()) + " " + EntryLines(text));
 }
 
 void Line(const String& text) {
@@ -219,7 +221,7 @@ void Command(const String& commandLine, std::uint32_t exitCode, const String& ou
             shown.resize(kMaxOutputChars);
         }
         text += u"\r\nOutput:\r\n";
-        text += Marked(shown) + left;
+        text += MarkedOutput(shown) + left;
     }
     Entry(text);
 }

@@ -33,6 +33,12 @@ String FilePath(); // the file in use (for the wait dialog's link); empty when t
 // this account; the file is a link or has a second name. Empty while the log is written.
 String Refusal();
 
+// A text as lines of one entry: each ended by CR LF (a lone CR or LF ends a line too), the
+// lines after the first indented, so that every line at the margin starts an entry.
+std::string EntryLines(const String& text);
+// A command's output with each line marked "| ", so that none reads as a line of the log's own.
+String MarkedOutput(const String& output);
+
 // Where the file goes at the cap: "install.old.log" for "install.log", "x.old" for "x".
 String OldFilePath(const String& path);
 
