@@ -295,7 +295,12 @@ PreflightResult Preflight(IKitView& kit, const PreflightRequest& request) {
     preflight::Models models = preflight::ModelTableOf(kit);
     result.models = models.table;
     std::optional<Finding> model = std::move(models.finding);
-    if (!model) model = preflight::KnownModel(result.models, request.model, result.model);
+    // A removal by the printer's own name needs no model.
+    const bool byNameOnly = !request.connection && request.model.empty();
+    if (!model && !byNameOnly)
+        model = preflight::KnownModel(result.models, request.model, result.model);
+    if (!model && !request.name.empty())
+        model = preflight::UnsafeValue(request.name, false, u"/name", PreflightCheck::Model);
     if (record(PreflightCheck::Model, std::move(model))) return result;
 
     const ConnectionType* type = request.connection;

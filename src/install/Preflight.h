@@ -126,6 +126,7 @@ struct PreflightRequest {
     String address; // checked strictly: it comes from a command line, not a masked field
     String port;    // empty for a USB run: the search finds it
     String model; // empty for a USB run: the search picks it
+    String name;  // the printer's own name; empty: the model's
     bool labelClass = false;
     // The system's ports, asked for when a port is checked; none where the system is not
     // known (the kit tool), and then only the port's kind is checked.

@@ -48,8 +48,8 @@ ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup) {
     return facts;
 }
 
-TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
-                                  IReport& progress) {
+TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, const String& printer,
+                                  bool labelClass, IReport& progress) {
     auto report = [&](const String& text) {
         progress.Status(text);
         progress.Log(text);
@@ -62,12 +62,12 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
     SentJob job;
     if (labelClass) {
         // Label printers differ in command language: their driver draws the page.
-        job = spooler.PrintTextPage(setup.PrintName, kDocumentName, ReceiptLines(facts));
+        job = spooler.PrintTextPage(printer, kDocumentName, ReceiptLines(facts));
     } else {
         const std::string bytes = ReceiptBytes(facts, [](StringView text) {
             return CodePage::Get().ToCodePage(kCodePageGb18030, text);
         });
-        job = spooler.SendRawJob(setup.PrintName, kDocumentName, bytes);
+        job = spooler.SendRawJob(printer, kDocumentName, bytes);
     }
     auto outcome = [&](const CaptionKey& caption, const String& detail, TestPrintOutcome result) {
         report(CaptionOrBuiltIn(caption) + detail);
@@ -79,11 +79,11 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
     // Followed with the windows painted, until the spooler tells or the bound is reached.
     IClock& clock = Clock::Get();
     const std::uint32_t start = clock.GetTickCount();
-    JobState state = spooler.ReadJob(setup.PrintName, job.id);
+    JobState state = spooler.ReadJob(printer, job.id);
     while (state.kind == JobState::Queued &&
            static_cast<std::int32_t>(clock.GetTickCount() - start) < kTestPrintWaitMs) {
         WaitTime(kTestPrintPollMs);
-        state = spooler.ReadJob(setup.PrintName, job.id);
+        state = spooler.ReadJob(printer, job.id);
     }
     switch (state.kind) {
     case JobState::Printed:
@@ -96,11 +96,11 @@ TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass,
     return outcome(caption::kTestPrintQueued, {}, TestPrintOutcome::StillQueued);
 }
 
-TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass, IReport& progress,
-                                IQuestions& questions) {
+TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, const String& printer,
+                                bool labelClass, IReport& progress, IQuestions& questions) {
     if (!TestPrintOffered()) return TestPrintOutcome::Off;
     if (!questions.Ask({QuestionKind::TestReceipt, CaptionText(LCaption, caption::kMessageTitle),
                         CaptionOrBuiltIn(caption::kTestPrintQuestion)}))
         return TestPrintOutcome::Declined;
-    return PrintTestReceipt(setup, labelClass, progress);
+    return PrintTestReceipt(setup, printer, labelClass, progress);
 }

@@ -34,8 +34,10 @@ ReceiptFacts TestReceiptFacts(const TPrintModelInfo& setup);
 // Prints the test receipt on the installed printer without asking: a raw ESC/POS job for the
 // receipt printer class, one page through the installed driver for the label class. The
 // outcome is reported as a log and status line.
-TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, bool labelClass, IReport& progress);
+// `printer` is the queue's name (the model's, unless the run names it otherwise).
+TestPrintOutcome PrintTestReceipt(const TPrintModelInfo& setup, const String& printer,
+                                  bool labelClass, IReport& progress);
 
 // The step of the installation run: when the kit offers it, asks, then prints.
-TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, bool labelClass, IReport& progress,
-                                IQuestions& questions);
+TestPrintOutcome OfferTestPrint(const TPrintModelInfo& setup, const String& printer,
+                                bool labelClass, IReport& progress, IQuestions& questions);

@@ -65,6 +65,9 @@ CommandValue Inf(const String& inf) {
 CommandValue PortName(const String& port) {
     return {&port, PreflightCheck::Port, u"the port"};
 }
+CommandValue QueueName(const String& name) {
+    return {&name, PreflightCheck::Model, u"/name"};
+}
 
 // The command lines are built only from safe values; a value that changed while messages
 // were pumped is caught here, after the check at the start of the run.
@@ -87,6 +90,10 @@ void RunContext::Say(const String& text) const {
     report.Log(text);
 }
 
+const String& RunContext::Queue() const {
+    return choices.queueName.empty() ? setup.PrintName : choices.queueName;
+}
+
 bool RunContext::PortFromList() const {
     return choices.connection && choices.connection->portList;
 }
@@ -105,7 +112,8 @@ std::optional<InstallOutcome> Refusals(RunContext& run) {
     }
     // The values of the install command that are known now, before anything runs.
     const String chosenPort = run.PortFromList() ? choices.port : String();
-    run.finding = FirstUnsafe({Model(run.setup.PrintName), Inf(run.inf), PortName(chosenPort)});
+    run.finding = FirstUnsafe({Model(run.setup.PrintName), QueueName(run.choices.queueName),
+                               Inf(run.inf), PortName(chosenPort)});
     if (!run.finding && run.PortFromList() && choices.offeredPorts) {
         String listed;
         run.finding =
@@ -205,9 +213,11 @@ void PrinterSetup(RunContext& run) {
     const TPrintModelInfo& setup = run.setup;
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
     const String lang = DisplayLanguage().kitFolder;
-    RequireSafe({Model(setup.PrintName), Inf(run.inf), PortName(setup.PrintPort)});
+    RequireSafe(
+        {Model(setup.PrintName), QueueName(run.Queue()), Inf(run.inf), PortName(setup.PrintPort)});
     const String command =
-        InstallCommand(setup.PrintName, folder, lang, run.inf, setup.PrintPort) + run.quietOption;
+        InstallCommand(run.Queue(), folder, lang, run.inf, setup.PrintPort, setup.PrintName) +
+        run.quietOption;
     run.Say(Text(caption::kSetupCommandRunning));
     Pump();
     RunDOS(command, run.choices.setupTimeLimitMs);
@@ -219,16 +229,17 @@ std::optional<InstallOutcome> Verification(RunContext& run) {
     // was asked for. A printer of that name from before (the user kept it, or an earlier run)
     // counts only when it has the chosen port and the model's driver. An empty name would open
     // the print server itself, so it is never asked about.
+    const String& queue = run.Queue();
     const ::PrinterSetup found =
-        setup.PrintName.empty() ? ::PrinterSetup{} : ::Spooler::Get().ReadPrinter(setup.PrintName);
+        queue.empty() ? ::PrinterSetup{} : ::Spooler::Get().ReadPrinter(queue);
     if (IsAsAsked(found, setup.PrintName, setup.PrintPort)) {
         run.Say(Text(caption::kSetupCommandDone));
         Pump();
-        run.Say(setup.PrintName + u" " + Text(caption::kInstallButton));
+        run.Say(queue + u" " + Text(caption::kInstallButton));
         Pump();
         return std::nullopt;
     }
-    String failure = CaptionOrBuiltIn(caption::kNotInstalled) + setup.PrintName;
+    String failure = CaptionOrBuiltIn(caption::kNotInstalled) + queue;
     if (found.exists) failure += u" (" + found.port + u", " + found.driver + u")";
     run.Say(failure);
     Pump();
@@ -244,7 +255,7 @@ std::optional<InstallOutcome> Verification(RunContext& run) {
 }
 
 void DefaultPrinter(RunContext& run) {
-    const String& name = run.setup.PrintName;
+    const String& name = run.Queue();
     const int mrPrintSet = StrToInt(Config(u"MrPrintSet"));
     const int policy = run.choices.makeDefault ? 1 : mrPrintSet;
     // The default printer is the user's own (their win.ini): the system account's helps no one.
@@ -273,11 +284,12 @@ void TestReceipt(RunContext& run) {
     // is reported only; the end follows whatever it was.
     switch (run.choices.testPrint) {
     case InstallChoices::TestPrint::Print:
-        run.testReceipt = PrintTestReceipt(run.setup, run.choices.labelClass, run.report);
+        run.testReceipt =
+            PrintTestReceipt(run.setup, run.Queue(), run.choices.labelClass, run.report);
         break;
     case InstallChoices::TestPrint::AsKitOffers:
-        run.testReceipt =
-            OfferTestPrint(run.setup, run.choices.labelClass, run.report, run.questions);
+        run.testReceipt = OfferTestPrint(run.setup, run.Queue(), run.choices.labelClass, run.report,
+                                         run.questions);
         break;
     case InstallChoices::TestPrint::Skip:
         break;

@@ -42,6 +42,8 @@ struct InstallChoices {
     // The system's ports and installed printers as the front end last listed them.
     StringList ports;
     StringList printers;
+    // The printer's own name; empty: the model's (the wizard's only choice).
+    String queueName;
     // Make the printer the default printer whatever the kit's MrPrintSet says.
     bool makeDefault = false;
     // The printer-setup commands report errors only through their exit code, never in a
@@ -81,6 +83,8 @@ struct RunContext {
     void Say(const String& text) const;
     // The connection's port comes from a list (not typed).
     bool PortFromList() const;
+    // The printer's name: the queue the run sets up, reads back and prints on.
+    const String& Queue() const;
 };
 
 // The steps, in the order the run takes them. A step that may end the run returns the outcome

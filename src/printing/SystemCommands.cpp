@@ -48,9 +48,10 @@ String DeleteCommand(const String& name) {
 }
 
 String InstallCommand(const String& name, const String& folder, const String& lang,
-                      const String& inf, const String& port) {
+                      const String& inf, const String& port, const String& model) {
     return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /if /b \"" + name + u"\" /f \"" +
-           folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" + name + u"\"";
+           folder + lang + u"\\" + inf + u"\" /r \"" + port + u"\" /m \"" +
+           (model.empty() ? name : model) + u"\"";
 }
 
 String DeletePrinterCommand(const String& name) {

@@ -20,11 +20,12 @@ String ArchitectureName(Architecture architecture);
 // are run: the driver of that name removed from the local computer, for the architecture of
 // the system's spooler whatever the program's own (/dd); the driver and queue installed from
 // the INF file `folder` + `lang` + "\" + `inf` on the port (/if); the queue of that name
-// removed, not its driver (/dl). The values are put between quotes as they are: the caller
-// refuses those a quote or a trailing backslash would break (CommandValueFaultOf).
+// removed, not its driver (/dl). The queue (/b) is named `name`; its driver (/m) is the
+// model's, `model`, the same name unless given. The values are put between quotes as they are: the
+// caller refuses those a quote or a trailing backslash would break (CommandValueFaultOf).
 String DeleteCommand(const String& name);
 String InstallCommand(const String& name, const String& folder, const String& lang,
-                      const String& inf, const String& port);
+                      const String& inf, const String& port, const String& model = String());
 String DeletePrinterCommand(const String& name);
 // printui's option that keeps its error messages out of windows: for a run no one watches.
 inline const String kQuietSetupOption = u" /q";

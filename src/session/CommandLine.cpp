@@ -20,6 +20,8 @@ enum class Switch {
     NoRestart,
     Timeout,
     AllowWritableKit,
+    Name,
+    LogFormat,
 };
 
 struct SwitchInfo {
@@ -29,7 +31,7 @@ struct SwitchInfo {
 };
 
 // clang-format off
-constexpr std::array<SwitchInfo, 21> kSwitches = {{
+constexpr std::array<SwitchInfo, 23> kSwitches = {{
     {Switch::Quiet, u"quiet", false},
     // What admins type from habit, after other installers.
     {Switch::Quiet, u"qn", false},
@@ -53,6 +55,8 @@ constexpr std::array<SwitchInfo, 21> kSwitches = {{
     {Switch::Log, u"log", true},
     {Switch::Timeout, u"timeout", true},
     {Switch::AllowWritableKit, u"allowwritablekit", false},
+    {Switch::Name, u"name", true},
+    {Switch::LogFormat, u"logformat", true},
 }};
 // clang-format on
 
@@ -108,11 +112,13 @@ String CheckCombination(const CommandLine& o, const std::vector<Switch>& given) 
     if (o.remove) {
         for (Switch g : given)
             if (g != Switch::Quiet && g != Switch::Remove && g != Switch::Model &&
-                g != Switch::Log && g != Switch::Help && g != Switch::NoRestart &&
-                g != Switch::Timeout && g != Switch::AllowWritableKit)
+                g != Switch::Name && g != Switch::Log && g != Switch::LogFormat &&
+                g != Switch::Help && g != Switch::NoRestart && g != Switch::Timeout &&
+                g != Switch::AllowWritableKit)
                 return u"/remove takes only /model, /log, /timeout and /allowwritablekit, not " +
                        Name(g);
-        if (!has(Switch::Model)) return u"/remove needs /model: the printer to remove";
+        if (!has(Switch::Model) && !has(Switch::Name))
+            return u"/remove needs /model: the printer to remove";
         return {};
     }
     if (!o.connection) return u"/quiet needs /connection (" + ConnectionNames() + u") or /remove";
@@ -232,6 +238,19 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
         case Switch::Log:
             o.logFile = value;
             break;
+        case Switch::Name:
+            o.name = value;
+            break;
+        case Switch::LogFormat:
+            if (SameText(value, u"cmtrace")) {
+                o.logFormat = LogFormat::CMTrace;
+            } else if (SameText(value, u"text")) {
+                o.logFormat = LogFormat::Text;
+            } else {
+                parsed.error = u"/logformat must be text or cmtrace, not \"" + value + u"\"";
+                return parsed;
+            }
+            break;
         case Switch::Connection:
             o.connection = ConnectionOfSwitchName(value);
             if (!o.connection) {
@@ -330,12 +349,14 @@ String FormatCommandLine(const CommandLine& o) {
     };
     if (o.remove) {
         flag(u"remove");
-        value(u"model", o.model);
+        if (!o.model.empty()) value(u"model", o.model);
+        if (!o.name.empty()) value(u"name", o.name);
     } else {
         if (o.connection) value(u"connection", o.connection->switchName);
         if (!o.address.empty()) value(u"address", o.address);
         if (!o.port.empty()) value(u"port", o.port);
         if (!o.model.empty()) value(u"model", o.model);
+        if (!o.name.empty()) value(u"name", o.name);
         if (o.label) flag(u"label");
         if (o.replace) flag(u"replace");
         if (o.makeDefault) flag(u"default");
@@ -344,6 +365,7 @@ String FormatCommandLine(const CommandLine& o) {
     if (o.timeoutSeconds) value(u"timeout", IntToStr(*o.timeoutSeconds));
     if (o.allowWritableKit) flag(u"allowwritablekit");
     if (!o.logFile.empty()) value(u"log", o.logFile);
+    if (o.logFormat) value(u"logformat", *o.logFormat == LogFormat::CMTrace ? u"cmtrace" : u"text");
     return line;
 }
 
@@ -353,7 +375,7 @@ String UsageText() {
         u"ODAXPrintDrive.exe /quiet /connection network /address A /model M [options]\r\n"
         u"ODAXPrintDrive.exe /quiet /connection usb [/port P] [/model M] [options]\r\n"
         u"ODAXPrintDrive.exe /quiet /connection serial|parallel /port P /model M [options]\r\n"
-        u"ODAXPrintDrive.exe /quiet /remove /model M [/log F] [/timeout S]\r\n"
+        u"ODAXPrintDrive.exe /quiet /remove /model M | /name N [/log F] [/timeout S]\r\n"
         u"\r\n"
         u"/quiet        install without any window; the outcome is the exit code; /qn, /q,\r\n"
         u"              /s, /silent and /verysilent mean the same\r\n"
@@ -361,6 +383,8 @@ String UsageText() {
         u"/address A    the network printer's IP address\r\n"
         u"/port P       the port (COM1, LPT1, USB001); for USB the search finds it if left out\r\n"
         u"/model M      a model of the kit; for USB the search picks it if left out\r\n"
+        u"/name N       the printer's own name (default: the model's), so that several\r\n"
+        u"              printers of one model can be installed; with /remove, the one to remove\r\n"
         u"/label        the label printer driver rather than the receipt printer driver\r\n"
         u"/replace      remove an installed printer of that name first\r\n"
         u"/default      make it the default printer\r\n"
@@ -368,6 +392,8 @@ String UsageText() {
         u"/remove       remove the printer named by /model\r\n"
         u"/log F        the install log's file, a full path on a local drive whose folder\r\n"
         u"              exists (default %ProgramData%\\ODAXPrintDrive\\install.log)\r\n"
+        u"/logformat F  text (the default) or cmtrace, the format Configuration Manager's\r\n"
+        u"              log viewer reads\r\n"
         u"/timeout S    end the printer-setup command after S seconds, 30 to 86400\r\n"
         u"              (default 600)\r\n"
         u"/allowwritablekit  run as the system account from a kit folder that others can\r\n"

@@ -31,6 +31,9 @@ struct ExitCodeInfo {
 };
 const std::vector<ExitCodeInfo>& ExitCodes();
 
+// The install log's form: plain text lines, or the lines CMTrace and its peers read.
+enum class LogFormat { Text, CMTrace };
+
 struct CommandLine {
     bool quiet = false;  // /quiet: no window, the outcome in the exit code
     bool help = false;   // /?
@@ -48,6 +51,9 @@ struct CommandLine {
     // /timeout: how long the printer-setup command may run; unset: the default.
     std::optional<std::uint32_t> timeoutSeconds;
     bool allowWritableKit = false; // /allowwritablekit
+    // /name: the printer's own name; empty: the model's. With /remove, the printer to remove.
+    String name;
+    std::optional<LogFormat> logFormat; // /logformat; unset: the kit's [CONFIG] LogFormat
 };
 
 // The printer-setup command's bound in an unattended run, and what /timeout may set.

@@ -151,7 +151,8 @@ class QuietRun {
             return {ExitCode::NotAdmin,
                     u"administrator rights are needed to install or remove a printer: run it "
                     u"elevated or as the system account"};
-        if (options_.remove ? options_.model.empty() : !options_.connection)
+        if (options_.remove ? options_.model.empty() && options_.name.empty()
+                            : !options_.connection)
             return {ExitCode::Usage, options_.remove
                                          ? u"/remove needs /model, the printer to remove"
                                          : u"/connection is needed to install a printer"};
@@ -203,6 +204,7 @@ class QuietRun {
         request.address = options_.address;
         request.port = options_.port;
         request.model = options_.model;
+        request.name = options_.name;
         request.labelClass = options_.label;
         request.systemPorts = &SystemPorts;
         request.languages = {&DisplayLanguage()};
@@ -217,8 +219,13 @@ class QuietRun {
         return Refused(*failed);
     }
 
+    // The printer's name: its own (/name), or its model's.
+    String Queue(const String& model) const {
+        return options_.name.empty() ? model : options_.name;
+    }
+
     Stop Remove() {
-        const String name = checked_.model->PrintName;
+        const String name = Queue(checked_.model ? checked_.model->PrintName : String());
         SystemPorts(); // the spooler answers
         if (!Listed(SysPrint->GetSystemPrintList(), name) && !Spooler::Get().CanOpenPrinter(name))
             return {ExitCode::Done,
@@ -282,7 +289,8 @@ class QuietRun {
 
     // A printer of the model's name that is there already: as asked, it is the end (a second
     // identical run changes nothing); otherwise /replace removes it, or the run ends.
-    std::optional<Stop> Existing(const String& name, const String& port, StringList& printers) {
+    std::optional<Stop> Existing(const String& name, const String& model, const String& port,
+                                 StringList& printers) {
         if (!Listed(printers, name)) return std::nullopt;
         const PrinterSetup existing = Spooler::Get().ReadPrinter(name);
         if (!existing.exists) return std::nullopt;
@@ -292,7 +300,7 @@ class QuietRun {
             printers = SysPrint->GetSystemPrintList();
             return std::nullopt;
         }
-        if (IsAsAsked(existing, name, port)) {
+        if (IsAsAsked(existing, model, port)) {
             if (options_.makeDefault && SysPrint->GetMRPrint() != name) SysPrint->SetMRPrint(name);
             return Stop{ExitCode::Done, u"the printer " + Quoted(name) +
                                             u" is already installed on " + port +
@@ -301,7 +309,7 @@ class QuietRun {
         return Stop{ExitCode::SetupFailed,
                     u"a printer " + Quoted(name) + u" is already installed on port " +
                         Quoted(existing.port) + u" with the driver " + Quoted(existing.driver) +
-                        u", not on " + Quoted(port) + u" with the driver " + Quoted(name) +
+                        u", not on " + Quoted(port) + u" with the driver " + Quoted(model) +
                         u"; add /replace to replace it"};
     }
 
@@ -315,6 +323,7 @@ class QuietRun {
         choices.ports = checked_.ports.empty() ? SystemPorts() : checked_.ports;
         choices.printers = printers;
         choices.makeDefault = options_.makeDefault;
+        choices.queueName = options_.name;
         choices.quietCommands = true;
         choices.setupTimeLimitMs = SetupTimeLimitMs();
         choices.testPrint =
@@ -323,9 +332,10 @@ class QuietRun {
     }
 
     Stop Install(const String& port, TPrintModelInfo& setup) {
-        const String name = setup.PrintName;
+        const String name = Queue(setup.PrintName);
         StringList printers = SysPrint->GetSystemPrintList();
-        if (std::optional<Stop> done = Existing(name, port, printers)) return *done;
+        if (std::optional<Stop> done = Existing(name, setup.PrintName, port, printers))
+            return *done;
         RunDetails details;
         const std::optional<Finding>& why = details.finding;
         switch (RunInstallation(Choices(port, printers), setup, report_, report_, &details)) {

@@ -567,3 +567,50 @@ TEST(QuietRun, AnErrorOfTheProgramItselfEndsWithExitCode9AndTheLogsEnd) {
     EXPECT_NE(q.logFiles.Log().find("==== Run ended: exit code 9: internal error"),
               std::string::npos);
 }
+
+// Several printers of one model, each with a name of its own: a kitchen and a counter printer.
+TEST(QuietRun, NameGivesThePrinterItsOwnNameThroughTheWholeRun) {
+    Quiet q(With(WizardFixture::DefaultSettings(), "MrPrintSet=0", "MrPrintSet=1\r\nTestPrint=1"));
+    q.spooler.jobStates = {JobState{JobState::Printed, {}}};
+    CommandLine kitchen = OnPort(TEnumPort::RS232, u"COM1");
+    kitchen.name = u"Kitchen";
+    kitchen.testPrint = true;
+    CommandLine counter = OnPort(TEnumPort::RS232, u"COM2");
+    counter.name = u"Counter";
+    ASSERT_EQ(q.Run(kitchen), ExitCode::Done) << ToUtf8(q.out.reason);
+    ASSERT_EQ(q.Run(counter), ExitCode::Done) << ToUtf8(q.out.reason);
+    EXPECT_EQ(q.spooler.setups[u"Kitchen"], std::make_pair(String(u"COM1:"), String(u"Model-1")));
+    EXPECT_EQ(q.spooler.setups[u"Counter"], std::make_pair(String(u"COM2:"), String(u"Model-1")));
+    EXPECT_EQ(Argument(q.sys.processes.commands.back(), u" /b \""), u"Counter");
+    EXPECT_EQ(Argument(q.sys.processes.commands.back(), u" /m \""), u"Model-1");
+    EXPECT_TRUE(StartsWith(q.WinIniDevice(), u"Counter,")) << ToUtf8(q.WinIniDevice());
+    ASSERT_EQ(q.spooler.jobs.size(), 1u);
+    EXPECT_EQ(q.spooler.jobs[0].printer, u"Kitchen");
+
+    // Again: as asked by its own name, nothing runs; on another port it differs.
+    q.sys.processes.commands.clear();
+    EXPECT_EQ(q.Run(kitchen), ExitCode::Done);
+    EXPECT_TRUE(q.sys.processes.commands.empty());
+    kitchen.port = u"COM2";
+    EXPECT_EQ(q.Run(kitchen), ExitCode::SetupFailed);
+    kitchen.replace = true;
+    EXPECT_EQ(q.Run(kitchen), ExitCode::Done);
+    EXPECT_EQ(q.sys.processes.commands.front(), RemoveCommandFor(u"Kitchen")); // that one only
+    EXPECT_EQ(q.spooler.setups[u"Counter"].first, u"COM2:");
+
+    // Removed by its name; the other stays.
+    CommandLine removal;
+    removal.quiet = removal.remove = true;
+    removal.name = u"Kitchen";
+    EXPECT_EQ(q.Run(removal), ExitCode::Done);
+    EXPECT_EQ(q.spooler.printers, StringList{u"Counter"});
+
+    // The name is refused as a model's name would be, before anything runs.
+    Quiet other;
+    CommandLine quoted = OnPort(TEnumPort::RS232, u"COM1");
+    quoted.name = u"Bar \"2\"";
+    EXPECT_EQ(other.Run(quoted), ExitCode::BadValue);
+    EXPECT_TRUE(Contains(other.out.reason, u"/name \"Bar \"2\"\" holds a double quote"))
+        << ToUtf8(other.out.reason);
+    EXPECT_TRUE(other.sys.processes.commands.empty());
+}
