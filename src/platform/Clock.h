@@ -7,6 +7,8 @@
 struct LocalTime {
     int year = 0, month = 0, day = 0;
     int hour = 0, minute = 0, second = 0, millisecond = 0;
+    // How far the local time is ahead of UTC, in minutes (480 in China, -300 in New York).
+    int utcOffsetMinutes = 0;
 };
 
 // Milliseconds since start of the system, wrapping at 2^32, sleeping, and the local time.

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "base/Text.h"
 #include "platform/Service.h"
 
@@ -27,5 +29,12 @@ class ISystemInfo {
     // Someone can see the program's windows: it runs on the interactive window station of a
     // user's session, not in session 0, as a service or as the system account.
     virtual bool HasInteractiveDesktop() = 0;
+    // The account this program runs as, as "DOMAIN\name", and its SID ("S-1-5-18"); empty when
+    // the system cannot say.
+    virtual String AccountName() = 0;
+    virtual String AccountSid() = 0;
+    // The system's version as "10.0 build 19045" (the real one, whatever the program declares).
+    virtual String OsVersion() = 0;
+    virtual std::uint32_t ProcessId() = 0;
 };
 using SystemInfo = Service<ISystemInfo>;

@@ -257,7 +257,14 @@ public:
     LocalTime Now() override {
         SYSTEMTIME t{};
         GetLocalTime(&t);
-        return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+        // The bias is what UTC is ahead of local time, daylight saving included.
+        TIME_ZONE_INFORMATION zone{};
+        const DWORD which = GetTimeZoneInformation(&zone);
+        LONG bias = zone.Bias;
+        if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+        if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+        return {t.wYear,   t.wMonth,  t.wDay,          t.wHour,
+                t.wMinute, t.wSecond, t.wMilliseconds, which == TIME_ZONE_ID_INVALID ? 0 : -bias};
     }
 };
 

@@ -1,9 +1,13 @@
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <memory>
+#include <vector>
 
 #include "platform/SystemInfo.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
 namespace {
@@ -60,6 +64,20 @@ Architecture FromProcessorArchitecture(WORD architecture) {
     }
 }
 
+// The token's user (TOKEN_USER), or nothing.
+std::vector<BYTE> CurrentTokenUser() {
+    std::vector<BYTE> user;
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return user;
+    const Handle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), ::TokenUser, nullptr, 0, &size);
+    user.resize(size);
+    if (!size || !GetTokenInformation(token.get(), ::TokenUser, user.data(), size, &size))
+        user.clear();
+    return user;
+}
+
 class WinSystemInfo final : public ISystemInfo {
   public:
     String SystemFolder() override { return Folder(GetSystemDirectoryW); }
@@ -100,6 +118,40 @@ class WinSystemInfo final : public ISystemInfo {
             return false;
         return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
     }
+    String AccountName() override {
+        const std::vector<BYTE> user = CurrentTokenUser();
+        if (user.empty()) return {};
+        wchar_t name[256], domain[256];
+        DWORD nameSize = 256, domainSize = 256;
+        SID_NAME_USE use{};
+        if (!LookupAccountSidW(nullptr, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
+                               name, &nameSize, domain, &domainSize, &use))
+            return {};
+        return FromWide(domain) + u"\\" + FromWide(name);
+    }
+    String AccountSid() override {
+        const std::vector<BYTE> user = CurrentTokenUser();
+        LPWSTR text = nullptr;
+        if (user.empty() || !ConvertSidToStringSidW(
+                                reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, &text))
+            return {};
+        const String sid = FromWide(text);
+        LocalFree(text);
+        return sid;
+    }
+    String OsVersion() override {
+        // RtlGetVersion tells the truth; GetVersionEx answers what the manifest declares.
+        using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+        const auto get =
+            ProcAddress<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+        OSVERSIONINFOW info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!get || get(&info) != 0) return {};
+        return IntToStr(static_cast<int>(info.dwMajorVersion)) + u"." +
+               IntToStr(static_cast<int>(info.dwMinorVersion)) + u" build " +
+               IntToStr(static_cast<int>(info.dwBuildNumber));
+    }
+    std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
     bool HasInteractiveDesktop() override {
         DWORD session = 0;
         if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;

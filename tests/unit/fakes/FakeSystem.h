@@ -109,6 +109,12 @@ class FakeSystemInfo final : public ISystemInfo {
     bool IsAdministrator() override { return administrator; }
     bool IsSystemAccount() override { return systemAccount; }
     bool HasInteractiveDesktop() override { return interactive; }
+    String AccountName() override {
+        return systemAccount ? u"NT AUTHORITY\\SYSTEM" : u"TILL\\admin";
+    }
+    String AccountSid() override { return systemAccount ? u"S-1-5-18" : u"S-1-5-21-1-2-3-500"; }
+    String OsVersion() override { return u"10.0 build 19045"; }
+    std::uint32_t ProcessId() override { return 4242; }
 };
 
 // The system commands as the wizard runs them on FakeSystemInfo's default Windows.
