@@ -15,6 +15,7 @@
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
 #include "config/untIni.h"
+#include "kit-tool/KitCommands.h"
 #include "language/untLanguages.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedProfile.h"
@@ -640,6 +641,31 @@ TEST_F(DeployFixture, AGoodCommandPrintsTheCommandsTheDetectionRuleAndTheExitCod
     };
     for (const ExitCodeInfo& code : ExitCodes())
         expected.push_back(u"  " + IntToStr(static_cast<int>(code.code)) + u"  " + code.meaning);
+    const StringList forScripts = {
+        u"the commands above go as they are into a deployment tool's command field, which starts "
+        u"the program with that command line; written into a script:",
+        u"  install in a batch file (.cmd, .bat):",
+        u"    ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model ODAX-80 "
+        u"/log C:\\logs\\odax.log",
+        u"  install typed at a cmd prompt:",
+        u"    ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model ODAX-80 "
+        u"/log C:\\logs\\odax.log",
+        u"  install in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):",
+        u"    .\\ODAXPrintDrive.exe '/quiet' '/connection' 'network' '/address' '192.168.1.50' "
+        u"'/model' 'ODAX-80' '/log' 'C:\\logs\\odax.log' | Out-Host",
+        u"  uninstall in a batch file (.cmd, .bat):",
+        u"    ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log",
+        u"  uninstall typed at a cmd prompt:",
+        u"    ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log",
+        u"  uninstall in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):",
+        u"    .\\ODAXPrintDrive.exe '/quiet' '/remove' '/model' 'ODAX-80' '/log' "
+        u"'C:\\logs\\odax.log' | Out-Host",
+        u"detection script (PowerShell; Intune: custom detection script, Configuration Manager: "
+        u"script detection):",
+    };
+    expected.insert(expected.end(), forScripts.begin(), forScripts.end());
+    for (const String& line : kit::DetectionScript({{u"ODAX-80"}, {u"192.168.1.50"}, {}}))
+        expected.push_back(u"  " + line);
     EXPECT_EQ(text.out, expected);
 
     const nlohmann::json json = Parsed(Deploy(args, true));
@@ -653,6 +679,15 @@ TEST_F(DeployFixture, AGoodCommandPrintsTheCommandsTheDetectionRuleAndTheExitCod
                   {"ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log"}));
     EXPECT_EQ(json["detection"]["printerKnown"], true);
     EXPECT_EQ(json["detection"]["registryKeys"], nlohmann::json::array({kKey + "ODAX-80"}));
+    EXPECT_EQ(json["installCmd"], "ODAXPrintDrive.exe /quiet /connection network /address "
+                                  "192.168.1.50 /model ODAX-80 /log C:\\logs\\odax.log");
+    EXPECT_EQ(json["uninstallPowerShell"],
+              nlohmann::json::array({".\\ODAXPrintDrive.exe '/quiet' '/remove' '/model' 'ODAX-80' "
+                                     "'/log' 'C:\\logs\\odax.log' | Out-Host"}));
+    std::string script;
+    for (const String& line : kit::DetectionScript({{u"ODAX-80"}, {u"192.168.1.50"}, {}}))
+        script += ToUtf8(line) + "\r\n";
+    EXPECT_EQ(json["detection"]["script"], script);
     ASSERT_EQ(json["exitCodes"].size(), ExitCodes().size());
     for (std::size_t i = 0; i < ExitCodes().size(); ++i) {
         EXPECT_EQ(json["exitCodes"][i]["code"], static_cast<int>(ExitCodes()[i].code));
@@ -674,6 +709,80 @@ TEST_F(DeployFixture, AUsbCommandWithoutModelHasARulePerModel) {
     EXPECT_EQ(json["uninstall"],
               nlohmann::json::array({"ODAXPrintDrive.exe /quiet /remove /model ODAX-80",
                                      "ODAXPrintDrive.exe /quiet /remove /model ODAX-58"}));
+    // One script finds whichever model the search installed, on a USB port.
+    std::string script;
+    for (const String& line : kit::DetectionScript({{u"ODAX-80", u"ODAX-58"}, {}, u"USB"}))
+        script += ToUtf8(line) + "\r\n";
+    EXPECT_EQ(json["detection"]["script"], script);
+    EXPECT_EQ(json["uninstallCmd"], json["uninstall"]);
+}
+
+// The commands for scripts and the detection script follow the connection's port, and hold
+// a model whose name cmd and PowerShell would read as their own as the program must get it.
+TEST_F(DeployFixture, ScriptFormsAndDetectionFollowTheCommand) {
+    Replace("m1=ODAX-80,", "m1=R&D-80 50%,");
+    ASSERT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
+    const struct {
+        StringList args;
+        std::string installCmd, installPrompt, installPowerShell, portTest;
+    } cases[] = {
+        {{u"/connection", u"network", u"/address", u" 10.0.0.7 ", u"/model", u"r&d-80 50%"},
+         "ODAXPrintDrive.exe /quiet /connection network /address \" 10.0.0.7 \" /model "
+         "\"R&D-80 50%%\"",
+         "ODAXPrintDrive.exe /quiet /connection network /address \" 10.0.0.7 \" /model "
+         "\"R&D-80 50%\"",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'network' '/address' ' 10.0.0.7 ' "
+         "'/model' 'R&D-80 50%' | Out-Host",
+         "(@('10.0.0.7') -contains $_.PortName)"},
+        {{u"/connection", u"serial", u"/port", u"com2", u"/model", u"ODAX-58"},
+         "ODAXPrintDrive.exe /quiet /connection serial /port com2 /model ODAX-58",
+         "ODAXPrintDrive.exe /quiet /connection serial /port com2 /model ODAX-58",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'serial' '/port' 'com2' '/model' "
+         "'ODAX-58' | Out-Host",
+         "(@('com2', 'com2:') -contains $_.PortName)"},
+        {{u"/connection", u"usb", u"/model", u"ODAX-58", u"/log", u"C:\\logs\\a&b 100%.log"},
+         "ODAXPrintDrive.exe /quiet /connection usb /model ODAX-58 /log \"C:\\logs\\a&b "
+         "100%%.log\"",
+         "ODAXPrintDrive.exe /quiet /connection usb /model ODAX-58 /log \"C:\\logs\\a&b "
+         "100%.log\"",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'usb' '/model' 'ODAX-58' '/log' "
+         "'C:\\logs\\a&b 100%.log' | Out-Host",
+         "($_.PortName -like 'USB*')"},
+        {{u"/connection", u"usb", u"/port", u"USB002", u"/model", u"ODAX-58"},
+         "ODAXPrintDrive.exe /quiet /connection usb /port USB002 /model ODAX-58",
+         "ODAXPrintDrive.exe /quiet /connection usb /port USB002 /model ODAX-58",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'usb' '/port' 'USB002' '/model' "
+         "'ODAX-58' | Out-Host",
+         "(@('USB002') -contains $_.PortName)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.installCmd);
+        const kit::Result result = Deploy(c.args, true);
+        ASSERT_EQ(result.exitCode, kit::kOk) << ToUtf8(result.out[0]);
+        const nlohmann::json json = Parsed(result);
+        EXPECT_EQ(json["installCmd"], c.installCmd);
+        EXPECT_EQ(json["installCmdPrompt"], c.installPrompt);
+        EXPECT_EQ(json["installPowerShell"], c.installPowerShell);
+        const std::string script = json["detection"]["script"];
+        EXPECT_NE(script.find("    " + c.portTest + " })\r\n"), std::string::npos) << script;
+        // The removal's forms name the printer as the install gave it.
+        const std::string model = json["detection"]["printers"][0];
+        ASSERT_EQ(json["uninstallCmd"].size(), 1u);
+        EXPECT_EQ(json["uninstallCmd"][0],
+                  ToUtf8(kit::ForCmd(FromUtf8(json["uninstall"][0].get<std::string>()),
+                                     kit::CmdPlace::BatchFile)));
+        EXPECT_NE(json["uninstallPowerShell"][0].get<std::string>().find(
+                      "'/model' " + ToUtf8(kit::PowerShellLiteral(FromUtf8(model)))),
+                  std::string::npos);
+    }
+
+    // A command that would fail has no commands to print.
+    const nlohmann::json failed = Parsed(
+        Deploy({u"/connection", u"network", u"/address", u"1.2.3", u"/model", u"ODAX-58"}, true));
+    for (const char* field : {"installCmd", "installCmdPrompt", "installPowerShell"})
+        EXPECT_TRUE(failed[field].is_null()) << field;
+    EXPECT_EQ(failed["uninstallCmd"], nlohmann::json::array());
+    EXPECT_TRUE(failed["detection"]["script"].is_null());
 }
 
 TEST_F(DeployFixture, ACommandThatWouldFailNamesTheCheckAndTheProgramsExitCode) {
