@@ -65,7 +65,7 @@ def main():
         files = {n[len(name) + 1:] for n in z.namelist() if not n.endswith("/")}
         expected = {"ODAXPrintDrive.exe", "USBPrinterlibary.dll", "install.dat", "logo.jpg",
                     "qr.jpg", "EN/ODAXPOS.inf", "EN/ODAXLabel.inf", "CN/ODAXPOS.inf",
-                    "CN/ODAXLabel.inf"}
+                    "CN/ODAXLabel.inf", "EN/ODAX.GPD", "CN/ODAX.GPD"}
         assert files == expected, sorted(files ^ expected)
         assert machine(z.read(f"{name}/ODAXPrintDrive.exe")) == 0x14C
         assert machine(z.read(f"{name}/USBPrinterlibary.dll")) == 0x14C
