@@ -254,19 +254,19 @@ StringList FormatDeployment(const KitLocation& kit, const DeployOutcome& outcome
     if (failed) return lines;
     lines.push_back(u"the commands above go as they are into a deployment tool's command field, "
                     u"which starts the program with that command line; written into a script:");
-    auto forms = [&lines](const char16_t* what, const String& cmd, const String& prompt,
+    auto forms = [&lines](const String& what, const String& cmd, const String& prompt,
                           const String& powerShell) {
-        lines.push_back(String(u"  ") + what + u" in a batch file (.cmd, .bat):");
+        lines.push_back(u"  " + what + u" in a batch file (.cmd, .bat):");
         lines.push_back(u"    " + cmd);
-        lines.push_back(String(u"  ") + what + u" typed at a cmd prompt:");
+        lines.push_back(u"  " + what + u" typed at a cmd prompt:");
         lines.push_back(u"    " + prompt);
-        lines.push_back(String(u"  ") + what +
+        lines.push_back(u"  " + what +
                         u" in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):");
         lines.push_back(u"    " + powerShell);
     };
     forms(u"install", outcome.installCmd, outcome.installPrompt, outcome.installPowerShell);
     for (std::size_t i = 0; i < outcome.uninstall.size(); ++i)
-        forms(outcome.printerKnown ? u"uninstall" : u"uninstall, one per model,",
+        forms(outcome.printerKnown ? String(u"uninstall") : u"uninstall of " + outcome.printers[i],
               outcome.uninstallCmd[i], outcome.uninstallPrompt[i], outcome.uninstallPowerShell[i]);
     lines.push_back(u"detection script (PowerShell; Intune: custom detection script, "
                     u"Configuration Manager: script detection):");
