@@ -1,5 +1,6 @@
 """The release command builds the vendor's zip: the 32-bit program and library, the sealed
-settings file, the pictures and the driver folders, named with the version.
+settings file, the pictures and the driver folders, named with the version; beside the kit
+folder the vendor tool, 32-bit and needing none of the compiler's DLLs.
 
 `release_check.py imports` checks the zip's program instead: its import table names only
 KnownDLLs and the side-by-side common controls, which the loader never takes from the
@@ -62,10 +63,14 @@ def main():
     name = kit_name()
     archive = ROOT / "build" / "release" / f"{name}.zip"
     with zipfile.ZipFile(archive) as z:
-        files = {n[len(name) + 1:] for n in z.namelist() if not n.endswith("/")}
+        names = [n for n in z.namelist() if not n.endswith("/")]
+        assert set(names) - {n for n in names if n.startswith(name + "/")} == {"odax-kit.exe"}, \
+            sorted(names)
+        names.remove("odax-kit.exe")
+        files = {n[len(name) + 1:] for n in names}
         expected = {"ODAXPrintDrive.exe", "USBPrinterlibary.dll", "install.dat", "logo.jpg",
                     "qr.jpg", "EN/ODAXPOS.inf", "EN/ODAXLabel.inf", "CN/ODAXPOS.inf",
-                    "CN/ODAXLabel.inf"}
+                    "CN/ODAXLabel.inf", "EN/ODAX.GPD", "CN/ODAX.GPD"}
         assert files == expected, sorted(files ^ expected)
         assert machine(z.read(f"{name}/ODAXPrintDrive.exe")) == 0x14C
         assert machine(z.read(f"{name}/USBPrinterlibary.dll")) == 0x14C
@@ -74,6 +79,14 @@ def main():
         text = (settings[2:].decode("utf-16-le") if settings[:2] == b"\xff\xfe"
                 else settings.decode("gbk"))
         assert "ConfigID=" in text and "ConfigID=\r\n" not in text
+        tool = z.read("odax-kit.exe")
+        assert machine(tool) == 0x14C
+        with tempfile.TemporaryDirectory() as tmp:
+            (Path(tmp) / "odax-kit.exe").write_bytes(tool)
+            dlls = [d.lower() for d in imported_dlls(Path(tmp) / "odax-kit.exe")]
+        assert "kernel32.dll" in dlls, f"no import table read: {dlls}"
+        runtime = [d for d in dlls if d.startswith(("libstdc++", "libgcc", "libwinpthread"))]
+        assert not runtime, f"odax-kit.exe needs the compiler's DLLs: {runtime}"
     print(f"1 passed, 0 failed: {archive.name} holds the 32-bit kit")
 
 

@@ -183,5 +183,82 @@ class KitToolUnderWine(unittest.TestCase):
                 self.assertEqual((failed["check"], failed["exitCode"]), (check, exit_code), out)
 
 
+class DeployedByBatchFile(harness.WineTestCase):
+    """A model whose name cmd reads as its own, installed and removed by batch files holding
+    the commands `deploy` printed, run by Wine's cmd as a deployment tool's script would."""
+    MODEL = "R&D-80 50%"
+    IP = "192.168.7.58"
+
+    @classmethod
+    def setUpClass(cls):
+        for f in (TOOL, wizkit.EXE):
+            if not f.is_file():
+                raise unittest.SkipTest(f"{f} is not built")
+        super().setUpClass()
+
+    def make_kit(self):
+        """The demo kit with its first model renamed, in install.dat and in the INF files
+        (which write a % of their own text as %%), sealed by the tool."""
+        kit = wizkit.make_kit("deploy-batch", seal=False)
+        wizkit.edit_settings(kit / "install.dat",
+                             lambda text: text.replace(wizkit.MODELS[0], self.MODEL))
+        for inf in kit.glob("*/*.inf"):
+            data = inf.read_bytes()
+            encoding = "utf-16-le" if data[:2] == b"\xff\xfe" else "ascii"
+            text = data[2:].decode(encoding) if encoding != "ascii" else data.decode(encoding)
+            text = text.replace(f'"{wizkit.MODELS[0]}"', '"' + self.MODEL.replace("%", "%%") + '"')
+            inf.write_bytes((b"\xff\xfe" if encoding != "ascii" else b"") + text.encode(encoding))
+        sealed = harness.run_windows_program(wizkit.KIT_TOOL, ["seal", harness.to_windows_path(kit)])
+        self.assertEqual(sealed.returncode, 0, sealed.stdout + sealed.stderr)
+        harness.run_windows_program(wizkit.STAND_IN_RUNDLL32,
+                                    ["printui.dll,PrintUIEntry", "/dd", "/m", self.MODEL],
+                                    cwd=kit, env=wizkit.log_env(kit))
+        (kit / "commands.log").unlink(missing_ok=True)
+        return kit
+
+    def run_batch(self, kit, name, line):
+        """Runs `line` as a batch file in the kit folder under Wine's cmd, which waits for the
+        windowed program there as Windows' cmd does and ends with its exit code; returns
+        that code and the run's entries in the install log."""
+        (kit / name).write_bytes(("@echo off\r\n" + line + "\r\n").encode("ascii"))
+        size = wizkit.install_log_size()
+        done = self.session.run("cmd", ["/c", name], cwd=kit, env=wizkit.log_env(kit))
+        return done.returncode, wizkit.install_log_since(size)
+
+    def test_the_printed_batch_commands_install_and_remove_the_printer(self):
+        kit = self.make_kit()
+        code, out, err = run_wine("deploy", "--json", harness.to_windows_path(kit), "/connection",
+                                  "network", "/address", self.IP, "/model", self.MODEL)
+        self.assertEqual(code, 0, out + err)
+        deployment = json.loads(out)
+        install = deployment["installCmd"]
+        self.assertEqual(install, "ODAXPrintDrive.exe /quiet /connection network /address "
+                                  f'{self.IP} /model "R&D-80 50%%"')
+        self.assertEqual(deployment["detection"]["registryKeys"],
+                         ["HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\"
+                          + self.MODEL])
+
+        code, log = self.run_batch(kit, "install.cmd", install)
+        self.assertEqual(code, 0, log)
+        self.assertIn(f" ==== Run ended: exit code 0: the printer \"{self.MODEL}\" is installed "
+                      f"on {self.IP}\r\n", log)
+        queue = next((p for p in self.driver.printers() if p["name"] == self.MODEL), None)
+        self.assertIsNotNone(queue, self.driver.printers())
+        self.assertEqual((queue["port"], queue["driver"]), (self.IP, self.MODEL))
+        setup = [c for c in wizkit.commands(kit / "commands.log") if "/if " in c]
+        self.assertEqual(len(setup), 1, setup)
+        self.assertIn(f'/b "{self.MODEL}" ', setup[0])
+        # The registry rule deploy printed finds the printer.
+        found = self.session.run("reg", ["query", deployment["detection"]["registryKeys"][0]],
+                                 timeout=60)
+        self.assertEqual(found.returncode, 0, found.stdout + found.stderr)
+
+        code, log = self.run_batch(kit, "uninstall.cmd", deployment["uninstallCmd"][0])
+        self.assertEqual(code, 0, log)
+        self.assertIn(f" ==== Run ended: exit code 0: the printer \"{self.MODEL}\" was removed",
+                      log)
+        self.assertNotIn(self.MODEL, [p["name"] for p in self.driver.printers()])
+
+
 if __name__ == "__main__":
     unittest.main()

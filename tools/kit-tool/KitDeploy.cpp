@@ -7,6 +7,7 @@
 
 #include "config/untIni.h"
 #include "install/Preflight.h"
+#include "kit-tool/KitCommands.h"
 #include "kit-tool/KitTool.h"
 #include "language/Languages.h"
 
@@ -101,6 +102,7 @@ class Deployment {
         }
         if (out_.Failed()) return std::move(out_);
         if (checked.model) options_.model = checked.model->PrintName; // as the kit spells it
+        port_ = checked.port;
         for (const TPrintModelInfo& m : checked.models)
             models_.push_back(m.PrintName);
         Commands();
@@ -142,7 +144,11 @@ class Deployment {
     }
 
     void Commands() {
-        out_.install = String(kProgram) + u" " + FormatCommandLine(options_);
+        const String arguments = FormatCommandLine(options_);
+        out_.install = String(kProgram) + u" " + arguments;
+        out_.installCmd = ForCmd(out_.install, CmdPlace::BatchFile);
+        out_.installPrompt = ForCmd(out_.install, CmdPlace::Prompt);
+        out_.installPowerShell = ForPowerShell(kProgram, SplitCommandLine(arguments));
         out_.printerKnown = !options_.model.empty();
         out_.printers = out_.printerKnown ? StringList{options_.model} : models_;
         for (const String& printer : out_.printers) {
@@ -151,15 +157,40 @@ class Deployment {
             removal.remove = true;
             removal.model = printer;
             removal.logFile = options_.logFile;
-            out_.uninstall.push_back(String(kProgram) + u" " + FormatCommandLine(removal));
+            const String removalArguments = FormatCommandLine(removal);
+            const String uninstall = String(kProgram) + u" " + removalArguments;
+            out_.uninstall.push_back(uninstall);
+            out_.uninstallCmd.push_back(ForCmd(uninstall, CmdPlace::BatchFile));
+            out_.uninstallPrompt.push_back(ForCmd(uninstall, CmdPlace::Prompt));
+            out_.uninstallPowerShell.push_back(
+                ForPowerShell(kProgram, SplitCommandLine(removalArguments)));
             out_.detection.push_back(kPrintersKey + printer);
         }
+        out_.detectionScript = DetectionScript(Detected());
+    }
+
+    // The port the printer ends up on, in each spelling Windows may give it.
+    DetectionTarget Detected() const {
+        DetectionTarget target;
+        target.printers = out_.printers;
+        const ConnectionType& type = *options_.connection;
+        if (port_.empty()) {
+            target.portPrefix = type.portPrefix; // the USB search picks it
+        } else if (!type.portList || type.modelFromSearch) {
+            target.ports = {port_}; // a network port is named after its address
+        } else {
+            // The system lists COM1 and LPT1 as COM1: and LPT1:.
+            const String bare = port_.back() == u':' ? port_.substr(0, port_.size() - 1) : port_;
+            target.ports = {bare, bare + u":"};
+        }
+        return target;
     }
 
     const KitLocation& kit_;
     const StringList& args_;
     const std::optional<StringList>& targetPorts_;
     CommandLine options_;
+    String port_; // as the checks found it: the address without blanks, the port as listed
     StringList models_;
     DeployOutcome out_;
 };
@@ -182,7 +213,8 @@ namespace {
 const char16_t* const kKeyRule = u"the printer's registry key exists";
 const char16_t* const kUnknownPrinter =
     u"the printer is named after the model the USB search picks, which is not known in "
-    u"advance: give /model, or use one rule per model of the kit";
+    u"advance: give /model for this rule, or use the detection script, which finds any model "
+    u"of the kit on a USB port (a deployment tool requires every registry rule to match)";
 
 String DetectionRule(const DeployOutcome& outcome) {
     return outcome.printerKnown ? String(kKeyRule) : String(kKeyRule) + u"; " + kUnknownPrinter;
@@ -219,6 +251,27 @@ StringList FormatDeployment(const KitLocation& kit, const DeployOutcome& outcome
     lines.push_back(u"exit codes:");
     for (const ExitCodeInfo& code : ExitCodes())
         lines.push_back(u"  " + IntToStr(static_cast<int>(code.code)) + u"  " + code.meaning);
+    if (failed) return lines;
+    lines.push_back(u"the commands above go as they are into a deployment tool's command field, "
+                    u"which starts the program with that command line; written into a script:");
+    auto forms = [&lines](const String& what, const String& cmd, const String& prompt,
+                          const String& powerShell) {
+        lines.push_back(u"  " + what + u" in a batch file (.cmd, .bat):");
+        lines.push_back(u"    " + cmd);
+        lines.push_back(u"  " + what + u" typed at a cmd prompt:");
+        lines.push_back(u"    " + prompt);
+        lines.push_back(u"  " + what +
+                        u" in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):");
+        lines.push_back(u"    " + powerShell);
+    };
+    forms(u"install", outcome.installCmd, outcome.installPrompt, outcome.installPowerShell);
+    for (std::size_t i = 0; i < outcome.uninstall.size(); ++i)
+        forms(outcome.printerKnown ? String(u"uninstall") : u"uninstall of " + outcome.printers[i],
+              outcome.uninstallCmd[i], outcome.uninstallPrompt[i], outcome.uninstallPowerShell[i]);
+    lines.push_back(u"detection script (PowerShell; Intune: custom detection script, "
+                    u"Configuration Manager: script detection):");
+    for (const String& line : outcome.detectionScript)
+        lines.push_back(u"  " + line);
     return lines;
 }
 
@@ -246,7 +299,8 @@ String DeploymentJson(const KitLocation& kit, const DeployOutcome& outcome) {
         json["checks"].push_back(entry);
     }
     // The check that fails first decides the program's exit code.
-    if (const DeployCheck* failed = outcome.Failed()) {
+    const DeployCheck* failed = outcome.Failed();
+    if (failed) {
         json["failed"] = {{"check", utf8(failed->name)},
                           {"reason", utf8(failed->reason)},
                           {"exitCode", failed->exitCode}};
@@ -256,11 +310,23 @@ String DeploymentJson(const KitLocation& kit, const DeployOutcome& outcome) {
         json["install"] = utf8(outcome.install);
     }
     json["uninstall"] = list(outcome.uninstall);
+    // The same commands for scripts: cmd in a batch file, cmd typed, PowerShell.
+    auto text = [&](const String& value) { return failed ? Json() : Json(utf8(value)); };
+    json["installCmd"] = text(outcome.installCmd);
+    json["installCmdPrompt"] = text(outcome.installPrompt);
+    json["installPowerShell"] = text(outcome.installPowerShell);
+    json["uninstallCmd"] = list(outcome.uninstallCmd);
+    json["uninstallCmdPrompt"] = list(outcome.uninstallPrompt);
+    json["uninstallPowerShell"] = list(outcome.uninstallPowerShell);
     Json detection;
     detection["printerKnown"] = outcome.printerKnown;
     detection["printers"] = list(outcome.printers);
     detection["registryKeys"] = list(outcome.detection);
     detection["rule"] = utf8(DetectionRule(outcome));
+    String script;
+    for (const String& line : outcome.detectionScript)
+        script += line + u"\r\n";
+    detection["script"] = text(script);
     json["detection"] = detection;
     json["exitCodes"] = Json::array();
     for (const ExitCodeInfo& code : ExitCodes())

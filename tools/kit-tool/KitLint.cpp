@@ -12,6 +12,7 @@
 #include "config/ValueForms.h"
 #include "config/untIni.h"
 #include "install/untModels.h"
+#include "kit-tool/KitInf.h"
 #include "kit-tool/KitTool.h"
 #include "language/Languages.h"
 #include "platform/CodePage.h"
@@ -288,6 +289,7 @@ private:
             models_.push_back({name, at});
             if (name.find(u'"') != String::npos)
                 Add(at, u"model name " + name + u" holds a double quote: the wizard refuses to install it");
+            ShellCharacters(at, name);
             if (name.find_first_of(u",\\") != String::npos)
                 Add(at, u"model name " + name +
                             u" holds ',' or '\\', which printer names cannot hold: installing it fails");
@@ -318,6 +320,27 @@ private:
                     u"' names no model of [model_POS]: the model page starts with nothing marked");
     }
 
+    // A deployment tool's command line, a batch file and PowerShell each read some characters
+    // as their own, and a switch's first character as a switch.
+    void ShellCharacters(std::size_t at, const String& name) {
+        String held;
+        for (char16_t c : StringView(u"&|<>^%!$'")) {
+            if (name.find(c) == String::npos) continue;
+            held += (held.empty() ? u"'" : u", '") + String(1, c) + u"'";
+        }
+        if (!held.empty())
+            Warn(at, u"model name " + name + u" holds " + held +
+                         u", which cmd, batch files or PowerShell read as their own: use the "
+                         u"commands odax-kit deploy writes for each" +
+                         (name.find(u'!') != String::npos
+                              ? u", and no batch file that turns on delayed expansion"
+                              : u""));
+        if (!name.empty() && (name[0] == u'-' || name[0] == u'/'))
+            Warn(at, u"model name " + name + u" starts with '" + String(1, name[0]) +
+                         u"', which reads as a switch on a command line: after /model the "
+                         u"program takes a switch's name for a missing value");
+    }
+
     void InfFiles() {
         const bool posDefault = UpperCase(Value(u"CONFIG", u"DefaultPrintClass")) == u"POS";
         const struct {
@@ -327,6 +350,7 @@ private:
         } infs[] = {{u"POSInfFileName", u"receipt", posDefault},
                     {u"LabelInfFileName", u"label", !posDefault}};
         std::vector<bool> named(models_.size(), false);
+        std::vector<fs::path> packages;
         bool anyInfRead = false;
         for (const auto& inf : infs) {
             const String name = Value(u"CONFIG", inf.key);
@@ -352,15 +376,27 @@ private:
                     continue;
                 }
                 anyInfRead = true;
-                const String upper = UpperCase(DecodeMarkedText(ReadBytes(kit_.folder / relative)));
-                bool namesAny = false;
+                const String text = DecodeMarkedText(ReadBytes(kit_.folder / relative));
+                const String upper = UpperCase(text);
+                const InfFile parsed(text);
+                StringList namedHere;
                 for (std::size_t m = 0; m < models_.size(); ++m) {
-                    if (!InfNamesModel(upper, models_[m].name)) continue;
+                    // Its own %% reads as one %.
+                    if (!InfNamesModel(upper, models_[m].name) &&
+                        !OffersModel(parsed, models_[m].name))
+                        continue;
                     named[m] = true;
-                    namesAny = true;
+                    namedHere.push_back(models_[m].name);
                 }
-                if (!namesAny && !models_.empty())
+                if (namedHere.empty() && !models_.empty())
                     AddFile(Shown(relative), u"names none of the models of [model_POS]");
+                // Both classes may share one file; its package is checked once.
+                if (std::find(packages.begin(), packages.end(), relative) != packages.end())
+                    continue;
+                packages.push_back(relative);
+                for (Finding& f :
+                     CheckDriverPackage(kit_.folder / relative, Shown(relative), namedHere))
+                    findings_.push_back(std::move(f));
             }
         }
         if (!anyInfRead) return;

@@ -96,6 +96,11 @@ struct DeployOutcome {
     StringList detection;      // the printer's registry key, one per printer name
     StringList printers;       // the printer names: the model, or every model of the kit when
     bool printerKnown = false; // the USB search picks it (no /model)
+    // The same commands for a script: in a batch file, typed at a cmd prompt, in PowerShell.
+    String installCmd, installPrompt, installPowerShell;
+    StringList uninstallCmd, uninstallPrompt, uninstallPowerShell;
+    // A PowerShell detection script: the printer with the asked port and the model's driver.
+    StringList detectionScript;
     const DeployCheck* Failed() const; // the first failed check, or nullptr
 };
 // Checks the unattended command line `args` (the program's arguments, /quiet optional)

@@ -15,6 +15,7 @@
 #include "config/CaptionKeys.h"
 #include "config/ConfigSeal.h"
 #include "config/untIni.h"
+#include "kit-tool/KitCommands.h"
 #include "language/untLanguages.h"
 #include "platform/emulated/EmulatedCodePage.h"
 #include "platform/emulated/EmulatedProfile.h"
@@ -40,6 +41,30 @@ std::string Bmp() {
     b += std::string(40, '\0');
     return b;
 }
+
+// A driver package the driver store takes: its [Version], both models (one through
+// [Strings]) for 32-bit and 64-bit Windows, its one file and its catalog beside it.
+const std::string kInf = "[Version]\r\n"                               // 1
+                         "Signature=\"$Windows NT$\"\r\n"              // 2
+                         "Class=Printer\r\n"                           // 3
+                         "DriverVer=12/01/2026,1.0.0.0\r\n"            // 4
+                         "CatalogFile=odax.cat\r\n"                    // 5
+                         "[Manufacturer]\r\n"                          // 6
+                         "%Vendor%=ODAX,NTx86,NTamd64\r\n"             // 7
+                         "[ODAX.NTx86]\r\n"                            // 8
+                         "\"ODAX-80\"=Install,USBPRINT\\ODAX80\r\n"    // 9
+                         "%M58%=Install,USBPRINT\\ODAX58\r\n"          // 10
+                         "[ODAX.NTamd64]\r\n"                          // 11
+                         "\"ODAX-80\" = Install, USBPRINT\\ODAX80\r\n" // 12
+                         "%M58%=Install,USBPRINT\\ODAX58 ; 58 mm\r\n"  // 13
+                         "[SourceDisksNames]\r\n"                      // 14
+                         "1=%Disk%,,,\r\n"                             // 15
+                         "[SourceDisksFiles]\r\n"                      // 16
+                         "odax.gpd=1\r\n"                              // 17
+                         "[Strings]\r\n"                               // 18
+                         "Vendor=\"ODAX\"\r\n"                         // 19
+                         "Disk=\"ODAX driver disk; demo\"\r\n"         // 20
+                         "M58=\"odax-58\"\r\n";                        // 21
 
 // A kit the wizard runs with: every caption in both languages, two models named by both INF
 // files in both language folders, pictures that decode by their headers.
@@ -73,10 +98,12 @@ protected:
         fs::remove_all(root_);
         settings_ = root_ / "install.dat";
         Write(settings_, GoodSettings());
-        const std::string inf = "[Models]\r\n\"ODAX-80\"=Install,USBPRINT\\ODAX80\r\n"
-                                "%M58%=Install,USBPRINT\\ODAX58\r\n[Strings]\r\nM58=\"odax-58\"\r\n";
-        for (const char* lang : {"EN", "CN"})
-            for (const char* name : {"pos.inf", "label.inf"}) Write(root_ / lang / name, inf);
+        for (const char* lang : {"EN", "CN"}) {
+            for (const char* name : {"pos.inf", "label.inf"})
+                Write(root_ / lang / name, kInf);
+            Write(root_ / lang / "odax.gpd", "*GPDSpecVersion: \"1.0\"\r\n");
+            Write(root_ / lang / "odax.cat", "0");
+        }
         Write(root_ / "logo.jpg", kJpeg);
         Write(root_ / "qr.JPG", kJpeg);
         Write(root_ / "qr.jpg", kJpeg);
@@ -579,7 +606,12 @@ TEST_F(KitFixture, LintChecksPicturesAndInfFilesByContent) {
     const std::vector<String> expected = {
         kit::TextOf(root_ / "CN" / "label.inf") + u": names none of the models of [model_POS]",
         s + u":17: [OEM] CompanyLogoEN 'pics\\logo.bmp' is not a BMP file: the picture is hidden",
-        s + u":19: [OEM] QRImageEN 'qr.jpg' is not a JPEG file: both pictures of the About dialog are hidden",
+        s + u":19: [OEM] QRImageEN 'qr.jpg' is not a JPEG file: both pictures of the About dialog "
+            u"are hidden",
+        kit::TextOf(root_ / "CN" / "label.inf") +
+            u": has no [Version] section: Windows takes it for no INF file",
+        kit::TextOf(root_ / "CN" / "label.inf") +
+            u": has no [Manufacturer] section: the printer setup finds no model in it",
     };
     for (const String& e : expected)
         EXPECT_NE(std::find(findings.begin(), findings.end(), e), findings.end()) << ToUtf8(e);
@@ -640,6 +672,31 @@ TEST_F(DeployFixture, AGoodCommandPrintsTheCommandsTheDetectionRuleAndTheExitCod
     };
     for (const ExitCodeInfo& code : ExitCodes())
         expected.push_back(u"  " + IntToStr(static_cast<int>(code.code)) + u"  " + code.meaning);
+    const StringList forScripts = {
+        u"the commands above go as they are into a deployment tool's command field, which starts "
+        u"the program with that command line; written into a script:",
+        u"  install in a batch file (.cmd, .bat):",
+        u"    ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model ODAX-80 "
+        u"/log C:\\logs\\odax.log",
+        u"  install typed at a cmd prompt:",
+        u"    ODAXPrintDrive.exe /quiet /connection network /address 192.168.1.50 /model ODAX-80 "
+        u"/log C:\\logs\\odax.log",
+        u"  install in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):",
+        u"    .\\ODAXPrintDrive.exe '/quiet' '/connection' 'network' '/address' '192.168.1.50' "
+        u"'/model' 'ODAX-80' '/log' 'C:\\logs\\odax.log' | Out-Host",
+        u"  uninstall in a batch file (.cmd, .bat):",
+        u"    ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log",
+        u"  uninstall typed at a cmd prompt:",
+        u"    ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log",
+        u"  uninstall in PowerShell, from the kit folder (the exit code in $LASTEXITCODE):",
+        u"    .\\ODAXPrintDrive.exe '/quiet' '/remove' '/model' 'ODAX-80' '/log' "
+        u"'C:\\logs\\odax.log' | Out-Host",
+        u"detection script (PowerShell; Intune: custom detection script, Configuration Manager: "
+        u"script detection):",
+    };
+    expected.insert(expected.end(), forScripts.begin(), forScripts.end());
+    for (const String& line : kit::DetectionScript({{u"ODAX-80"}, {u"192.168.1.50"}, {}}))
+        expected.push_back(u"  " + line);
     EXPECT_EQ(text.out, expected);
 
     const nlohmann::json json = Parsed(Deploy(args, true));
@@ -653,6 +710,15 @@ TEST_F(DeployFixture, AGoodCommandPrintsTheCommandsTheDetectionRuleAndTheExitCod
                   {"ODAXPrintDrive.exe /quiet /remove /model ODAX-80 /log C:\\logs\\odax.log"}));
     EXPECT_EQ(json["detection"]["printerKnown"], true);
     EXPECT_EQ(json["detection"]["registryKeys"], nlohmann::json::array({kKey + "ODAX-80"}));
+    EXPECT_EQ(json["installCmd"], "ODAXPrintDrive.exe /quiet /connection network /address "
+                                  "192.168.1.50 /model ODAX-80 /log C:\\logs\\odax.log");
+    EXPECT_EQ(json["uninstallPowerShell"],
+              nlohmann::json::array({".\\ODAXPrintDrive.exe '/quiet' '/remove' '/model' 'ODAX-80' "
+                                     "'/log' 'C:\\logs\\odax.log' | Out-Host"}));
+    std::string script;
+    for (const String& line : kit::DetectionScript({{u"ODAX-80"}, {u"192.168.1.50"}, {}}))
+        script += ToUtf8(line) + "\r\n";
+    EXPECT_EQ(json["detection"]["script"], script);
     ASSERT_EQ(json["exitCodes"].size(), ExitCodes().size());
     for (std::size_t i = 0; i < ExitCodes().size(); ++i) {
         EXPECT_EQ(json["exitCodes"][i]["code"], static_cast<int>(ExitCodes()[i].code));
@@ -674,6 +740,80 @@ TEST_F(DeployFixture, AUsbCommandWithoutModelHasARulePerModel) {
     EXPECT_EQ(json["uninstall"],
               nlohmann::json::array({"ODAXPrintDrive.exe /quiet /remove /model ODAX-80",
                                      "ODAXPrintDrive.exe /quiet /remove /model ODAX-58"}));
+    // One script finds whichever model the search installed, on a USB port.
+    std::string script;
+    for (const String& line : kit::DetectionScript({{u"ODAX-80", u"ODAX-58"}, {}, u"USB"}))
+        script += ToUtf8(line) + "\r\n";
+    EXPECT_EQ(json["detection"]["script"], script);
+    EXPECT_EQ(json["uninstallCmd"], json["uninstall"]);
+}
+
+// The commands for scripts and the detection script follow the connection's port, and hold
+// a model whose name cmd and PowerShell would read as their own as the program must get it.
+TEST_F(DeployFixture, ScriptFormsAndDetectionFollowTheCommand) {
+    Replace("m1=ODAX-80,", "m1=R&D-80 50%,");
+    ASSERT_EQ(RunArgs({u"seal", Target()}).exitCode, kit::kOk);
+    const struct {
+        StringList args;
+        std::string installCmd, installPrompt, installPowerShell, portTest;
+    } cases[] = {
+        {{u"/connection", u"network", u"/address", u" 10.0.0.7 ", u"/model", u"r&d-80 50%"},
+         "ODAXPrintDrive.exe /quiet /connection network /address \" 10.0.0.7 \" /model "
+         "\"R&D-80 50%%\"",
+         "ODAXPrintDrive.exe /quiet /connection network /address \" 10.0.0.7 \" /model "
+         "\"R&D-80 50%\"",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'network' '/address' ' 10.0.0.7 ' "
+         "'/model' 'R&D-80 50%' | Out-Host",
+         "(@('10.0.0.7') -contains $_.PortName)"},
+        {{u"/connection", u"serial", u"/port", u"com2", u"/model", u"ODAX-58"},
+         "ODAXPrintDrive.exe /quiet /connection serial /port com2 /model ODAX-58",
+         "ODAXPrintDrive.exe /quiet /connection serial /port com2 /model ODAX-58",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'serial' '/port' 'com2' '/model' "
+         "'ODAX-58' | Out-Host",
+         "(@('com2', 'com2:') -contains $_.PortName)"},
+        {{u"/connection", u"usb", u"/model", u"ODAX-58", u"/log", u"C:\\logs\\a&b 100%.log"},
+         "ODAXPrintDrive.exe /quiet /connection usb /model ODAX-58 /log \"C:\\logs\\a&b "
+         "100%%.log\"",
+         "ODAXPrintDrive.exe /quiet /connection usb /model ODAX-58 /log \"C:\\logs\\a&b "
+         "100%.log\"",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'usb' '/model' 'ODAX-58' '/log' "
+         "'C:\\logs\\a&b 100%.log' | Out-Host",
+         "($_.PortName -like 'USB*')"},
+        {{u"/connection", u"usb", u"/port", u"USB002", u"/model", u"ODAX-58"},
+         "ODAXPrintDrive.exe /quiet /connection usb /port USB002 /model ODAX-58",
+         "ODAXPrintDrive.exe /quiet /connection usb /port USB002 /model ODAX-58",
+         ".\\ODAXPrintDrive.exe '/quiet' '/connection' 'usb' '/port' 'USB002' '/model' "
+         "'ODAX-58' | Out-Host",
+         "(@('USB002') -contains $_.PortName)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.installCmd);
+        const kit::Result result = Deploy(c.args, true);
+        ASSERT_EQ(result.exitCode, kit::kOk) << ToUtf8(result.out[0]);
+        const nlohmann::json json = Parsed(result);
+        EXPECT_EQ(json["installCmd"], c.installCmd);
+        EXPECT_EQ(json["installCmdPrompt"], c.installPrompt);
+        EXPECT_EQ(json["installPowerShell"], c.installPowerShell);
+        const std::string script = json["detection"]["script"];
+        EXPECT_NE(script.find("    " + c.portTest + " })\r\n"), std::string::npos) << script;
+        // The removal's forms name the printer as the install gave it.
+        const std::string model = json["detection"]["printers"][0];
+        ASSERT_EQ(json["uninstallCmd"].size(), 1u);
+        EXPECT_EQ(json["uninstallCmd"][0],
+                  ToUtf8(kit::ForCmd(FromUtf8(json["uninstall"][0].get<std::string>()),
+                                     kit::CmdPlace::BatchFile)));
+        EXPECT_NE(json["uninstallPowerShell"][0].get<std::string>().find(
+                      "'/model' " + ToUtf8(kit::PowerShellLiteral(FromUtf8(model)))),
+                  std::string::npos);
+    }
+
+    // A command that would fail has no commands to print.
+    const nlohmann::json failed = Parsed(
+        Deploy({u"/connection", u"network", u"/address", u"1.2.3", u"/model", u"ODAX-58"}, true));
+    for (const char* field : {"installCmd", "installCmdPrompt", "installPowerShell"})
+        EXPECT_TRUE(failed[field].is_null()) << field;
+    EXPECT_EQ(failed["uninstallCmd"], nlohmann::json::array());
+    EXPECT_TRUE(failed["detection"]["script"].is_null());
 }
 
 TEST_F(DeployFixture, ACommandThatWouldFailNamesTheCheckAndTheProgramsExitCode) {
@@ -758,5 +898,144 @@ TEST_F(DeployFixture, ACommandThatWouldFailNamesTheCheckAndTheProgramsExitCode) 
         EXPECT_EQ(json["failed"]["exitCode"], c.exitCode);
         EXPECT_EQ(json["failed"]["reason"], c.reason);
         EXPECT_TRUE(json["install"].is_null());
+    }
+}
+
+// Each INF the settings name is checked as the driver store and the printer setup read it:
+// an edit of EN/pos.inf gives exactly these findings about that file, the others none.
+TEST_F(KitFixture, LintChecksEachDriverPackage) {
+    using Edits = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        Edits edits;
+        std::vector<const char16_t*> findings; // after "<EN/pos.inf>:"
+        std::vector<std::string> files = {};   // more files beside the INF
+    } cases[] = {
+        {{{"Signature=\"$Windows NT$\"", "Signature=$Windows 95$"}},
+         {u"2: [Version] Signature '$Windows 95$' is neither $Windows NT$ nor $Chicago$: Windows "
+          u"takes it for no INF file"}},
+        {{{"Signature=\"$Windows NT$\"\r\n", ""}, {"DriverVer=12/01/2026,1.0.0.0\r\n", ""}},
+         {u"1: [Version] has no Signature: Windows takes it for no INF file",
+          u"1: [Version] has no DriverVer: the driver store refuses the package"}},
+        {{{"Class=Printer", "Class=Image"}},
+         {u"3: [Version] Class is 'Image', not Printer: the printer setup takes no driver from "
+          u"it"}},
+        {{{"DriverVer=12/01/2026", "DriverVer=2026-12-01"}},
+         {u"4: [Version] DriverVer '2026-12-01' is no date mm/dd/yyyy: the driver store refuses "
+          u"the package"}},
+        // 64-bit Windows takes no undecorated or NTx86 section.
+        {{{"%Vendor%=ODAX,NTx86,NTamd64", "%Vendor%=ODAX,NTx86"}},
+         {u"6: no models section for 64-bit Windows (NTamd64 in [Manufacturer]) names the model "
+          u"ODAX-80: installing it on 64-bit Windows fails",
+          u"6: no models section for 64-bit Windows (NTamd64 in [Manufacturer]) names the model "
+          u"ODAX-58: installing it on 64-bit Windows fails"}},
+        {{{"\"ODAX-80\" = Install", "\"ODAX-81\" = Install"}},
+         {u"6: no models section for 64-bit Windows (NTamd64 in [Manufacturer]) names the model "
+          u"ODAX-80: installing it on 64-bit Windows fails"}},
+        // 32-bit Windows takes the undecorated section when there is no NTx86 one.
+        {{{"%Vendor%=ODAX,NTx86,NTamd64", "%Vendor%=ODAX,NTamd64"}},
+         {u"6: warning: no models section for 32-bit Windows (NTx86 in [Manufacturer]) names the "
+          u"model ODAX-80: installing it on 32-bit Windows fails",
+          u"6: warning: no models section for 32-bit Windows (NTx86 in [Manufacturer]) names the "
+          u"model ODAX-58: installing it on 32-bit Windows fails"}},
+        {{{"%Vendor%=ODAX,NTx86,NTamd64", "%Vendor%=ODAX,NTamd64"}, {"[ODAX.NTx86]", "[ODAX]"}},
+         {}},
+        // Windows takes the section that fits it best: a model missing from one listed section
+        // fails on the versions that take it.
+        {{{"%Vendor%=ODAX,NTx86,NTamd64", "%Vendor%=ODAX,NTx86,NTamd64,NTamd64.6.0"},
+          {"[SourceDisksNames]", "[ODAX.NTamd64.6.0]\r\n%M58%=Install\r\n[SourceDisksNames]"}},
+         {u"14: [ODAX.NTamd64.6.0] does not name the model ODAX-80: installing it fails on the "
+          u"64-bit Windows versions that take that section"}},
+        {{{"%Vendor%=ODAX,NTx86,NTamd64", "%Vendor%=ODAX,NTx86,NTamd64,NTamd64.10.0"}},
+         {u"7: [Manufacturer] names [ODAX.NTamd64.10.0], which the file lacks: Windows finds no "
+          u"model there"}},
+        {{{"odax.gpd=1", "odax.gpd=1\r\nodaxres.dll=1,res"}},
+         {u"18: [SourceDisksFiles] odaxres.dll is missing beside the INF file: the printer setup "
+          u"fails to copy it"}},
+        // A disk's folder, a file's own subfolder, any letter case, a '\' joining two lines.
+        {{{"1=%Disk%,,,", "1=%Disk%,,,\\drivers"},
+          {"odax.gpd=1", "ODAX.GPD=1\r\nodaxres.dll=\\\r\n 1,res"}},
+         {},
+         {"drivers/odax.gpd", "drivers/res/OdaxRes.dll"}},
+        {{{"CatalogFile=odax.cat\r\n", ""}},
+         {u"1: warning: [Version] names no CatalogFile: the package is unsigned, which the "
+          u"driver store of 64-bit Windows refuses"}},
+        {{{"CatalogFile=odax.cat", "CatalogFile.NTx86=odax.cat\r\nCatalogFile.NTamd64=x64.cat"}},
+         {u"6: warning: [Version] CatalogFile.NTamd64 x64.cat is missing beside the INF file: the "
+          u"package is unsigned, which the driver store of 64-bit Windows refuses"}},
+        {{{"CatalogFile=odax.cat", "CatalogFile.NTx86=odax.cat"}},
+         {u"1: warning: [Version] names no CatalogFile: the package is unsigned, which the "
+          u"driver store of 64-bit Windows refuses"}},
+        {{{"[Version]", "[Versions]"}, {"[Manufacturer]\r\n", ""}},
+         {u" has no [Version] section: Windows takes it for no INF file",
+          u" has no [Manufacturer] section: the printer setup finds no model in it"}},
+    };
+    const fs::path inf = root_ / "EN" / "pos.inf";
+    const String shown = kit::TextOf(inf);
+    for (const auto& c : cases) {
+        std::string text = kInf;
+        for (const auto& [from, to] : c.edits) {
+            const std::size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            text.replace(at, from.size(), to);
+        }
+        SCOPED_TRACE(text);
+        Write(inf, text);
+        fs::remove_all(root_ / "EN" / "drivers");
+        for (const std::string& file : c.files)
+            Write(root_ / "EN" / file, "x");
+        std::vector<String> expected;
+        for (const char16_t* f : c.findings)
+            expected.push_back(shown + (f[0] == u' ' ? u":" + String(f + 1) : u":" + String(f)));
+        for (String& e : expected)
+            if (StartsWith(e, shown + u":has")) e = shown + u": " + e.substr(shown.size() + 1);
+        EXPECT_EQ(Lint(), expected);
+    }
+}
+
+// A name cmd or PowerShell reads as its own, or one that reads as a switch, is a warning: the
+// kit works, but only with commands written for it.
+TEST_F(KitFixture, LintWarnsAboutModelNamesShellsReadAsTheirOwn) {
+    const struct {
+        std::string name;
+        std::vector<const char16_t*> warnings; // after "<settings>:22: warning: model name "
+    } cases[] = {
+        {"R&D-80 50%",
+         {u"R&D-80 50% holds '&', '%', which cmd, batch files or PowerShell read as their own: "
+          u"use the commands odax-kit deploy writes for each"}},
+        // The model line keeps a pair of single quotes (a lone one cuts the line).
+        {"A|B<C>D^E$F 'G'",
+         {u"A|B<C>D^E$F 'G' holds '|', '<', '>', '^', '$', ''', which cmd, batch files or "
+          u"PowerShell read as their own: use the commands odax-kit deploy writes for each"}},
+        {"Wow!",
+         {u"Wow! holds '!', which cmd, batch files or PowerShell read as their own: use the "
+          u"commands odax-kit deploy writes for each, and no batch file that turns on delayed "
+          u"expansion"}},
+        {"-58",
+         {u"-58 starts with '-', which reads as a switch on a command line: after /model "
+          u"the program takes a switch's name for a missing value"}},
+        {"/58%",
+         {u"/58% holds '%', which cmd, batch files or PowerShell read as their own: use the "
+          u"commands odax-kit deploy writes for each",
+          u"/58% starts with '/', which reads as a switch on a command line: after /model the "
+          u"program takes a switch's name for a missing value"}},
+        {"ODAX-58 (58 mm) v2.0", {}},
+    };
+    for (const auto& c : cases) {
+        Write(settings_, GoodSettings());
+        Replace("m2=ODAX-58,", "m2=" + c.name + ",");
+        std::string inInf; // an INF writes a % of its own text as %%
+        for (char ch : c.name)
+            inInf += ch == '%' ? std::string("%%") : std::string(1, ch);
+        std::string inf = kInf;
+        for (std::size_t at; (at = inf.find("%M58%")) != std::string::npos;)
+            inf.replace(at, 5, "\"" + inInf + "\"");
+        for (const char* lang : {"EN", "CN"})
+            for (const char* name : {"pos.inf", "label.inf"})
+                Write(root_ / lang / name, inf);
+        std::vector<String> expected;
+        for (const char16_t* w : c.warnings)
+            expected.push_back(Shown() + u":22: warning: model name " + w);
+        EXPECT_EQ(Lint(), expected) << c.name;
+        EXPECT_EQ(RunArgs({u"lint", Target()}).exitCode, kit::kOk) << c.name;
     }
 }
