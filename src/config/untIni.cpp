@@ -220,6 +220,10 @@ String KitVersionForLog() {
            (oem.empty() ? String(u"(none)") : oem);
 }
 
+String KitLogFormat() {
+    return IniOptions ? Trim(IniOptions->GetIdentValue(u"CONFIG", u"LogFormat")) : String();
+}
+
 void CreateIniOptions() {
     auto options = std::make_unique<TIniOptions>();
     options->SetSection(u"CONFIG");

@@ -115,6 +115,8 @@ extern TIniOptions* IniOptions;
 // The kit's version for the install log: [CONFIG] SoftVer, the "Tool Ver" of the window title,
 // with its OEMID; "(no settings)" before IniOptions exists.
 String KitVersionForLog();
+// The kit's [CONFIG] LogFormat as it is written ("cmtrace", "text" or nothing).
+String KitLogFormat();
 
 // Start-up: creates IniOptions with Section "CONFIG" and Ident "OEMID". Shutdown: frees it.
 void CreateIniOptions();

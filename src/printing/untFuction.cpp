@@ -55,8 +55,9 @@ String RunDOS(const String& CommandLine, std::uint32_t timeLimitMs) {
         const std::uint32_t code = processes.LastError();
         installlog::Line(
             u"Command: " + CommandLine + u"\r\n" +
-            (code == kErrorTimeout ? u"Ended at its time limit: " : u"Could not be started: ") +
-            SysErrorMessage(code));
+                (code == kErrorTimeout ? u"Ended at its time limit: " : u"Could not be started: ") +
+                SysErrorMessage(code),
+            installlog::Severity::Error);
         // The system's text alone would not say which command did not end.
         if (code == kErrorTimeout)
             throw EOSError(SysErrorMessage(kErrorTimeout) + u": " + CommandLine, kErrorTimeout);

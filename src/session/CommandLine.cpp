@@ -138,6 +138,12 @@ String CheckCombination(const CommandLine& o, const std::vector<Switch>& given) 
 
 } // namespace
 
+std::optional<LogFormat> ParseLogFormat(StringView name) {
+    if (SameText(name, u"cmtrace")) return LogFormat::CMTrace;
+    if (SameText(name, u"text")) return LogFormat::Text;
+    return std::nullopt;
+}
+
 const std::vector<ExitCodeInfo>& ExitCodes() {
     static const std::vector<ExitCodeInfo> codes = {
         {ExitCode::Done, u"installed, removed, or already as asked"},
@@ -242,11 +248,8 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
             o.name = value;
             break;
         case Switch::LogFormat:
-            if (SameText(value, u"cmtrace")) {
-                o.logFormat = LogFormat::CMTrace;
-            } else if (SameText(value, u"text")) {
-                o.logFormat = LogFormat::Text;
-            } else {
+            o.logFormat = ParseLogFormat(value);
+            if (!o.logFormat) {
                 parsed.error = u"/logformat must be text or cmtrace, not \"" + value + u"\"";
                 return parsed;
             }

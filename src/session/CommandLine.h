@@ -34,6 +34,10 @@ const std::vector<ExitCodeInfo>& ExitCodes();
 // The install log's form: plain text lines, or the lines CMTrace and its peers read.
 enum class LogFormat { Text, CMTrace };
 
+// "text" or "cmtrace" (letter case aside), as /logformat and the kit's [CONFIG] LogFormat
+// name them; nothing for any other text.
+std::optional<LogFormat> ParseLogFormat(StringView name);
+
 struct CommandLine {
     bool quiet = false;  // /quiet: no window, the outcome in the exit code
     bool help = false;   // /?

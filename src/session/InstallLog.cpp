@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/LogFiles.h"
+#include "platform/SystemInfo.h"
 #include "version.h"
 
 namespace installlog {
@@ -28,6 +29,54 @@ std::string Stamp(const LocalTime& t) {
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
                   t.hour, t.minute, t.second, t.millisecond);
     return text;
+}
+
+LogFormat format = LogFormat::Text;
+
+// One entry in the format CMTrace and its peers read: the text (its lines as they are), then
+// the time with Windows' time zone bias (the minutes UTC is ahead: "-480" in China), the date,
+// the component, the severity and the process (the program has one thread that logs).
+std::string CMTraceEntry(const String& text, Severity severity) {
+    const LocalTime t = Clock::Get().Now();
+    String shown = text;
+    // The entry's end marker inside the text would end the entry early for a reader.
+    for (size_t at = shown.find(u"]LOG]!>"); at != String::npos; at = shown.find(u"]LOG]!>", at))
+        shown.replace(at, 7, u"]LOG] !>");
+    const int bias = -t.utcOffsetMinutes;
+    char when[96];
+    std::snprintf(when, sizeof when, "<time=\"%02d:%02d:%02d.%03d%c%03d\" date=\"%02d-%02d-%04d\" ",
+                  t.hour, t.minute, t.second, t.millisecond, bias < 0 ? '-' : '+',
+                  bias < 0 ? -bias : bias, t.month, t.day, t.year);
+    const unsigned process = SystemInfo::Installed() ? SystemInfo::Get().ProcessId() : 0;
+    return "<![LOG[" + ToUtf8(shown) + "]LOG]!>" + when +
+           "component=\"ODAXPrintDrive\" context=\"\" type=\"" +
+           std::to_string(static_cast<int>(severity)) + "\" thread=\"" + std::to_string(process) +
+           "\" file=\"\">\r\n";
+}
+
+std::string EntryText(const String& text, Severity severity) {
+    if (format == LogFormat::CMTrace) return CMTraceEntry(text, severity);
+    return Stamp(Clock::Get().Now()) + " " + EntryLines(text);
+}
+
+String ArchitectureText(Architecture architecture) {
+    switch (architecture) {
+    case Architecture::X64:
+        return u"x64";
+    case Architecture::Arm64:
+        return u"arm64";
+    case Architecture::X86:
+        break;
+    }
+    return u"x86";
+}
+
+String Offset(int minutes) {
+    char text[16];
+    const int magnitude = minutes < 0 ? -minutes : minutes;
+    std::snprintf(text, sizeof text, "%c%02d:%02d", minutes < 0 ? '-' : '+', magnitude / 60,
+                  magnitude % 60);
+    return FromUtf8(text);
 }
 
 } // namespace
@@ -118,9 +167,10 @@ void Write(const std::string& entry) {
     }
     std::string bytes;
     if (lostEntries)
-        bytes = Stamp(Clock::Get().Now()) + " (" + std::to_string(lostEntries) +
-                " earlier entries could not be written, system error " + std::to_string(lostError) +
-                ")\r\n";
+        bytes = EntryText(u"(" + IntToStr(static_cast<std::int64_t>(lostEntries)) +
+                              u" earlier entries could not be written, system error " +
+                              IntToStr(static_cast<std::int64_t>(lostError)) + u")",
+                          Severity::Warning);
     bytes += entry;
 
     const std::uint64_t size = file->Size();
@@ -147,9 +197,9 @@ void Write(const std::string& entry) {
     }
 }
 
-void Entry(const String& text) {
+void Entry(const String& text, Severity severity = Severity::Info) {
     if (!LogFiles::Installed() || !Clock::Installed()) return;
-    Write(Stamp(Clock::Get().Now()) + " " + EntryLines(text));
+    Write(EntryText(text, severity));
 }
 
 String ExitCodeText(std::uint32_t code) {
@@ -198,12 +248,27 @@ void BeginRun(const String& how, const String& kit) {
     if (Files::Installed()) text += u" (" + Files::Get().ModuleFileName() + u")";
     text += u"\r\nKit: " + kit;
     text += u"\r\nLanguage: " + String(DisplayLanguage().name);
-    // A blank line sets the runs apart for a reader.
-    Write("\r\n" + Stamp(Clock::Get().Now()) + " " + EntryLines(text));
+    // Who ran it where and when: what support asks first about a run on a PC of a fleet.
+    if (SystemInfo::Installed()) {
+        ISystemInfo& system = SystemInfo::Get();
+        text += u"\r\nAccount: " + system.AccountName() + u" (" + system.AccountSid() + u")";
+        text += u"\r\nSystem: Windows " + system.OsVersion() + u", " +
+                ArchitectureText(system.SystemArchitecture()) + u" (the program " +
+                ArchitectureText(system.ProcessArchitecture()) + u")";
+        text += u"\r\nProcess: " + IntToStr(static_cast<std::int64_t>(system.ProcessId()));
+    }
+    const LocalTime t = Clock::Get().Now();
+    text += u"\r\nTime: " + FromUtf8(Stamp(t)) + u" UTC" + Offset(t.utcOffsetMinutes);
+    // A blank line sets the runs apart for a reader of the text form.
+    Write((format == LogFormat::Text ? "\r\n" : "") + EntryText(text, Severity::Info));
 }
 
-void Line(const String& text) {
-    Entry(text);
+void Line(const String& text, Severity severity) {
+    Entry(text, severity);
+}
+
+void UseFormat(LogFormat chosen) {
+    format = chosen;
 }
 
 void Command(const String& commandLine, std::uint32_t exitCode, const String& output) {
@@ -223,11 +288,11 @@ void Command(const String& commandLine, std::uint32_t exitCode, const String& ou
         text += u"\r\nOutput:\r\n";
         text += MarkedOutput(shown) + left;
     }
-    Entry(text);
+    Entry(text, exitCode == 0 ? Severity::Info : Severity::Warning);
 }
 
-void EndRun(const String& outcome) {
-    Entry(u"==== Run ended: " + outcome);
+void EndRun(const String& outcome, Severity severity) {
+    Entry(u"==== Run ended: " + outcome, severity);
 }
 
 } // namespace installlog

@@ -8,8 +8,16 @@
 #include <cstdint>
 
 #include "base/Text.h"
+#include "session/CommandLine.h"
 
 namespace installlog {
+
+// How an entry reads to a log viewer that colours them (CMTrace: types 1, 2, 3).
+enum class Severity { Info = 1, Warning = 2, Error = 3 };
+
+// The form the entries are written in from now on: plain text (the default), or the form
+// Configuration Manager's log viewer and its peers read.
+void UseFormat(LogFormat format);
 
 // A file that an entry would take past this size is first renamed to OldFilePath (replacing
 // the older one there) through its open handle: the log and one old file, no more.
@@ -21,12 +29,14 @@ constexpr std::size_t kMaxOutputChars = 64 * 1024;
 // before are forgotten.
 void UseFile(const String& path);
 // A run begins: the local time, the program's version, the kit's version as the caller names
-// it (KitVersionForLog), the display language, and how the run was started (`how`: "wizard"
-// or the quiet command line).
+// it (KitVersionForLog), the display language, how the run was started (`how`: "wizard" or
+// the quiet command line), the account it runs as, the system's version and architecture, the
+// process and the time with its offset from UTC.
 void BeginRun(const String& how, const String& kit);
-void Line(const String& text); // a step's text as the wait dialog shows it
+// A step's text as the wait dialog shows it.
+void Line(const String& text, Severity severity = Severity::Info);
 void Command(const String& commandLine, std::uint32_t exitCode, const String& output);
-void EndRun(const String& outcome);
+void EndRun(const String& outcome, Severity severity = Severity::Info);
 String FilePath(); // the file in use (for the wait dialog's link); empty when there is none
 // Why the run writes no log at all, once the first entry found out: the folder is a link, or
 // (for the default folder) belongs to someone other than the system, the administrators or

@@ -110,13 +110,14 @@ void MainWindowProgress::Busy(bool busy) {
 }
 
 void MainWindowProgress::LoggedRun(const String& how, const std::function<String()>& run) {
+    installlog::UseFormat(ParseLogFormat(KitLogFormat()).value_or(LogFormat::Text));
     installlog::BeginRun(how, KitVersionForLog());
     lastRecorded_.clear();
     String outcome;
     try {
         outcome = run();
     } catch (const std::exception& e) {
-        installlog::EndRun(u"error: " + FromUtf8(e.what()));
+        installlog::EndRun(u"error: " + FromUtf8(e.what()), installlog::Severity::Error);
         throw;
     }
     installlog::EndRun(outcome);

@@ -392,15 +392,23 @@ class LoggedOutput final : public IQuietOutput {
     explicit LoggedOutput(IQuietOutput& out) : out_(out) {}
     void Line(const String& text) override {
         out_.Line(text);
-        installlog::Line(text);
+        installlog::Line(text, StartsWith(text, u"Warning: ") ? installlog::Severity::Warning
+                                                              : installlog::Severity::Info);
     }
     void Command(const String& commandLine, std::optional<std::uint32_t> exitCode,
                  const String& output) override {
         out_.Command(commandLine, exitCode, output);
     }
+    // A failure says "error" plainly, for whoever searches the log for it.
     void End(ExitCode code, const String& outcome) override {
         out_.End(code, outcome);
-        installlog::EndRun(u"exit code " + IntToStr(static_cast<int>(code)) + u": " + outcome);
+        const String text = u"exit code " + IntToStr(static_cast<int>(code)) + u": " + outcome;
+        if (code == ExitCode::Done)
+            installlog::EndRun(text);
+        else if (code == ExitCode::TestPrintFailed)
+            installlog::EndRun(u"warning, " + text, installlog::Severity::Warning);
+        else
+            installlog::EndRun(u"error, " + text, installlog::Severity::Error);
     }
 
   private:
@@ -439,6 +447,8 @@ ExitCode RunQuiet(const CommandLine& options, IQuietOutput& out) {
         }
     }
     installlog::UseFile(options.logFile);
+    installlog::UseFormat(
+        options.logFormat.value_or(ParseLogFormat(KitLogFormat()).value_or(LogFormat::Text)));
     installlog::BeginRun(u"quiet: " + FormatCommandLine(options), KitVersionForLog());
     out.Line(u"ODAXPrintDrive " WIZ_VERSION_STRING u" " + FormatCommandLine(options));
     if (const String refused = installlog::Refusal(); !refused.empty())

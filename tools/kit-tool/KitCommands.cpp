@@ -104,6 +104,19 @@ StringList DetectionScript(const DetectionTarget& target) {
     } else {
         portTest = list(target.ports) + u" -contains $_.PortName";
     }
+    if (!target.drivers.empty())
+        return {
+            u"# Installed when a printer of this name has a driver of these and the port asked.",
+            u"# Writes a line and exits 0 when it is there; writes nothing and exits 0 when not.",
+            u"$names = " + list(target.printers),
+            u"$drivers = " + list(target.drivers),
+            u"$found = @(Get-Printer -ErrorAction SilentlyContinue | Where-Object {",
+            u"    ($names -contains $_.Name) -and ($drivers -contains $_.DriverName) -and",
+            u"    (" + portTest + u") })",
+            String(u"if ($found.Count -gt 0) { Write-Output ") +
+                u"\"$($found[0].Name) is installed on $($found[0].PortName)\" }",
+            u"exit 0",
+        };
     return {
         u"# Installed when a printer of these names has the driver of its name and the port asked.",
         u"# Writes a line and exits 0 when it is there; writes nothing and exits 0 when not.",

@@ -27,12 +27,14 @@ String PowerShellAsciiText(StringView text);
 String ForPowerShell(StringView program, const StringList& args);
 
 // What the detection script looks for: a printer of one of `printers` whose driver has its
-// name, on one of `ports` (each spelling Windows may give the port) or, with no ports, on a
-// port whose name starts with `portPrefix`.
+// name (or, for a printer named on its own with /name, is one of `drivers`), on one of `ports`
+// (each spelling Windows may give the port) or, with no ports, on a port whose name starts with
+// `portPrefix`.
 struct DetectionTarget {
-    StringList printers;
-    StringList ports;
-    String portPrefix;
+    StringList printers = {};
+    StringList ports = {};
+    String portPrefix = {};
+    StringList drivers = {};
 };
 
 // A PowerShell script for Intune's custom detection and Configuration Manager's script

@@ -87,6 +87,7 @@ class Deployment {
         request.address = options_.address;
         request.port = options_.port;
         request.model = options_.model;
+        request.name = options_.name;
         request.labelClass = options_.label;
         if (targetPorts_) request.systemPorts = [this] { return *targetPorts_; };
         for (const LanguageInfo& lang : Languages())
@@ -149,13 +150,16 @@ class Deployment {
         out_.installCmd = ForCmd(out_.install, CmdPlace::BatchFile);
         out_.installPrompt = ForCmd(out_.install, CmdPlace::Prompt);
         out_.installPowerShell = ForPowerShell(kProgram, SplitCommandLine(arguments));
-        out_.printerKnown = !options_.model.empty();
-        out_.printers = out_.printerKnown ? StringList{options_.model} : models_;
+        // A printer named with /name is that name whatever the model; else the model's name.
+        out_.printerKnown = !options_.model.empty() || !options_.name.empty();
+        out_.printers = !options_.name.empty() ? StringList{options_.name}
+                        : out_.printerKnown    ? StringList{options_.model}
+                                               : models_;
         for (const String& printer : out_.printers) {
             CommandLine removal;
             removal.quiet = true;
             removal.remove = true;
-            removal.model = printer;
+            (options_.name.empty() ? removal.model : removal.name) = printer;
             removal.logFile = options_.logFile;
             const String removalArguments = FormatCommandLine(removal);
             const String uninstall = String(kProgram) + u" " + removalArguments;
@@ -173,6 +177,8 @@ class Deployment {
     DetectionTarget Detected() const {
         DetectionTarget target;
         target.printers = out_.printers;
+        if (!options_.name.empty())
+            target.drivers = options_.model.empty() ? models_ : StringList{options_.model};
         const ConnectionType& type = *options_.connection;
         if (port_.empty()) {
             target.portPrefix = type.portPrefix; // the USB search picks it

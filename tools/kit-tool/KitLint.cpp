@@ -249,6 +249,14 @@ private:
                               u": no connection type is preselected");
             }
         }
+        // The install log's form: a value that is neither is taken as the text form.
+        if (FindProfileKey(bytes_, u"CONFIG", u"LogFormat")) {
+            const String value = Trim(Value(u"CONFIG", u"LogFormat"));
+            if (!ParseLogFormat(value))
+                Add(LineOf(u"CONFIG", u"LogFormat"),
+                    u"[CONFIG] LogFormat: '" + value +
+                        u"' is neither text nor cmtrace; the install log is written as text");
+        }
         // Missing is their documented default; a value that is there must read.
         for (const Switch& s : kOptional) {
             if (!FindProfileKey(bytes_, u"CONFIG", s.key)) continue;

@@ -1039,3 +1039,29 @@ TEST_F(KitFixture, LintWarnsAboutModelNamesShellsReadAsTheirOwn) {
         EXPECT_EQ(RunArgs({u"lint", Target()}).exitCode, kit::kOk) << c.name;
     }
 }
+
+// A printer with a name of its own: its removal and detection go by that name, its driver is
+// still the model's.
+TEST_F(DeployFixture, APrinterNamedOnItsOwnIsRemovedAndDetectedByItsName) {
+    const nlohmann::json json = Parsed(Deploy(
+        {u"/connection", u"serial", u"/port", u"COM1", u"/model", u"odax-80", u"/name", u"Kitchen"},
+        true));
+    EXPECT_EQ(json["ok"], true);
+    EXPECT_EQ(
+        json["install"],
+        "ODAXPrintDrive.exe /quiet /connection serial /port COM1 /model ODAX-80 /name Kitchen");
+    EXPECT_EQ(json["uninstall"],
+              nlohmann::json::array({"ODAXPrintDrive.exe /quiet /remove /name Kitchen"}));
+    EXPECT_EQ(json["detection"]["registryKeys"], nlohmann::json::array({kKey + "Kitchen"}));
+    std::string script;
+    for (const auto& line : json["detection"]["script"])
+        script += line.get<std::string>() + "\n";
+    EXPECT_NE(script.find("$names = @('Kitchen')"), std::string::npos) << script;
+    EXPECT_NE(script.find("$drivers = @('ODAX-80')"), std::string::npos) << script;
+    EXPECT_NE(script.find("($drivers -contains $_.DriverName)"), std::string::npos) << script;
+
+    // The name is checked as the program checks it.
+    const kit::Result refused = Deploy(
+        {u"/connection", u"serial", u"/port", u"COM1", u"/model", u"ODAX-80", u"/name", u"Bar\\"});
+    EXPECT_EQ(refused.exitCode, kit::kFindings);
+}

@@ -43,7 +43,11 @@ TEST(InstallLog, EntriesCarryTheTimeAndAreUtf8WithCrLfLineEnds) {
                   "    Program: ODAXPrintDrive " WIZ_VERSION_STRING
                   " (C:\\Setup\\ODAXPrintDrive.exe)\r\n"
                   "    Kit: SoftVer 2.5, OEMID TEST\r\n"
-                  "    Language: English\r\n" +
+                  "    Language: English\r\n"
+                  "    Account: TILL\\admin (S-1-5-21-1-2-3-500)\r\n"
+                  "    System: Windows 10.0 build 19045, x64 (the program x86)\r\n"
+                  "    Process: 4242\r\n"
+                  "    Time: 2026-03-07 09:05:02.000 UTC+00:00\r\n" +
                   later + "\xE4\xB8\xAD\xE6\x96\x87 step\r\n    its second line\r\n" + later +
                   "Command: \"C:\\Windows\\system32\\net.exe\" stop spooler\r\n"
                   "    Exit code: 2\r\n"
@@ -324,4 +328,32 @@ TEST(InstallLog, TheWaitDialogSaysWhyThereIsNoLogWhereItsLinkWouldBe) {
               String(kNoInstallLog.en) + u"the folder C:\\ProgramData\\ODAXPrintDrive is a link");
     w.Click(w.wait->lblLog);
     EXPECT_TRUE(w.dialogs.opened.empty()); // nothing to open
+}
+
+// The form Configuration Manager's log viewer reads: one entry a line group, its severity as
+// the viewer colours it, the time with Windows' zone bias.
+TEST(InstallLog, CMTraceEntriesCarryTheirSeverityTimeAndProcess) {
+    Units u;
+    u.sys.clock.now_local = {2026, 12, 1, 16, 5, 7, 42, 480}; // China: UTC is 480 minutes behind
+    installlog::UseFormat(LogFormat::CMTrace);
+    installlog::Line(u"one step");
+    installlog::Command(u"tool /x", 3, u"out\r\nput");
+    installlog::EndRun(u"error, exit code 5: it failed", installlog::Severity::Error);
+    installlog::Line(u"a ]LOG]!> in the text");
+    installlog::UseFormat(LogFormat::Text);
+    const std::string tail =
+        "\" date=\"12-01-2026\" component=\"ODAXPrintDrive\" context=\"\" type=\"";
+    EXPECT_EQ(
+        u.logFiles.Log(),
+        "<![LOG[one step]LOG]!><time=\"16:05:07.042-480" + tail +
+            "1\" thread=\"4242\" file=\"\">\r\n"
+            "<![LOG[Command: tool /x\r\nExit code: 3\r\nOutput:\r\n| out\r\n| put]LOG]!>"
+            "<time=\"16:05:07.042-480" +
+            tail +
+            "2\" thread=\"4242\" file=\"\">\r\n"
+            "<![LOG[==== Run ended: error, exit code 5: it failed]LOG]!><time=\"16:05:07.042-480" +
+            tail +
+            "3\" thread=\"4242\" file=\"\">\r\n"
+            "<![LOG[a ]LOG] !> in the text]LOG]!><time=\"16:05:07.042-480" +
+            tail + "1\" thread=\"4242\" file=\"\">\r\n");
 }

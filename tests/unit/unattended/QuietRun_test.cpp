@@ -564,7 +564,7 @@ TEST(QuietRun, AnErrorOfTheProgramItselfEndsWithExitCode9AndTheLogsEnd) {
     ScopedService<ISecurity> useFailing(failing);
     EXPECT_EQ(q.Run(Network(u"10.0.0.7")), ExitCode::InternalError);
     EXPECT_TRUE(Contains(q.out.reason, u"internal error")) << ToUtf8(q.out.reason);
-    EXPECT_NE(q.logFiles.Log().find("==== Run ended: exit code 9: internal error"),
+    EXPECT_NE(q.logFiles.Log().find("==== Run ended: error, exit code 9: internal error"),
               std::string::npos);
 }
 
@@ -613,4 +613,31 @@ TEST(QuietRun, NameGivesThePrinterItsOwnNameThroughTheWholeRun) {
     EXPECT_TRUE(Contains(other.out.reason, u"/name \"Bar \"2\"\" holds a double quote"))
         << ToUtf8(other.out.reason);
     EXPECT_TRUE(other.sys.processes.commands.empty());
+}
+
+TEST(QuietRun, TheLogIsInCMTracesFormWhenTheSwitchOrTheKitAsks) {
+    const struct {
+        const char* what;
+        const char* kit; // [CONFIG] LogFormat
+        std::optional<LogFormat> asked;
+        bool cmtrace;
+    } cases[] = {{"the default", nullptr, std::nullopt, false},
+                 {"/logformat cmtrace", nullptr, LogFormat::CMTrace, true},
+                 {"the kit's", "CMTrace", std::nullopt, true},
+                 {"/logformat text over the kit's", "cmtrace", LogFormat::Text, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Quiet q(c.kit ? With(WizardFixture::DefaultSettings(), "MrPrintSet=0",
+                             std::string("MrPrintSet=0\r\nLogFormat=") + c.kit)
+                      : WizardFixture::DefaultSettings());
+        CommandLine options = OnPort(TEnumPort::RS232, u"COM9");
+        options.logFormat = c.asked;
+        EXPECT_EQ(q.Run(options), ExitCode::BadValue);
+        const std::string log = q.logFiles.Log();
+        EXPECT_EQ(log.rfind("<![LOG[==== Run started", 0) == 0, c.cmtrace) << log.substr(0, 80);
+        // A failure's end is an error the viewer shows as one.
+        const std::string end = c.cmtrace ? "<![LOG[==== Run ended: error, exit code 3: "
+                                          : " ==== Run ended: error, exit code 3: ";
+        EXPECT_NE(log.find(end), std::string::npos) << log;
+    }
 }
