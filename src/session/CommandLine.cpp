@@ -1,5 +1,6 @@
 #include "session/CommandLine.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -22,6 +23,7 @@ enum class Switch {
     AllowWritableKit,
     Name,
     LogFormat,
+    Set,
 };
 
 struct SwitchInfo {
@@ -31,7 +33,7 @@ struct SwitchInfo {
 };
 
 // clang-format off
-constexpr std::array<SwitchInfo, 23> kSwitches = {{
+constexpr std::array<SwitchInfo, 24> kSwitches = {{
     {Switch::Quiet, u"quiet", false},
     // What admins type from habit, after other installers.
     {Switch::Quiet, u"qn", false},
@@ -57,6 +59,7 @@ constexpr std::array<SwitchInfo, 23> kSwitches = {{
     {Switch::AllowWritableKit, u"allowwritablekit", false},
     {Switch::Name, u"name", true},
     {Switch::LogFormat, u"logformat", true},
+    {Switch::Set, u"set", true},
 }};
 // clang-format on
 
@@ -71,6 +74,50 @@ String Name(Switch id) {
     for (const SwitchInfo& s : kSwitches)
         if (s.id == id) return String(u"/") + s.name;
     return {};
+}
+
+// "/set name=value" as an installer's public property gives it: an empty value leaves the
+// option as the rest of the command line has it; another replaces it. A flag takes 1 (on) or
+// 0 (off). The error, or nothing.
+String ApplySet(CommandLine& o, const String& pair, std::vector<Switch>& given) {
+    const size_t equals = pair.find(u'=');
+    if (equals == String::npos || equals == 0)
+        return u"/set needs name=value, not \"" + pair + u"\"";
+    const String name = pair.substr(0, equals);
+    const String value = pair.substr(equals + 1);
+    auto mark = [&](Switch id) {
+        if (std::find(given.begin(), given.end(), id) == given.end()) given.push_back(id);
+    };
+    const struct {
+        const char16_t* name;
+        Switch id;
+        String CommandLine::*text;
+        bool CommandLine::*flag;
+    } kSettable[] = {
+        {u"address", Switch::Address, &CommandLine::address, nullptr},
+        {u"port", Switch::Port, &CommandLine::port, nullptr},
+        {u"model", Switch::Model, &CommandLine::model, nullptr},
+        {u"name", Switch::Name, &CommandLine::name, nullptr},
+        {u"log", Switch::Log, &CommandLine::logFile, nullptr},
+        {u"default", Switch::Default, nullptr, &CommandLine::makeDefault},
+        {u"testprint", Switch::TestPrint, nullptr, &CommandLine::testPrint},
+        {u"replace", Switch::Replace, nullptr, &CommandLine::replace},
+    };
+    for (const auto& s : kSettable) {
+        if (!SameText(name, s.name)) continue;
+        if (Trim(value).empty()) return {};
+        if (s.text) {
+            o.*s.text = value;
+        } else if (value == u"1" || value == u"0") {
+            o.*s.flag = value == u"1";
+        } else {
+            return u"/set " + name + u"= takes 1 or 0, not \"" + value + u"\"";
+        }
+        mark(s.id);
+        return {};
+    }
+    return u"/set cannot set \"" + name +
+           u"\" (address, port, model, name, log, default, testprint or replace)";
 }
 
 // Decimal digits only: no sign, no hexadecimal, no blanks.
@@ -114,7 +161,7 @@ String CheckCombination(const CommandLine& o, const std::vector<Switch>& given) 
             if (g != Switch::Quiet && g != Switch::Remove && g != Switch::Model &&
                 g != Switch::Name && g != Switch::Log && g != Switch::LogFormat &&
                 g != Switch::Help && g != Switch::NoRestart && g != Switch::Timeout &&
-                g != Switch::AllowWritableKit)
+                g != Switch::AllowWritableKit && g != Switch::Set)
                 return u"/remove takes only /model, /log, /timeout and /allowwritablekit, not " +
                        Name(g);
         if (!has(Switch::Model) && !has(Switch::Name))
@@ -181,7 +228,7 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
             return parsed;
         }
         for (Switch g : given)
-            if (g == s->id && g != Switch::NoRestart) {
+            if (g == s->id && g != Switch::NoRestart && g != Switch::Set) {
                 parsed.error = Name(s->id) + u" is given twice";
                 return parsed;
             }
@@ -246,6 +293,12 @@ ParsedCommandLine ParseCommandLine(const StringList& args) {
             break;
         case Switch::Name:
             o.name = value;
+            break;
+        case Switch::Set:
+            if (String why = ApplySet(o, value, given); !why.empty()) {
+                parsed.error = why;
+                return parsed;
+            }
             break;
         case Switch::LogFormat:
             o.logFormat = ParseLogFormat(value);
@@ -402,6 +455,9 @@ String UsageText() {
         u"/allowwritablekit  run as the system account from a kit folder that others can\r\n"
         u"              change (a warning in the log instead of exit code 2)\r\n"
         u"/norestart    accepted, as /noreboot: the program never restarts the PC\r\n"
+        u"/set N=V      as an installer's property sets it: V replaces the option N (address,\r\n"
+        u"              port, model, name, log; default, testprint, replace take 1 or 0); an\r\n"
+        u"              empty V leaves it as the command line has it\r\n"
         u"/?            this text\r\n"
         u"\r\n"
         u"Exit codes:\r\n";

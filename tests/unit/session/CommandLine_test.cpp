@@ -254,3 +254,36 @@ TEST(CommandLine, NoRestartChangesNothingAndTimeoutBoundsTheSetupCommand) {
     }
     EXPECT_EQ(Utf8(Parse("/timeout 60").error), "/timeout is only used with /quiet");
 }
+
+// An installer package passes its public properties as /set name=value after the options it
+// was built with: a value replaces the option, an empty one leaves it as built.
+TEST(CommandLine, SetReplacesAnOptionAndAnEmptyValueLeavesIt) {
+    const struct {
+        const char* line;
+        const char* formatted; // empty: refused
+    } cases[] = {
+        {"/quiet /connection network /address 10.0.0.7 /model M /set address=10.0.0.9",
+         "/quiet /connection network /address 10.0.0.9 /model M"},
+        {"/quiet /connection network /address 10.0.0.7 /model M /set address= /set \"name= \"",
+         "/quiet /connection network /address 10.0.0.7 /model M"},
+        {"/quiet /connection network /set address=10.0.0.9 /set model=M /set \"name=Bar 1\"",
+         "/quiet /connection network /address 10.0.0.9 /model M /name \"Bar 1\""},
+        {"/quiet /connection serial /port COM1 /model M /default /set default=0 /set testprint=1 "
+         "/set replace= /set \"log=C:\\logs\\a.log\"",
+         "/quiet /connection serial /port COM1 /model M /testprint /log C:\\logs\\a.log"},
+        {"/quiet /remove /model M /set name=Kitchen", "/quiet /remove /model M /name Kitchen"},
+        {"/quiet /connection usb /set default=yes", ""},
+        {"/quiet /connection usb /set colour=red", ""},
+        {"/quiet /connection usb /set =1", ""},
+        {"/quiet /remove /model M /set default=1", ""},
+        {"/quiet /connection network /model M /set address=", ""}, // no address at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine p = Parse(c.line);
+        EXPECT_EQ(p.ok(), *c.formatted != '\0') << Utf8(p.error);
+        if (p.ok()) {
+            EXPECT_EQ(Utf8(FormatCommandLine(p.options)), c.formatted);
+        }
+    }
+}
