@@ -38,10 +38,17 @@ LogFormat format = LogFormat::Text;
 // the component, the severity and the process (the program has one thread that logs).
 std::string CMTraceEntry(const String& text, Severity severity) {
     const LocalTime t = Clock::Get().Now();
-    String shown = text;
     // The entry's end marker inside the text would end the entry early for a reader.
-    for (size_t at = shown.find(u"]LOG]!>"); at != String::npos; at = shown.find(u"]LOG]!>", at))
-        shown.replace(at, 7, u"]LOG] !>");
+    static const String kMarker = u"]LOG]!>";
+    String shown;
+    shown.reserve(text.size());
+    for (size_t from = 0;;) {
+        const size_t at = text.find(kMarker, from);
+        shown.append(text, from, at == String::npos ? String::npos : at - from);
+        if (at == String::npos) break;
+        shown += u"]LOG] !>";
+        from = at + kMarker.size();
+    }
     const int bias = -t.utcOffsetMinutes;
     char when[96];
     std::snprintf(when, sizeof when, "<time=\"%02d:%02d:%02d.%03d%c%03d\" date=\"%02d-%02d-%04d\" ",
@@ -166,11 +173,14 @@ void Write(const std::string& entry) {
         return;
     }
     std::string bytes;
-    if (lostEntries)
-        bytes = EntryText(u"(" + IntToStr(static_cast<std::int64_t>(lostEntries)) +
-                              u" earlier entries could not be written, system error " +
-                              IntToStr(static_cast<std::int64_t>(lostError)) + u")",
-                          Severity::Warning);
+    if (lostEntries) {
+        String lost = u"(";
+        lost += IntToStr(static_cast<std::int64_t>(lostEntries));
+        lost += u" earlier entries could not be written, system error ";
+        lost += IntToStr(static_cast<std::int64_t>(lostError));
+        lost += u")";
+        bytes = EntryText(lost, Severity::Warning);
+    }
     bytes += entry;
 
     const std::uint64_t size = file->Size();
