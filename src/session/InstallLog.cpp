@@ -31,7 +31,7 @@ std::string Stamp(const LocalTime& t) {
     return text;
 }
 
-LogFormat format = LogFormat::Text;
+LogFormat currentFormat = LogFormat::Text;
 
 // One entry in the format CMTrace and its peers read: the text (its lines as they are), then
 // the time with Windows' time zone bias (the minutes UTC is ahead: "-480" in China), the date,
@@ -62,7 +62,7 @@ std::string CMTraceEntry(const String& text, Severity severity) {
 }
 
 std::string EntryText(const String& text, Severity severity) {
-    if (format == LogFormat::CMTrace) return CMTraceEntry(text, severity);
+    if (currentFormat == LogFormat::CMTrace) return CMTraceEntry(text, severity);
     return Stamp(Clock::Get().Now()) + " " + EntryLines(text);
 }
 
@@ -270,15 +270,15 @@ void BeginRun(const String& how, const String& kit) {
     const LocalTime t = Clock::Get().Now();
     text += u"\r\nTime: " + FromUtf8(Stamp(t)) + u" UTC" + Offset(t.utcOffsetMinutes);
     // A blank line sets the runs apart for a reader of the text form.
-    Write((format == LogFormat::Text ? "\r\n" : "") + EntryText(text, Severity::Info));
+    Write((currentFormat == LogFormat::Text ? "\r\n" : "") + EntryText(text, Severity::Info));
 }
 
 void Line(const String& text, Severity severity) {
     Entry(text, severity);
 }
 
-void UseFormat(LogFormat chosen) {
-    format = chosen;
+void UseFormat(LogFormat format) {
+    currentFormat = format;
 }
 
 void Command(const String& commandLine, std::uint32_t exitCode, const String& output) {

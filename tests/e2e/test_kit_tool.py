@@ -165,7 +165,7 @@ class KitToolUnderWine(unittest.TestCase):
         self.assertEqual(result["install"], install)
         self.assertEqual(result["uninstall"], [uninstall])
         self.assertEqual(result["detection"]["registryKeys"], [key])
-        self.assertEqual([c["code"] for c in result["exitCodes"]], list(range(8)))
+        self.assertEqual([c["code"] for c in result["exitCodes"]], list(range(10)))
 
         # Each refusal names its check and the exit code the program would end with.
         cases = [
