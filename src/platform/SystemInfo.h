@@ -7,6 +7,20 @@
 // The processor architectures a Windows program or a Windows system can have here.
 enum class Architecture { X86, X64, Arm64 };
 
+// The architecture as Windows names it: "x86", "x64" or "arm64" (the printer-setup command's
+// /h takes these names).
+inline const char16_t* ArchitectureName(Architecture architecture) {
+    switch (architecture) {
+    case Architecture::X64:
+        return u"x64";
+    case Architecture::Arm64:
+        return u"arm64";
+    case Architecture::X86:
+        break;
+    }
+    return u"x86";
+}
+
 // Where the system keeps its programs, and which architecture runs what.
 class ISystemInfo {
   public:

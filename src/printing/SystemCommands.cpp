@@ -29,18 +29,6 @@ String PrinterSetupProgram() {
     return Quoted(Required(system.SystemFolder()) + u"\\rundll32.exe");
 }
 
-String ArchitectureName(Architecture architecture) {
-    switch (architecture) {
-    case Architecture::X64:
-        return u"x64";
-    case Architecture::Arm64:
-        return u"arm64";
-    case Architecture::X86:
-        break;
-    }
-    return u"x86";
-}
-
 String DeleteCommand(const String& name) {
     return PrinterSetupProgram() + u" printui.dll,PrintUIEntry /dd /m \"" + name + u"\" /h \"" +
            ArchitectureName(SystemInfo::Get().SystemArchitecture()) +

@@ -13,8 +13,6 @@ String NetProgram();
 // native spooler's driver store, and a 32-bit program on 64-bit Windows, whose system folder
 // is redirected to SysWOW64, reaches the native one only through Sysnative.
 String PrinterSetupProgram();
-// The architecture as the printer-setup command's /h names it: "x86", "x64" or "arm64".
-String ArchitectureName(Architecture architecture);
 
 // The printer-setup command lines (rundll32 printui.dll,PrintUIEntry), put together as they
 // are run: the driver of that name removed from the local computer, for the architecture of

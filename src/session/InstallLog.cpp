@@ -66,18 +66,6 @@ std::string EntryText(const String& text, Severity severity) {
     return Stamp(Clock::Get().Now()) + " " + EntryLines(text);
 }
 
-String ArchitectureText(Architecture architecture) {
-    switch (architecture) {
-    case Architecture::X64:
-        return u"x64";
-    case Architecture::Arm64:
-        return u"arm64";
-    case Architecture::X86:
-        break;
-    }
-    return u"x86";
-}
-
 String Offset(int minutes) {
     char text[16];
     const int magnitude = minutes < 0 ? -minutes : minutes;
@@ -263,8 +251,8 @@ void BeginRun(const String& how, const String& kit) {
         ISystemInfo& system = SystemInfo::Get();
         text += u"\r\nAccount: " + system.AccountName() + u" (" + system.AccountSid() + u")";
         text += u"\r\nSystem: Windows " + system.OsVersion() + u", " +
-                ArchitectureText(system.SystemArchitecture()) + u" (the program " +
-                ArchitectureText(system.ProcessArchitecture()) + u")";
+                String(ArchitectureName(system.SystemArchitecture())) + u" (the program " +
+                String(ArchitectureName(system.ProcessArchitecture())) + u")";
         text += u"\r\nProcess: " + IntToStr(static_cast<std::int64_t>(system.ProcessId()));
     }
     const LocalTime t = Clock::Get().Now();
