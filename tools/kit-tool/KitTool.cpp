@@ -10,6 +10,7 @@
 #include "base/Errors.h"
 #include "config/ConfigSeal.h"
 #include "config/untIni.h"
+#include "kit-tool/KitMsi.h"
 #include "platform/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -262,6 +263,8 @@ String UsageText() {
     return u"usage: odax-kit [--codepage N] seal|convert|verify|lint <kit folder or install.dat>\n"
            u"       odax-kit [--codepage N] [--json] [--ports P,Q] deploy <kit folder> [/quiet]\n"
            u"                <options>\n"
+           u"       odax-kit [--codepage N] msi <kit folder> [--out FILE.msi] [--arch x86|x64]\n"
+           u"                [--wxs FILE.wxs] [/quiet] <options>\n"
            u"\n"
            u"  seal    write the integrity value into [CONFIG] ConfigID (adding the key when\n"
            u"          missing); every other byte of the file stays as it is\n"
@@ -277,6 +280,10 @@ String UsageText() {
            u"          detection rule and the exit codes, the same commands for a batch file,\n"
            u"          the cmd prompt and PowerShell, and a PowerShell detection script; exit\n"
            u"          code 1 when the command would fail, naming the check and why\n"
+           u"  msi     the same checks, then a Windows Installer package (built with wixl)\n"
+           u"          that puts the kit under Program Files and runs that command from\n"
+           u"          there; msiexec's properties ADDRESS, PORT, MODEL, PRINTERNAME,\n"
+           u"          DEFAULT, TESTPRINT, REPLACE and LOGFILE override its options\n"
            u"\n"
            u"  --codepage N  the ANSI code page of the wizard's systems, and the one an ANSI\n"
            u"                file is read in (default 936)\n"
@@ -284,6 +291,9 @@ String UsageText() {
            u"  --ports P,Q   deploy: the ports the target PCs have (COM1,LPT1), so that a /port\n"
            u"                is checked as the program checks it there; without it only the\n"
            u"                port's kind is checked\n"
+           u"  --out F       msi: the package's file (default: \"<printer> <version>.msi\")\n"
+           u"  --arch A      msi: x86 or x64 (default: the program's own)\n"
+           u"  --wxs F       msi: keep the WiX source in F\n"
            u"\n"
            u"exit codes: 0 ok, 1 refused or findings, 2 usage or file error\n";
 }
@@ -309,13 +319,21 @@ Command ParseArguments(const StringList& args) {
                 if (!Trim(port).empty()) ports.push_back(Trim(port));
             command.targetPorts = ports;
             continue;
+        } else if (arg == u"--out" || arg == u"--arch" || arg == u"--wxs") {
+            if (i + 1 >= args.size() || Trim(args[i + 1]).empty())
+                throw UsageError(ToUtf8(arg) + (arg == u"--arch" ? " needs x86 or x64" : " needs a file"));
+            String& value = arg == u"--out" ? command.out : arg == u"--arch" ? command.arch : command.wxs;
+            value = args[++i];
+            if (arg == u"--arch" && value != u"x86" && value != u"x64")
+                throw UsageError("--arch needs x86 or x64, not " + ToUtf8(value));
+            continue;
         } else if (arg == u"--codepage") {
             if (i + 1 >= args.size()) throw UsageError("--codepage needs a number");
             number = args[++i];
         } else if (StartsWith(arg, u"--codepage=")) {
             number = arg.substr(11);
-        } else if (words.size() >= 2 && words[0] == u"deploy") {
-            // After the kit, deploy's words are the unattended command's own switches.
+        } else if (words.size() >= 2 && (words[0] == u"deploy" || words[0] == u"msi")) {
+            // After the kit, the words are the unattended command's own switches.
             command.wizardArgs.push_back(arg);
             continue;
         } else if (StartsWith(arg, u"-") && arg.size() > 1) {
@@ -338,12 +356,14 @@ Command ParseArguments(const StringList& args) {
     }
     if (words.empty()) throw UsageError("no command given");
     if (words[0] != u"seal" && words[0] != u"convert" && words[0] != u"verify" &&
-        words[0] != u"lint" && words[0] != u"deploy")
+        words[0] != u"lint" && words[0] != u"deploy" && words[0] != u"msi")
         throw UsageError("unknown command " + ToUtf8(words[0]));
     if (words.size() != 2) throw UsageError(ToUtf8(words[0]) + " needs one kit folder or settings file");
     if (command.json && words[0] != u"deploy") throw UsageError("--json is an option of deploy");
     if (command.targetPorts && words[0] != u"deploy")
         throw UsageError("--ports is an option of deploy");
+    if ((!command.out.empty() || !command.arch.empty() || !command.wxs.empty()) && words[0] != u"msi")
+        throw UsageError("--out, --arch and --wxs are options of msi");
     command.verb = words[0];
     command.target = words[1];
     return command;
@@ -387,6 +407,8 @@ Result Run(const Command& command) {
             result.out = command.json ? StringList{DeploymentJson(kit, deployment)}
                                       : FormatDeployment(kit, deployment);
             if (deployment.Failed()) result.exitCode = kFindings;
+        } else if (command.verb == u"msi") {
+            result = RunMsi(kit, command);
         } else if (command.verb == u"verify") {
             const VerifyOutcome verified = VerifyKit(kit);
             if (verified.accepted) {

@@ -115,12 +115,15 @@ StringList FormatDeployment(const KitLocation& kit, const DeployOutcome& outcome
 String DeploymentJson(const KitLocation& kit, const DeployOutcome& outcome);
 
 struct Command {
-    String verb; // "seal", "convert", "verify", "lint", "deploy" or "help"
+    String verb; // "seal", "convert", "verify", "lint", "deploy", "msi" or "help"
     String target;
     std::optional<unsigned> codePage;
-    StringList wizardArgs; // deploy: the unattended command's arguments
+    StringList wizardArgs; // deploy, msi: the unattended command's arguments
     bool json = false;     // deploy --json
     std::optional<StringList> targetPorts; // deploy --ports P1,P2
+    String out;  // msi --out: the package's file
+    String arch; // msi --arch: "x86" or "x64"; empty: the program's
+    String wxs;  // msi --wxs: keep the WiX source there
 };
 // Raises UsageError for a wrong command line.
 Command ParseArguments(const StringList& args);
