@@ -7,7 +7,8 @@ deps="$root/build/deps"
 
 packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev libjpeg-dev libssl-dev
           nlohmann-json3-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth
-          imagemagick fonts-wqy-microhei fonts-wine xdotool python3 dpkg-dev clang clang-tidy locales)
+          imagemagick fonts-wqy-microhei fonts-wine xdotool python3 dpkg-dev clang clang-tidy locales
+          wixl msitools)
 . "$root/scripts/packages.sh"
 ensure_packages "${packages[@]}"
 

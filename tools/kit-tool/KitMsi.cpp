@@ -458,6 +458,7 @@ class WixWriter {
             Line(u"      <ComponentRef Id=\"C" + IntToStr(static_cast<std::int64_t>(i + 1)) +
                  u"\"/>");
         Line(u"      <ComponentRef Id=\"Kept\"/>");
+        Line(u"      <ComponentRef Id=\"Vendor\"/>");
         Line(u"    </Feature>");
         Actions();
         Line(u"  </Product>");
@@ -475,6 +476,13 @@ class WixWriter {
         Line(String(u"      <Directory Id=\"") +
              (p_.arch == MsiArch::X64 ? u"ProgramFiles64Folder" : u"ProgramFilesFolder") + u"\">");
         Line(u"        <Directory Id=\"VENDORFOLDER\" Name=\"" + Xml(p_.vendorFolder) + u"\">");
+        // Windows Installer takes away a folder it made only where a component asks for it
+        // (wixl places a RemoveFolder in its component's own folder).
+        Line(u"          <Component Id=\"Vendor\" Guid=\"*\"" + win64 + u">");
+        Line(u"            <RemoveFolder Id=\"RemoveVendorFolder\" On=\"uninstall\"/>");
+        Line(u"            <RegistryValue Root=\"HKLM\" Key=\"" + Xml(p_.registryKey) +
+             u"\" Name=\"Folder\" Type=\"string\" Value=\"[INSTALLFOLDER]\" KeyPath=\"yes\"/>");
+        Line(u"          </Component>");
         Line(u"          <Directory Id=\"INSTALLFOLDER\" Name=\"" + Xml(p_.kitFolder) + u"\">");
         // The files sorted by folder, so that each folder opens once.
         std::vector<std::size_t> order(p_.files.size());
@@ -485,6 +493,7 @@ class WixWriter {
         });
         StringList open;
         int folders = 0;
+        bool opened = false; // the next component takes away the folder just opened
         for (std::size_t i : order) {
             const MsiFile& f = p_.files[i];
             std::size_t same = 0;
@@ -498,9 +507,14 @@ class WixWriter {
                 Line(Indent(open.size()) + u"<Directory Id=\"D" + IntToStr(++folders) +
                      u"\" Name=\"" + Xml(f.folders[open.size()]) + u"\">");
                 open.push_back(f.folders[open.size()]);
+                opened = true;
             }
             const String n = IntToStr(static_cast<std::int64_t>(i + 1));
             Line(Indent(open.size()) + u"<Component Id=\"C" + n + u"\" Guid=\"*\"" + win64 + u">");
+            if (opened)
+                Line(Indent(open.size()) + u"  <RemoveFolder Id=\"RemoveD" + IntToStr(folders) +
+                     u"\" On=\"uninstall\"/>");
+            opened = false;
             Line(Indent(open.size()) + u"  <File Id=\"" +
                  (i == 0 ? String(u"ProgramFile") : u"F" + n) + u"\" Name=\"" + Xml(f.name) +
                  u"\" Source=\"" + Xml(SourcePath(f.source)) + u"\" KeyPath=\"yes\"/>");
@@ -512,6 +526,7 @@ class WixWriter {
         }
         // The properties of this install, for a repair, an upgrade and the removal.
         Line(u"            <Component Id=\"Kept\" Guid=\"*\"" + win64 + u">");
+        Line(u"              <RemoveFolder Id=\"RemoveKitFolder\" On=\"uninstall\"/>");
         Line(u"              <RegistryValue Root=\"HKLM\" Key=\"" + Xml(p_.registryKey) +
              u"\" Name=\"Version\" Type=\"string\" Value=\"[ProductVersion]\" KeyPath=\"yes\"/>");
         for (const MsiProperty& prop : MsiProperties())

@@ -218,6 +218,10 @@ TEST_F(MsiFixture, TheSourceRunsTheProgramAsTheSystemAtTheRightPlaces) {
                                  u"EN/pos.inf", u"EN/odax.cat"})
         has(String(u"Source=\"") + file + u"\"");
     EXPECT_EQ(source.find(u"logo.jpg"), String::npos); // the wizard's pictures stay out
+    // The folders the package made go with it.
+    for (const char16_t* folder :
+         {u"RemoveVendorFolder", u"RemoveKitFolder", u"RemoveD1", u"RemoveD2"})
+        has(String(u"<RemoveFolder Id=\"") + folder + u"\" On=\"uninstall\"/>");
 }
 
 TEST_F(MsiFixture, CodesStayAcrossVersionsAndFollowThePrinter) {
