@@ -122,6 +122,15 @@ class MsiPackage(h.WineTestCase):
         self.assertEqual(entry["DisplayVersion"][1], "1.0.0", entry)
         self.assertEqual(entry["URLInfoAbout"][1], "https://www.example.com/odax", entry)
 
+        # A repair installs again with /replace, the site's address kept. (Wine's msiexec has
+        # no /fa; REINSTALL=ALL is the same request.)
+        code, msilog, log = self.msiexec(f'/i "{h.to_windows_path(v1)}"', "REINSTALL=ALL",
+                                         "REINSTALLMODE=vomus", "/qn")
+        self.assertEqual(code, 0, log + msilog[-3000:])
+        self.assertIn(f"quiet: /quiet /connection network /address {SITE} /model \"{MODEL}\" "
+                      "/replace", log)
+        self.assertEqual(self.queue()["port"], SITE)
+
         # A newer kit upgrades in place: one entry, the printer on the address the first
         # install was given (the package keeps its properties), installed again with /replace.
         # Wine's RemoveExistingProducts does not tell the old package that it is upgraded
