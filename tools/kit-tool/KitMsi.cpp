@@ -23,7 +23,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-extern char** environ;
 #endif
 
 namespace fs = std::filesystem;
@@ -233,10 +232,8 @@ String PlainName(StringView text) {
     for (char16_t c : text) {
         const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || IsDigit(c) ||
                            c == u'.' || c == u'-' || c == u'_';
-        if (plain)
-            name += c;
-        else if (c == u' ' && !name.empty() && name.back() != u' ')
-            name += c;
+        const bool blank = c == u' ' && !name.empty() && name.back() != u' ';
+        if (plain || blank) name += c;
     }
     while (!name.empty() && (name.back() == u' ' || name.back() == u'.'))
         name.pop_back();
@@ -707,6 +704,7 @@ Ran RunProgram(const fs::path& program, const StringList& args) {
     for (const String& arg : args)
         strings.push_back(ToUtf8(arg));
     std::vector<char*> argv;
+    argv.reserve(strings.size() + 1);
     for (std::string& s : strings)
         argv.push_back(s.data());
     argv.push_back(nullptr);
