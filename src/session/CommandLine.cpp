@@ -372,10 +372,7 @@ StringList SplitCommandLine(StringView line) {
     return args;
 }
 
-namespace {
-
-// One argument as SplitCommandLine reads it back.
-String Quote(const String& arg) {
+String QuoteArgument(const String& arg) {
     if (!arg.empty() && arg.find_first_of(u" \t\"") == String::npos) return arg;
     String out = u"\"";
     std::size_t backslashes = 0;
@@ -394,14 +391,12 @@ String Quote(const String& arg) {
     return out + u"\"";
 }
 
-} // namespace
-
 String FormatCommandLine(const CommandLine& o) {
     String line = u"/quiet";
     auto flag = [&](const char16_t* name) { line += String(u" /") + name; };
     auto value = [&](const char16_t* name, const String& v) {
         flag(name);
-        line += u" " + Quote(v);
+        line += u" " + QuoteArgument(v);
     };
     if (o.remove) {
         flag(u"remove");

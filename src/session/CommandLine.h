@@ -82,6 +82,10 @@ ParsedCommandLine ParseCommandLine(const StringList& args);
 // A command line split into arguments as the Windows C runtime does (quotes, backslashes).
 StringList SplitCommandLine(StringView line);
 
+// One argument quoted (where it must be) so that SplitCommandLine, and the Windows C runtime,
+// read it back as it is.
+String QuoteArgument(const String& arg);
+
 // The usage text: every switch, the two forms of the command and the exit codes.
 String UsageText();
 

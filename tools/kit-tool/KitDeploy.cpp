@@ -17,8 +17,6 @@ namespace kit {
 
 namespace {
 
-const char16_t* const kProgram = u"ODAXPrintDrive.exe";
-const char16_t* const kLibrary = u"USBPrinterlibary.dll";
 const char16_t* const kPrintersKey = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 
 int Code(::ExitCode code) {

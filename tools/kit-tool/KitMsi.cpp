@@ -31,8 +31,6 @@ namespace kit {
 
 namespace {
 
-const char16_t* const kProgram = u"ODAXPrintDrive.exe";
-const char16_t* const kLibrary = u"USBPrinterlibary.dll";
 // The namespace of this tool's upgrade and product codes; never changed, or every package
 // made before would stop upgrading.
 const char16_t* const kUuidNamespace = u"7f3c5a0e-2b1d-4c8e-9a64-5d0b8e1f2a37";
@@ -668,24 +666,13 @@ struct Ran {
 Ran RunProgram(const fs::path& program, const StringList& args) {
     Ran ran;
 #ifdef _WIN32
-    // _wspawnv joins the arguments with blanks: each is quoted as the C runtime splits it.
+    // _wspawnv joins the arguments with blanks: each is quoted as the C runtime splits them.
     std::vector<std::wstring> quoted;
     StringList all = {TextOf(program)};
     all.insert(all.end(), args.begin(), args.end());
     for (const String& arg : all) {
-        std::wstring q = L"\"";
-        std::size_t slashes = 0;
-        for (char16_t c : arg) {
-            if (c == u'\\') {
-                ++slashes;
-                continue;
-            }
-            q.append(c == u'"' ? slashes * 2 + 1 : slashes, L'\\');
-            slashes = 0;
-            q += static_cast<wchar_t>(c);
-        }
-        q.append(slashes * 2, L'\\');
-        quoted.push_back(q + L"\"");
+        const String q = QuoteArgument(arg);
+        quoted.emplace_back(q.begin(), q.end());
     }
     std::vector<const wchar_t*> argv;
     for (const std::wstring& q : quoted)

@@ -14,6 +14,10 @@
 
 namespace kit {
 
+// The kit's program and the USB library it loads, beside its settings file.
+inline constexpr const char16_t* kProgram = u"ODAXPrintDrive.exe";
+inline constexpr const char16_t* kLibrary = u"USBPrinterlibary.dll";
+
 // Exit codes of the tool.
 enum ExitCode : int { kOk = 0, kFindings = 1, kFailure = 2 };
 
@@ -43,10 +47,10 @@ std::string ReadBytes(const std::filesystem::path& file);
 void ReplaceBytes(const std::filesystem::path& file, const std::string& bytes);
 
 struct SealOutcome {
-    String value;     // the ConfigID now stored
-    bool changed;     // false when the file was already sealed
-    bool keyAdded;    // the file had no ConfigID (or no [CONFIG])
-    String refused;   // why the file is no settings file; then it is left as it was
+    String value;   // the ConfigID now stored
+    bool changed;   // false when the file was already sealed
+    bool keyAdded;  // the file had no ConfigID (or no [CONFIG])
+    String refused; // why the file is no settings file; then it is left as it was
 };
 // Why the bytes cannot be a settings file (NUL bytes in an ANSI file, broken UTF-16, no
 // section at all), or nothing. Sealing such a file would only append a section to it.
@@ -72,7 +76,7 @@ struct VerifyOutcome {
 VerifyOutcome VerifyKit(const KitLocation& kit);
 
 struct Finding {
-    String file;     // as shown to the user
+    String file;      // as shown to the user
     std::size_t line; // 0: the file as a whole
     String message;
     // A warning names what reads wrong only on some systems; it alone does not fail the lint.
@@ -118,12 +122,12 @@ struct Command {
     String verb; // "seal", "convert", "verify", "lint", "deploy", "msi" or "help"
     String target;
     std::optional<unsigned> codePage;
-    StringList wizardArgs; // deploy, msi: the unattended command's arguments
-    bool json = false;     // deploy --json
+    StringList wizardArgs;                 // deploy, msi: the unattended command's arguments
+    bool json = false;                     // deploy --json
     std::optional<StringList> targetPorts; // deploy --ports P1,P2
-    String out;  // msi --out: the package's file
-    String arch; // msi --arch: "x86" or "x64"; empty: the program's
-    String wxs;  // msi --wxs: keep the WiX source there
+    String out;                            // msi --out: the package's file
+    String arch;                           // msi --arch: "x86" or "x64"; empty: the program's
+    String wxs;                            // msi --wxs: keep the WiX source there
 };
 // Raises UsageError for a wrong command line.
 Command ParseArguments(const StringList& args);
