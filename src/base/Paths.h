@@ -2,6 +2,10 @@
 // Windows paths taken apart as text, the same on every platform.
 #include "base/Text.h"
 
+// The kit's program and the USB library it loads from its own folder.
+inline constexpr const char16_t* kProgramFileName = u"ODAXPrintDrive.exe";
+inline constexpr const char16_t* kUsbLibraryFileName = u"USBPrinterlibary.dll";
+
 // Everything up to and including the last '\', '/' or ':'; empty when there is none.
 String ExtractFilePath(StringView path);
 

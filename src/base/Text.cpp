@@ -116,6 +116,31 @@ String TrimSpaces(StringView text) {
     return String(text.substr(b, e - b));
 }
 
+StringList Split(StringView text, char16_t separator) {
+    StringList pieces;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t end = text.find(separator, from);
+        pieces.emplace_back(
+            text.substr(from, end == StringView::npos ? StringView::npos : end - from));
+        if (end == StringView::npos) return pieces;
+        from = end + 1;
+    }
+}
+
+String Joined(const StringList& items, StringView separator) {
+    String text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i != 0) text += separator;
+        text += items[i];
+    }
+    return text;
+}
+
+String Quoted(StringView text) {
+    return u"\"" + String(text) + u"\"";
+}
+
 String UpperCase(StringView text) {
     String out(text);
     for (auto& ch : out)

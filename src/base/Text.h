@@ -30,5 +30,12 @@ String UpperCase(StringView text);
 String LowerCase(StringView text);
 bool SameText(StringView a, StringView b); // ASCII case-insensitive
 
+// The pieces between each `separator`, empty ones kept: "a,,b" gives "a", "", "b"; "" gives "".
+StringList Split(StringView text, char16_t separator);
+// The items with `separator` between them.
+String Joined(const StringList& items, StringView separator = u", ");
+// The text in double quotes, for messages and command lines that need no escaping.
+String Quoted(StringView text);
+
 String IntToStr(std::int64_t value);
 bool StartsWith(StringView text, StringView prefix);

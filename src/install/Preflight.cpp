@@ -70,17 +70,6 @@ String Finding::Summary() const {
 
 namespace {
 
-String Quoted(const String& value) {
-    return u"\"" + value + u"\"";
-}
-
-String Joined(const StringList& items) {
-    String text;
-    for (const String& item : items)
-        text += (text.empty() ? u"" : u", ") + item;
-    return text;
-}
-
 String RemoveBlanks(const String& text) {
     String out;
     for (char16_t c : text)
@@ -91,19 +80,14 @@ String RemoveBlanks(const String& text) {
 // Four decimal numbers of one to three digits between dots, blanks only around them:
 // IsValidIP alone takes "-1" and "$FF" as numbers.
 bool IsPlainAddress(const String& text) {
-    int pieces = 0;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-        std::size_t end = text.find(u'.', from);
-        if (end == String::npos) end = text.size();
-        const String piece = Trim(StringView(text).substr(from, end - from));
+    const StringList pieces = Split(text, u'.');
+    for (const String& raw : pieces) {
+        const String piece = Trim(raw);
         if (piece.empty() || piece.size() > 3) return false;
         for (char16_t c : piece)
             if (c < u'0' || c > u'9') return false;
-        ++pieces;
-        from = end + 1;
     }
-    return pieces == 4;
+    return pieces.size() == 4;
 }
 
 Finding Refused(PreflightCheck check, ExitCode code, String reason) {
@@ -122,8 +106,8 @@ namespace preflight {
 std::optional<Finding> KitFiles(IKitView& kit) {
     StringList missing;
     if (!kit.HasSettings()) missing.push_back(u"install.dat");
-    if (!kit.HasProgram()) missing.push_back(u"ODAXPrintDrive.exe");
-    if (!kit.HasLibrary()) missing.push_back(u"USBPrinterlibary.dll");
+    if (!kit.HasProgram()) missing.push_back(kProgramFileName);
+    if (!kit.HasLibrary()) missing.push_back(kUsbLibraryFileName);
     if (missing.empty()) return std::nullopt;
     Finding f = Refused(PreflightCheck::KitFiles, ExitCode::KitRefused,
                         Joined(missing) + u" missing from the kit folder");

@@ -6,10 +6,6 @@
 
 namespace {
 
-String Quoted(const String& path) {
-    return u"\"" + path + u"\"";
-}
-
 String Required(String folder) {
     if (folder.empty()) throw Exception(u"The Windows system folder could not be determined");
     return folder;

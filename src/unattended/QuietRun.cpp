@@ -62,17 +62,6 @@ const std::optional<QuietAnswer>& QuietAnswers::For(QuestionKind kind) const {
 
 namespace {
 
-String Quoted(const String& value) {
-    return u"\"" + value + u"\"";
-}
-
-String Joined(const StringList& items) {
-    String out;
-    for (const String& item : items)
-        out += (out.empty() ? u"" : u", ") + item;
-    return out.empty() ? String(u"none") : out;
-}
-
 // How a run ends early: the exit code and the reason.
 struct Stop {
     ExitCode code;
@@ -173,7 +162,7 @@ class QuietRun {
         const String folder = ExtractFilePath(program);
         StringList found;
         for (const String& path : {folder.size() > 3 ? folder.substr(0, folder.size() - 1) : folder,
-                                   program, folder + u"USBPrinterlibary.dll"}) {
+                                   program, folder + kUsbLibraryFileName}) {
             const std::optional<StringList> writers = Security::Get().NonAdminWriters(path);
             if (!writers)
                 found.push_back(path + u": its permissions cannot be read");
@@ -181,9 +170,7 @@ class QuietRun {
                 found.push_back(path + u": " + Joined(*writers));
         }
         if (found.empty()) return std::nullopt;
-        String what;
-        for (const String& f : found)
-            what += (what.empty() ? u"" : u"; ") + f;
+        const String what = Joined(found, u"; ");
         if (options_.allowWritableKit) {
             out_.Line(u"Warning: the kit can be changed by users who are no administrators (" +
                       what + u"); /allowwritablekit runs it anyway");
@@ -281,7 +268,8 @@ class QuietRun {
                     u"no USB printer of " +
                         (checked_.model ? u"the model " + Quoted(checked_.model->PrintName)
                                         : String(u"a model of the kit")) +
-                        u" was found on the USB ports (" + Joined(searched) + u")"};
+                        u" was found on the USB ports (" +
+                        (searched.empty() ? String(u"none") : Joined(searched)) + u")"};
         TPrintModelInfo setup = found.model;
         out_.Line(u"Found " + setup.PrintName + u" on " + setup.PrintPort);
         return Install(setup.PrintPort, setup);

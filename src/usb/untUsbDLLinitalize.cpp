@@ -20,7 +20,7 @@ namespace {
 // program does not choose.
 String LibraryPath() {
     const String folder = ExtractFilePath(Files::Get().ModuleFileName());
-    return folder.empty() ? String() : folder + u"USBPrinterlibary.dll";
+    return folder.empty() ? String() : folder + kUsbLibraryFileName;
 }
 
 template <class F> void Bind(void* module, const char* name, F& target) {

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Paths.h"
 #include "config/untIni.h"
 #include "install/Preflight.h"
 #include "kit-tool/KitCommands.h"
@@ -29,11 +30,11 @@ class KitFolder final : public IKitView {
   public:
     explicit KitFolder(const KitLocation& kit) : kit_(kit), ini_(TextOf(kit.settings)) {}
     bool HasSettings() override { return Present(kit_.settings); }
-    bool HasProgram() override { return Present(kit_.folder / PathOf(kProgram)); }
-    bool HasLibrary() override { return Present(kit_.folder / PathOf(kLibrary)); }
+    bool HasProgram() override { return Present(kit_.folder / PathOf(kProgramFileName)); }
+    bool HasLibrary() override { return Present(kit_.folder / PathOf(kUsbLibraryFileName)); }
     bool HasFile(const String& relative) override {
         fs::path path = kit_.folder;
-        for (const String& part : Pieces(relative))
+        for (const String& part : Split(relative, u'\\'))
             path /= PathOf(part);
         return Present(path);
     }
@@ -54,17 +55,6 @@ class KitFolder final : public IKitView {
     static bool Present(const fs::path& path) {
         std::error_code ec;
         return fs::is_regular_file(path, ec);
-    }
-    static StringList Pieces(const String& relative) {
-        StringList pieces;
-        std::size_t from = 0;
-        while (from <= relative.size()) {
-            std::size_t end = relative.find(u'\\', from);
-            if (end == String::npos) end = relative.size();
-            pieces.push_back(relative.substr(from, end - from));
-            from = end + 1;
-        }
-        return pieces;
     }
     const KitLocation& kit_;
     const TIniFile ini_;
@@ -144,10 +134,10 @@ class Deployment {
 
     void Commands() {
         const String arguments = FormatCommandLine(options_);
-        out_.install = String(kProgram) + u" " + arguments;
+        out_.install = String(kProgramFileName) + u" " + arguments;
         out_.installCmd = ForCmd(out_.install, CmdPlace::BatchFile);
         out_.installPrompt = ForCmd(out_.install, CmdPlace::Prompt);
-        out_.installPowerShell = ForPowerShell(kProgram, SplitCommandLine(arguments));
+        out_.installPowerShell = ForPowerShell(kProgramFileName, SplitCommandLine(arguments));
         // A printer named with /name is that name whatever the model; else the model's name.
         out_.printerKnown = !options_.model.empty() || !options_.name.empty();
         out_.printers = !options_.name.empty() ? StringList{options_.name}
@@ -160,12 +150,12 @@ class Deployment {
             (options_.name.empty() ? removal.model : removal.name) = printer;
             removal.logFile = options_.logFile;
             const String removalArguments = FormatCommandLine(removal);
-            const String uninstall = String(kProgram) + u" " + removalArguments;
+            const String uninstall = String(kProgramFileName) + u" " + removalArguments;
             out_.uninstall.push_back(uninstall);
             out_.uninstallCmd.push_back(ForCmd(uninstall, CmdPlace::BatchFile));
             out_.uninstallPrompt.push_back(ForCmd(uninstall, CmdPlace::Prompt));
             out_.uninstallPowerShell.push_back(
-                ForPowerShell(kProgram, SplitCommandLine(removalArguments)));
+                ForPowerShell(kProgramFileName, SplitCommandLine(removalArguments)));
             out_.detection.push_back(kPrintersKey + printer);
         }
         out_.detectionScript = DetectionScript(Detected());

@@ -308,14 +308,7 @@ class PackageCheck {
 
     static bool IsDriverDate(const String& date) {
         // mm/dd/yyyy, months and days of one or two digits
-        StringList parts;
-        std::size_t from = 0;
-        while (from <= date.size()) {
-            std::size_t end = date.find(u'/', from);
-            if (end == String::npos) end = date.size();
-            parts.push_back(date.substr(from, end - from));
-            from = end + 1;
-        }
+        const StringList parts = Split(date, u'/');
         if (parts.size() != 3) return false;
         const std::size_t widths[][2] = {{1, 2}, {1, 2}, {4, 4}};
         for (std::size_t i = 0; i < 3; ++i) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <system_error>
 
+#include "base/Paths.h"
 #include "config/untIni.h"
 #include "digest/Sha1.h"
 #include "kit-tool/KitCommands.h"
@@ -313,14 +314,14 @@ class Planner {
     }
 
     bool Arch() {
-        const fs::path program = kit_.folder / PathOf(kProgram);
+        const fs::path program = kit_.folder / PathOf(kProgramFileName);
         const std::optional<MsiArch> built = ProgramArch(ReadBytes(program));
         if (!arch_ && !built)
-            return Refuse(String(kProgram) +
+            return Refuse(String(kProgramFileName) +
                           u" is no Windows program this tool can read the machine of: give "
                           u"--arch x86 or --arch x64");
         if (arch_ == MsiArch::X86 && built == MsiArch::X64)
-            return Refuse(String(kProgram) +
+            return Refuse(String(kProgramFileName) +
                           u" is a 64-bit program, which the 32-bit Windows "
                           u"that an x86 package is for cannot run: give --arch x64");
         plan_.package.arch = arch_.value_or(built.value_or(MsiArch::X86));
@@ -341,8 +342,8 @@ class Planner {
     // The program first (the custom actions run it), its library, the settings file under the
     // name the program reads, and every file of the language folders.
     bool Files() {
-        if (!Add({}, kit_.folder / PathOf(kProgram), kProgram) ||
-            !Add({}, kit_.folder / PathOf(kLibrary), kLibrary) ||
+        if (!Add({}, kit_.folder / PathOf(kProgramFileName), kProgramFileName) ||
+            !Add({}, kit_.folder / PathOf(kUsbLibraryFileName), kUsbLibraryFileName) ||
             !Add({}, kit_.settings, u"install.dat"))
             return false;
         for (const LanguageInfo& lang : Languages()) {
@@ -393,6 +394,10 @@ class Planner {
             for (const String& model : plan_.deployment.printers)
                 p.modelRemovals.push_back(u"/quiet /remove /model \"" + Formatted(model) + u"\"" +
                                           tail);
+        // The same package made again has the same code; other options or another version, a
+        // new one.
+        p.productCode =
+            NameUuid(p.upgradeCode, p.version + u"\n" + ArchName(p.arch) + u"\n" + p.install);
     }
 
     const KitLocation& kit_;
@@ -610,14 +615,7 @@ class WixWriter {
 } // namespace
 
 MsiPlan PlanMsi(const KitLocation& kit, const StringList& args, std::optional<MsiArch> arch) {
-    MsiPlan plan = Planner(kit, args, arch).Run();
-    if (plan.refused.empty())
-        // The same package made again has the same code; other options or another version, a new
-        // one.
-        plan.package.productCode = NameUuid(
-            plan.package.upgradeCode, plan.package.version + u"\n" + ArchName(plan.package.arch) +
-                                          u"\n" + plan.package.install);
-    return plan;
+    return Planner(kit, args, arch).Run();
 }
 
 String WixSource(const MsiPackage& package, const fs::path& folder) {
@@ -642,12 +640,7 @@ std::optional<fs::path> FindOnPath(const String& program) {
     const char* found = std::getenv("PATH");
     const String path = found ? FromUtf8(found) : String();
 #endif
-    std::size_t from = 0;
-    while (from <= path.size()) {
-        std::size_t end = path.find(kPathSeparator, from);
-        if (end == String::npos) end = path.size();
-        const String folder = path.substr(from, end - from);
-        from = end + 1;
+    for (const String& folder : Split(path, kPathSeparator)) {
         if (folder.empty()) continue;
         std::error_code ec;
         const fs::path candidate = PathOf(folder) / PathOf(program);
@@ -740,11 +733,12 @@ StringList Summary(const MsiPlan& plan, const fs::path& out) {
     lines.push_back(String(u"  folder:       [") +
                     (p.arch == MsiArch::X64 ? u"ProgramFiles64Folder" : u"ProgramFilesFolder") +
                     u"]" + p.vendorFolder + u"\\" + p.kitFolder);
-    lines.push_back(u"  installs with:  " + String(kProgram) + u" " + p.install);
-    lines.push_back(u"  upgrades and repairs with:  " + String(kProgram) + u" " + p.reinstall);
-    lines.push_back(u"  removes with:  " + String(kProgram) + u" " + p.removal);
+    lines.push_back(u"  installs with:  " + String(kProgramFileName) + u" " + p.install);
+    lines.push_back(u"  upgrades and repairs with:  " + String(kProgramFileName) + u" " +
+                    p.reinstall);
+    lines.push_back(u"  removes with:  " + String(kProgramFileName) + u" " + p.removal);
     for (const String& removal : p.modelRemovals)
-        lines.push_back(u"    or, when no printer was named:  " + String(kProgram) + u" " +
+        lines.push_back(u"    or, when no printer was named:  " + String(kProgramFileName) + u" " +
                         removal);
     lines.push_back(u"properties (empty or not given: as built in; kept: given again to a repair, "
                     u"an upgrade and the removal):");

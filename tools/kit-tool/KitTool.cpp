@@ -19,23 +19,6 @@ namespace kit {
 
 namespace {
 
-// "COM1,LPT1" taken apart at its commas.
-StringList SplitList(const String& text) {
-    StringList items;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-        std::size_t end = text.find(u',', from);
-        if (end == String::npos) end = text.size();
-        items.push_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return items;
-}
-
-} // namespace
-
-namespace {
-
 std::string Utf8(const fs::path& path) { return ToUtf8(TextOf(path)); }
 
 std::string SystemReason(int error) { return std::strerror(error); }
@@ -315,7 +298,7 @@ Command ParseArguments(const StringList& args) {
             if (i + 1 >= args.size() || StartsWith(args[i + 1], u"-") || Trim(args[i + 1]).empty())
                 throw UsageError("--ports needs the target PCs' ports, such as COM1,LPT1");
             StringList ports;
-            for (const String& port : SplitList(args[++i]))
+            for (const String& port : Split(args[++i], u','))
                 if (!Trim(port).empty()) ports.push_back(Trim(port));
             command.targetPorts = ports;
             continue;

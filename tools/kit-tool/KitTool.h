@@ -14,10 +14,6 @@
 
 namespace kit {
 
-// The kit's program and the USB library it loads, beside its settings file.
-inline constexpr const char16_t* kProgram = u"ODAXPrintDrive.exe";
-inline constexpr const char16_t* kLibrary = u"USBPrinterlibary.dll";
-
 // Exit codes of the tool.
 enum ExitCode : int { kOk = 0, kFindings = 1, kFailure = 2 };
 

@@ -9,6 +9,7 @@
 
 #include "platform/LogFiles.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/TokenUser.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
@@ -30,20 +31,6 @@ String KnownProgramData() {
     return folder;
 }
 
-// The account this process runs as.
-std::vector<BYTE> ProcessUser() {
-    std::vector<BYTE> user;
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return user;
-    const Handle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    user.resize(size);
-    if (!size || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size))
-        user.clear();
-    return user;
-}
-
 bool TrustedOwner(const String& path) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
@@ -53,9 +40,8 @@ bool TrustedOwner(const String& path) {
     bool trusted = owner && (IsWellKnownSid(owner, WinLocalSystemSid) ||
                              IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
     if (owner && !trusted) {
-        static const std::vector<BYTE> self = ProcessUser();
-        trusted = !self.empty() &&
-                  EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(self.data())->User.Sid);
+        static std::vector<DWORD> self = ProcessTokenUser();
+        trusted = !self.empty() && EqualSid(owner, TokenUserSid(self));
     }
     LocalFree(sd);
     return trusted;

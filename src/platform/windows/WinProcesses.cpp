@@ -6,6 +6,7 @@
 #include "platform/Processes.h"
 #include "platform/windows/ErrorText.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/TokenUser.h"
 #include "platform/windows/WinServices.h"
 
 // RtlGenRandom, exported by advapi32 under this name; <ntsecapi.h> clashes with our names.
@@ -18,14 +19,9 @@ namespace {
 class OnlyOurUser {
   public:
     bool Build() {
-        Handle token;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
-        DWORD size = 0;
-        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-        user_.resize(size);
-        if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user_.data(), size, &size))
-            return false;
-        PSID sid = reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid;
+        user_ = ProcessTokenUser();
+        if (user_.empty()) return false;
+        PSID sid = TokenUserSid(user_);
         const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
         acl_.resize(aclSize);
         PACL acl = reinterpret_cast<PACL>(acl_.data());

@@ -7,6 +7,7 @@
 
 #include "platform/SystemInfo.h"
 #include "platform/windows/Handles.h"
+#include "platform/windows/TokenUser.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WinServices.h"
 
@@ -64,20 +65,6 @@ Architecture FromProcessorArchitecture(WORD architecture) {
     }
 }
 
-// The token's user (TOKEN_USER), or nothing.
-std::vector<BYTE> CurrentTokenUser() {
-    std::vector<BYTE> user;
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return user;
-    const Handle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), ::TokenUser, nullptr, 0, &size);
-    user.resize(size);
-    if (!size || !GetTokenInformation(token.get(), ::TokenUser, user.data(), size, &size))
-        user.clear();
-    return user;
-}
-
 class WinSystemInfo final : public ISystemInfo {
   public:
     String SystemFolder() override { return Folder(GetSystemDirectoryW); }
@@ -109,32 +96,24 @@ class WinSystemInfo final : public ISystemInfo {
         return CheckTokenMembership(nullptr, administrators.get(), &member) && member;
     }
     bool IsSystemAccount() override {
-        HANDLE raw = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-        const Handle token(raw);
-        BYTE buffer[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
-        DWORD size = 0;
-        if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
-            return false;
-        return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+        std::vector<DWORD> user = ProcessTokenUser();
+        return !user.empty() && IsWellKnownSid(TokenUserSid(user), WinLocalSystemSid);
     }
     String AccountName() override {
-        const std::vector<BYTE> user = CurrentTokenUser();
+        std::vector<DWORD> user = ProcessTokenUser();
         if (user.empty()) return {};
         wchar_t name[256], domain[256];
         DWORD nameSize = 256, domainSize = 256;
         SID_NAME_USE use{};
-        if (!LookupAccountSidW(nullptr, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
-                               name, &nameSize, domain, &domainSize, &use))
+        if (!LookupAccountSidW(nullptr, TokenUserSid(user), name, &nameSize, domain, &domainSize,
+                               &use))
             return {};
         return FromWide(domain) + u"\\" + FromWide(name);
     }
     String AccountSid() override {
-        const std::vector<BYTE> user = CurrentTokenUser();
+        std::vector<DWORD> user = ProcessTokenUser();
         LPWSTR text = nullptr;
-        if (user.empty() || !ConvertSidToStringSidW(
-                                reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, &text))
-            return {};
+        if (user.empty() || !ConvertSidToStringSidW(TokenUserSid(user), &text)) return {};
         const String sid = FromWide(text);
         LocalFree(text);
         return sid;
